@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+// Message boxes with the flag values and answers of the original platform.
+namespace qm {
+
+namespace Mb {
+constexpr int Ok = 0x0;
+constexpr int YesNo = 0x4;
+constexpr int IconError = 0x10;
+constexpr int IconQuestion = 0x20;
+constexpr int IconExclamation = 0x30;
+constexpr int IconInformation = 0x40;
+} // namespace Mb
+
+namespace Id {
+constexpr int Ok = 1;
+constexpr int Yes = 6;
+constexpr int No = 7;
+} // namespace Id
+
+// Shows a modal box; returns Id::Ok, Id::Yes or Id::No.
+int MessageBox(const QString& text, const QString& caption, int flags);
+// A plain box with an OK button, captioned with the application's title.
+void ShowMessage(const QString& text);
+
+// Test seam. While enabled no box is shown: each box is recorded and answered from the queue.
+// A box with no queued answer is recorded as unanswered and answered Id::No (or Id::Ok), so the
+// test can fail on it instead of waiting for a click.
+struct ShownBox {
+    QString text;
+    QString caption;
+    int flags = 0;
+    bool answered = true;
+};
+
+namespace MessageBoxSeam {
+void Enable();
+void Disable();
+bool IsEnabled();
+void QueueAnswer(int answer);
+QList<ShownBox> Shown();
+int UnansweredCount();
+void Reset();
+} // namespace MessageBoxSeam
+
+} // namespace qm

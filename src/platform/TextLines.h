@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Small text files read and written as lists of lines. Reading splits on CR LF, LF or CR; writing
+// puts CR LF after each line. Text is UTF-8, the system's encoding; a file that is not valid
+// UTF-8 is read as Latin-1 so that no byte is lost.
+namespace qm {
+
+// Returns false (and leaves `lines` empty) when the file cannot be read.
+bool LoadTextLines(const QString& path, QStringList& lines);
+QStringList LoadTextLines(const QString& path);
+
+// Writes the whole file so that a crash leaves the old content or the new one.
+// Returns false with a reason in `error` when the file could not be written.
+bool SaveTextLines(const QString& path, const QStringList& lines, QString* error = nullptr);
+
+// Joins a folder (without trailing "/") and a file name.
+QString JoinPath(const QString& folder, const QString& name);
+
+} // namespace qm
