@@ -139,9 +139,12 @@ signals:
 private:
     void SetCurrent(int row);
     void BindAndRun(bool select);
+    void NotifyDataChange();
 
     bool m_active = false;
     int m_current = -1;
+    bool m_eof = true;
+    bool m_bof = true;
     int m_rowsAffected = 0;
     int m_controlsDisabled = 0;
     bool m_changedWhileDisabled = false;

@@ -6,6 +6,7 @@
 #include <QVariant>
 #include <vector>
 
+struct sqlite3;
 struct sqlite3_stmt;
 
 namespace qm {
@@ -16,8 +17,10 @@ namespace qm {
 class ResultSet {
 public:
     void Clear();
+    // Drops the rows but keeps the columns (a closed query still knows its fields).
+    void ClearRows();
     // Steps the statement to its end, keeping every row. Throws EngineError on failure.
-    void ReadAll(sqlite3_stmt* statement, struct sqlite3* db);
+    void ReadAll(sqlite3_stmt* statement, sqlite3* db);
 
     int RowCount() const { return int(m_rowOffsets.size()); }
     int ColumnCount() const { return int(m_columns.size()); }

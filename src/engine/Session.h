@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHash>
+#include <QPair>
 #include <QString>
 
 struct sqlite3;
@@ -47,6 +48,8 @@ private:
     bool m_started = false;
     QHash<QString, QString> m_aliases; // upper-case alias -> folder
     QHash<QString, sqlite3*> m_connections;
+    // Device and inode of each cached file, so that a file replaced behind our back is reopened.
+    QHash<QString, QPair<quint64, quint64>> m_identities;
     QString m_privateDir;
 };
 

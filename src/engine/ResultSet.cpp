@@ -1,0 +1,127 @@
+#include "engine/ResultSet.h"
+
+#include "engine/EngineError.h"
+#include "engine/Session.h"
+
+#include <cstring>
+#include <sqlite3.h>
+
+namespace qm {
+
+namespace {
+
+// Each value is a tag byte followed by its payload: nothing for null, 8 bytes for a number,
+// a 4-byte length and the bytes for text (UTF-8) and blobs.
+enum Tag : char { TagNull = 0, TagInteger = 1, TagFloat = 2, TagText = 3, TagBlob = 4 };
+
+template <typename T> void AppendRaw(QByteArray& data, T value) {
+    data.append(reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+template <typename T> T ReadRaw(const char* p) {
+    T value;
+    std::memcpy(&value, p, sizeof value);
+    return value;
+}
+
+// Size of the value starting at p, tag included.
+qsizetype EncodedSize(const char* p) {
+    switch (*p) {
+    case TagInteger:
+    case TagFloat:
+        return 1 + 8;
+    case TagText:
+    case TagBlob:
+        return 1 + 4 + qsizetype(ReadRaw<quint32>(p + 1));
+    default:
+        return 1;
+    }
+}
+
+} // namespace
+
+void ResultSet::Clear() {
+    m_columns.clear();
+    m_declaredTypes.clear();
+    ClearRows();
+}
+
+void ResultSet::ClearRows() {
+    m_data = QByteArray();
+    std::vector<qint64>().swap(m_rowOffsets);
+}
+
+void ResultSet::ReadAll(sqlite3_stmt* statement, sqlite3* db) {
+    Clear();
+    const int columns = sqlite3_column_count(statement);
+    for (int c = 0; c < columns; ++c) {
+        m_columns.append(QString::fromUtf8(sqlite3_column_name(statement, c)));
+        m_declaredTypes.append(QString::fromUtf8(sqlite3_column_decltype(statement, c)).toUpper());
+    }
+    for (;;) {
+        const int rc = sqlite3_step(statement);
+        if (rc == SQLITE_DONE)
+            break;
+        if (rc != SQLITE_ROW) {
+            ClearRows();
+            CheckSqlite(rc, db);
+            throw EngineError(QStringLiteral("Reading the rows failed"));
+        }
+        m_rowOffsets.push_back(m_data.size());
+        for (int c = 0; c < columns; ++c) {
+            switch (sqlite3_column_type(statement, c)) {
+            case SQLITE_INTEGER:
+                m_data.append(char(TagInteger));
+                AppendRaw<qint64>(m_data, sqlite3_column_int64(statement, c));
+                break;
+            case SQLITE_FLOAT:
+                m_data.append(char(TagFloat));
+                AppendRaw<double>(m_data, sqlite3_column_double(statement, c));
+                break;
+            case SQLITE_TEXT:
+            case SQLITE_BLOB: {
+                const bool text = sqlite3_column_type(statement, c) == SQLITE_TEXT;
+                const void* bytes = text ? static_cast<const void*>(sqlite3_column_text(statement, c))
+                                         : sqlite3_column_blob(statement, c);
+                const int length = sqlite3_column_bytes(statement, c);
+                m_data.append(char(text ? TagText : TagBlob));
+                AppendRaw<quint32>(m_data, quint32(length));
+                if (length > 0)
+                    m_data.append(static_cast<const char*>(bytes), length);
+                break;
+            }
+            default:
+                m_data.append(char(TagNull));
+            }
+        }
+    }
+}
+
+int ResultSet::ColumnIndex(const QString& name) const {
+    for (int c = 0; c < m_columns.size(); ++c)
+        if (m_columns[c].compare(name, Qt::CaseInsensitive) == 0)
+            return c;
+    return -1;
+}
+
+QVariant ResultSet::Value(int row, int column) const {
+    if (row < 0 || row >= RowCount() || column < 0 || column >= ColumnCount())
+        return QVariant();
+    const char* p = m_data.constData() + m_rowOffsets[size_t(row)];
+    for (int c = 0; c < column; ++c)
+        p += EncodedSize(p);
+    switch (*p) {
+    case TagInteger:
+        return QVariant(ReadRaw<qint64>(p + 1));
+    case TagFloat:
+        return QVariant(ReadRaw<double>(p + 1));
+    case TagText:
+        return QVariant(QString::fromUtf8(p + 5, qsizetype(ReadRaw<quint32>(p + 1))));
+    case TagBlob:
+        return QVariant(QByteArray(p + 5, qsizetype(ReadRaw<quint32>(p + 1))));
+    default:
+        return QVariant();
+    }
+}
+
+} // namespace qm
