@@ -1,0 +1,213 @@
+#pragma once
+
+#include "app/MainFormState.h"
+#include "app/ShellArea.h"
+#include "desktop/UserComp.h"
+#include "notes/NotesTab.h"
+#include "store/OptionsTab.h"
+#include "views/ListTabs.h"
+
+#include <QWidget>
+
+class QPainter;
+class QMouseEvent;
+class QRect;
+
+namespace qm {
+
+// The main window. One class, because the program treats it as one; its members are declared by
+// area (the structs it inherits) and each area's methods live in that area's folder.
+class TMainForm : public QWidget,
+                  public MainFormState,
+                  public ShellArea,
+                  public ShotTab,
+                  public YearTab,
+                  public MonthTab,
+                  public WeekTab,
+                  public TodayTab,
+                  public ContactsTab,
+                  public NotesTab,
+                  public ToDoTab,
+                  public OptionsTab {
+    Q_OBJECT
+public:
+    TMainForm();
+    ~TMainForm() override;
+
+    // Set when the engine could not start or the user chose to quit at the colour question:
+    // the program ends when the message loop starts.
+    bool TerminateRequested() const { return m_terminateRequested; }
+    void RequestTerminate();
+
+    TUserComp UserComp1;
+
+    // --- start-up road (app/StartupRoad.cpp) ---
+    void FormCreate();
+    void RemoveTitleBar();
+    void FillDayOfWeekCombo();
+    void FillMonthCombo();
+    void InitPathsAndDefaults();
+    void ApplyWorkingFolder();
+    void ReadLookFiles();
+    void RegisterDatabaseAlias();
+    void ShowUserInfo();
+    static int ScreenColorBits();
+
+    // --- archive tables (store/Archive.cpp) ---
+    void CreateArchive();
+    void MigrateOldContacts();
+
+    // --- settings row (store/Settings.cpp) ---
+    void LoadSettings();
+    void LoadEditorFont();
+    void SaveOptionSettings();
+
+    // --- section colours and colour sets (store/SectionColors.cpp) ---
+    void SaveColorSettings();
+    void LoadColorSetFile(const QString& fileName);
+    void Panel_ShotColorClick();
+    void Panel_YearColorClick();
+    void Panel_MonthColorClick();
+    void Panel_WeekColorClick();
+    void Panel_TodayColorClick();
+    void Panel_ContactColorClick();
+    void Panel_NotesColorClick();
+    void Panel_TodoColorClick();
+    void Panel_UserColorClick();
+    void SpeedButton5Click();  // "Back"
+    void SpeedButton21Click(); // save a colour set
+    void SpeedButton22Click(); // open a colour set
+
+    // --- main window shell (app/Shell.cpp) ---
+    void ApplySectionColor();
+    void PageControlMenuChange();
+    void PageControlMenuDrawTab(QPainter& painter, int tabIndex, const QRect& rect, bool active);
+    void FormResize();
+    void FormShow();
+    void FormKeyPress(QChar key);
+    void FormMouseDown(QMouseEvent* event);
+    void OnFieldEnter(QWidget* sender);
+    void OnFieldExit(QWidget* sender);
+    void SpeedButtonTOPClick();
+    void SpeedButtonWinSizeClick();
+    void SpeedButtonHelpOnLineClick();
+    void SpeedButton_ManualClick();
+    void SpeedButton1Click();
+    void SpeedButton16Click();
+    void PopupMenuTabellePopup();
+    void Elimina1Click();
+    void Modifica1Click();
+
+    // --- view queries (views/ViewQueries.cpp) ---
+    void RefreshShotQuery();
+    void RefreshYearQuery();
+    void RefreshMonthQuery();
+    void RefreshWeekQuery();
+    void RefreshContactQuery();
+    void FindContactExact();
+    void RefreshToDoQuery();
+    void RefreshTodayQuery();
+    void RefreshAlarmQuery();
+    void PurgeExpiredOneShots();
+    void ShowZodiacAndSeason();
+
+    // --- grid presentation (views/GridPresentation.cpp) ---
+    void DataSourceShotDataChange();
+    void DataSourceYearDataChange();
+    void DataSourceMonthDataChange();
+    void DataSourceWeekDataChange();
+    void DataSourceTODAYDataChange();
+    void DBMemoMouseDown(); // every note memo: the focus goes to the top bar
+
+    // --- list tab actions (views/ListTabActions.cpp) ---
+    void SpeedButtonDelShotClick();
+    void SpeedButtonDelyearClick();
+    void SpeedButtonDelMeseClick();
+    void SpeedButtonDelWeekClick();
+    void SpeedButtonDelContactClick();
+    void SpeedButtonPrintshotClick();
+    void SpeedButtonPrintyearClick();
+    void SpeedButtonPrintMeseClick();
+    void SpeedButtonPrintWeekClick();
+    void SpeedButtonDupliContactClick();
+    void QueryShotAfterOpen();
+    void QueryYearAfterOpen();
+    void QueryMonthAfterOpen();
+    void QueryWeekAfterOpen();
+    void QueryContactAfterOpen();
+    void SpeedButton15Click();
+    void SpeedButton13Click();
+    void SpeedButtonHelpMonthClick();
+    void SpeedButtonHelpWeekClick();
+    void SpeedButton23Click();
+    void Edit_Find_ShotChange();
+    void Edit_Find_AnnoChange();
+    void Edit_Find_MeseChange();
+    void Edit_Find_WeekChange();
+    void Edit_ragsocChange();
+    void SpeedButtonClearShotClick();
+    void SpeedButtonClearYearClick();
+    void SpeedButtonClearMonthClick();
+    void SpeedButtonClearWeekClick();
+    void SpeedButtonClearNameClick();
+    void ComboBox_KindFindShotClick();
+    void ComboBox_KindFindYearClick();
+    void ComboBox_KindFindMonthClick();
+    void ComboBox_KindFindWeekClick();
+    void ComboBox_KindFindContactClick();
+    void SpeedButtonOrderShotClick();
+    void SpeedButtonOrderYearClick();
+    void SpeedButtonOrderMonthClick();
+    void SpeedButtonorderWeekClick();
+    void SpeedButtonOrderContactClick();
+    void DBGrid_ShotDblClick();
+    void DBGrid_YearDblClick();
+    void DBGrid_MonthDblClick();
+    void DBGrid_WeekDblClick();
+    void DBGrid_ContactDblClick();
+    void DBGrid_ShotKeyPress(QChar key);
+    void DBGrid_YearKeyPress(QChar key);
+    void DBGrid_MonthKeyPress(QChar key);
+    void DBGrid_WeekKeyPress(QChar key);
+    void DBGrid_ContactKeyPress(QChar key);
+    void ComboBox_MonthChange();
+    void ComboBox_dayofweekChange();
+    void ComboBox_Contact_GroupChange();
+    void SpeedButtonClearGroupClick();
+
+    // --- opening the appointment dialogs (dialogs/AppointmentOpeners.cpp) ---
+    void SpeedButtonadShotClick();
+    void SpeedButtonAddYearClick();
+    void SpeedButtonAggMeseClick();
+    void SpeedButtonAggWeekClick();
+    void SpeedButtonModShotClick();
+    void SpeedButtonModYearClick();
+    void SpeedButtonModMeseClick();
+    void SpeedButtonModWeekClick();
+
+    // --- command line (app/CommandLine.cpp) ---
+    void ProcessCommandLine();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    // Builders of each area's controls (in the area's folder).
+    void BuildShell();
+    void BuildAppointmentTabs();
+    void BuildTodayTab();
+    void BuildContactsTab();
+    void BuildNotesTab();
+    void BuildToDoTab();
+    void BuildOptionsTab();
+    void BuildQueries();
+
+    bool m_terminateRequested = false;
+    bool m_inFormCreate = false;
+};
+
+// The one main window of the process; other units reach it only through this.
+extern TMainForm* MainForm;
+
+} // namespace qm

@@ -1,0 +1,340 @@
+#include "app/MainForm.h"
+#include "app/StartupSeams.h"
+#include "desktop/CoolTrayIcon.h"
+#include "engine/Session.h"
+#include "platform/Application.h"
+#include "platform/Clock.h"
+#include "platform/DateFormat.h"
+#include "platform/MessageBox.h"
+#include "platform/ProgramFolder.h"
+#include "platform/TextLines.h"
+#include "platform/widgets/PageControl.h"
+#include "platform/widgets/Panel.h"
+
+#include <QCalendarWidget>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDir>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QRandomGenerator>
+#include <QSpinBox>
+#include <QTimer>
+#include <QToolButton>
+
+namespace qm {
+
+namespace {
+
+bool g_engineFails = false;
+
+bool StartEngine() {
+    return !g_engineFails && Session::Instance().Start();
+}
+
+// A whole number as the class library reads it; nullopt for anything else.
+std::optional<int> WholeNumber(const QString& text) {
+    bool ok = false;
+    const int value = text.trimmed().toInt(&ok);
+    return ok ? std::optional<int>(value) : std::nullopt;
+}
+
+} // namespace
+
+void SetTestEngineStartFails(bool fails) {
+    g_engineFails = fails;
+}
+
+bool EngineStartFailsForTest() {
+    return g_engineFails;
+}
+
+int TMainForm::ScreenColorBits() {
+    return ScreenColorDepth();
+}
+
+void TMainForm::FormCreate() {
+    m_inFormCreate = true;
+    // 1. Colour depth: the alarm check and the start-up show wait while the question is open.
+    if (ScreenColorBits() <= 4) {
+        CoolTrayIcon->SetIconVisible(false);
+        TimerContolloOrario->stop();
+        TimerRitorna->stop();
+        MsgText = QStringLiteral(
+            "Quellmire Organizer runs well if the system has more than 256 colors. Continue anyway?");
+        if (MessageBox(MsgText, QStringLiteral("Quellmire Organizer"), Mb::YesNo | Mb::IconExclamation) ==
+            Id::No) {
+            RequestTerminate();
+        } else {
+            TimerContolloOrario->start();
+            TimerRitorna->start();
+            CoolTrayIcon->SetIconVisible(true);
+        }
+    }
+
+    // 2. Files dropped on the window.
+    setAcceptDrops(true);
+
+    // 3. Engine.
+    if (!StartEngine()) {
+        TimerContolloOrario->stop();
+        TimerRitorna->stop();
+        TimerOrologio->stop();
+        TimerAppari->stop();
+        MessageBox(
+            QStringLiteral("Borland Database Engine (BDE) not found!\rPlease reinstall Quellmire Organizer!"),
+            QStringLiteral("Quellmire Organizer"), Mb::Ok);
+        RequestTerminate();
+        m_inFormCreate = false;
+        return;
+    }
+
+    RemoveTitleBar();
+    FillDayOfWeekCombo();
+    FillMonthCombo();
+    InitPathsAndDefaults();
+    ApplyWorkingFolder();
+    ReadLookFiles();
+    Guarded([this] { RegisterDatabaseAlias(); });
+    Guarded([this] { CreateArchive(); });
+    Guarded([this] { MigrateOldContacts(); });
+
+    // 13. The notes list shows the notes folder.
+    FileListBoxNote->clear();
+    FileListBoxNote->setProperty("Directory", NotesFolder);
+    for (const QFileInfo& file : QDir(NotesFolder).entryInfoList(QDir::Files, QDir::Name | QDir::IgnoreCase))
+        FileListBoxNote->addItem(file.fileName());
+
+    ShowUserInfo();
+
+    // 20. From now on the appointment lists reload the alarm list when they re-open.
+    TodayDirty = 0;
+    AlarmReloadArmed = -1;
+
+    // 21. The tab font controls show the current tab font.
+    ComboBox_UnFont->setCurrentText(PageControlMenu->font().family());
+    SpinEditTabSize->setValue(PageControlMenu->font().pointSize() > 0 ? PageControlMenu->font().pointSize()
+                                                                      : 10);
+
+    // 23, 24.
+    NoteListWidth = Panel_ListaNote_Size->width();
+    QFont calendarFont = Calendario_Lato->font();
+    calendarFont.setFamily(DateTimePickerTODAY->font().family());
+    calendarFont.setPointSize(10);
+    Calendario_Lato->setFont(calendarFont);
+    Panel_LATO->hide();
+    m_inFormCreate = false;
+}
+
+void TMainForm::RemoveTitleBar() {
+    // A frameless window keeps its size grip and is moved by its panels.
+    setWindowFlag(Qt::FramelessWindowHint, true);
+}
+
+void TMainForm::FillDayOfWeekCombo() {
+    ComboBox_dayofweek->clear();
+    ComboBox_dayofweek->addItems(LongDayNamesMondayFirst());
+    ComboBox_dayofweek->addItem(QString());
+    ComboBox_dayofweek->setCurrentIndex(7);
+}
+
+void TMainForm::FillMonthCombo() {
+    ComboBox_Month->clear();
+    ComboBox_Month->addItems(LongMonthNames());
+    ComboBox_Month->addItem(QString());
+    ComboBox_Month->setCurrentIndex(12);
+}
+
+void TMainForm::InitPathsAndDefaults() {
+    SkipFocus = -1;
+    ClockFormat = QStringLiteral("dddd d mmmm yyyy,  hh:mm:ss");
+    MsgYes = Id::Yes;
+    MsgNo = Id::No;
+    MsgYesNo = Mb::YesNo;
+    MsgOk = Mb::Ok;
+    MsgExclamation = Mb::IconExclamation;
+    MsgQuestion = Mb::IconQuestion;
+    MsgInformation = Mb::IconInformation;
+    AboutClicks = 0;
+    MsgText.clear();
+    MsgCaption = QStringLiteral("Quellmire Organizer");
+
+    ProgramFolder = qm::ProgramFolder();
+    ShotOrder = QStringLiteral("DESC");
+    YearOrder.clear();
+    MonthOrder.clear();
+    WeekOrder.clear();
+    ContactOrder.clear();
+    CoolTrayIcon->SetIconIndex(4);
+    AliasName = QStringLiteral("QMDB");
+    DriverName = QStringLiteral("PARADOX");
+
+    // The login name is used exactly as the system gives it, up to a NUL.
+    QString userName = UserComp1.LoginName;
+    const int nul = int(userName.indexOf(QChar(0)));
+    if (nul >= 0)
+        userName.truncate(nul);
+    Label_mistero->setText(userName);
+    SpeedButtonEXIT->setToolTip(QStringLiteral("Be quiet ") + userName + QStringLiteral("!"));
+    Label_mistero->setText(Label_mistero->text() + QStringLiteral("Arc"));
+    ProfileName = Label_mistero->text();
+    if (!userName.isEmpty()) {
+        ArchiveFolder = ProgramFolder + QStringLiteral("qmarcs/") + userName + QStringLiteral("Arc");
+    } else {
+        ArchiveFolder = ProgramFolder + QStringLiteral("qmarcs/generic");
+        ProfileName = QStringLiteral("generic");
+    }
+    DefaultArchiveFolder = ArchiveFolder;
+    NotesFolder = ArchiveFolder + QStringLiteral("/notes");
+    Label_Ripetuta->setText(userName);
+
+    SelectedDate = Today();
+    SelectedMonthDay = QStringLiteral("__/__");
+    PageControlMenu->setCurrentWidget(TabSheetTODAY);
+    DateTimePickerTODAY->setDate(Today());
+    Calendario_Lato->setSelectedDate(DateTimePickerTODAY->date());
+
+    for (QComboBox* combo :
+         {ComboBoxToDo, ComboBoxOrdine, ComboBox_KindFindShot, ComboBox_KindFindYear, ComboBox_KindFindMonth,
+          ComboBox_KindFindWeek, ComboBox_KindFindContact, ComboBox_KindFindToDo})
+        combo->setCurrentIndex(0);
+
+    PageControlMenu->setTabText(PageControlMenu->indexOf(TabSheetSetup),
+                                userName.isEmpty() ? QStringLiteral("Options") : userName);
+
+    const QStringList fonts = QFontDatabase::families();
+    ComboBox_Fonts->clear();
+    ComboBox_Fonts->addItems(fonts);
+    ComboBox_UnFont->clear();
+    ComboBox_UnFont->addItems(fonts);
+
+    TodayDirty = 0;
+    ComboBox_Contact_Group->setCurrentIndex(0);
+    AlarmReloadArmed = 0;
+    WindowMinimized = 0;
+    AlarmFlashing = 0;
+    NotesFolderCaption = QStringLiteral(" FOLDER: Notes - FILE: ");
+
+    CheckBoxSplash->setChecked(!QFileInfo::exists(ProgramFolder + QStringLiteral("nosplash")));
+    // The delete questions pick their ending from the global generator, which seeds itself.
+}
+
+void TMainForm::ApplyWorkingFolder() {
+    SpeedButton_Multi->setEnabled(false);
+    const QString netFile = JoinPath(DefaultArchiveFolder, QStringLiteral("Net.txt"));
+    if (!QFileInfo::exists(netFile))
+        return;
+
+    TimerContolloOrario->stop();
+    TimerRitorna->stop();
+    SpeedButton_Multi->setEnabled(true);
+    const QStringList lines = LoadTextLines(netFile);
+    const QString folder = lines.isEmpty() ? QString() : lines.first();
+    if (!folder.isEmpty() && QFileInfo(folder).isDir()) {
+        ArchiveFolder = folder;
+    } else {
+        MsgText = QStringLiteral("I haven't found the new working folder (") + folder +
+                  QStringLiteral("), so I came back to the default (") + ArchiveFolder +
+                  QStringLiteral("). I must searching for it at the next restart?");
+        if (MessageBox(MsgText, MsgCaption, MsgYesNo + MsgQuestion) != MsgYes) {
+            if (!QFile::remove(netFile))
+                MessageBox(QStringLiteral("I can't delete ") + netFile + QStringLiteral("!"), MsgCaption,
+                           MsgOk + MsgExclamation);
+            MessageBox(QStringLiteral("Ok, I back to work in the default folder!"), MsgCaption,
+                       MsgOk + MsgInformation);
+        }
+    }
+    TimerContolloOrario->start();
+    TimerRitorna->start();
+    NotesFolder = ArchiveFolder + QStringLiteral("/notes");
+}
+
+void TMainForm::ReadLookFiles() {
+    const auto lookFile = [this](const char* name) {
+        return JoinPath(ArchiveFolder, QString::fromLatin1(name));
+    };
+
+    if (QFileInfo::exists(lookFile("TabFont.txt"))) {
+        const QStringList lines = LoadTextLines(lookFile("TabFont.txt"));
+        if (!lines.isEmpty()) {
+            QFont tabFont = PageControlMenu->font();
+            tabFont.setFamily(lines[0]);
+            const std::optional<int> size = lines.size() > 1 ? WholeNumber(lines[1]) : std::nullopt;
+            if (size && *size > 0)
+                tabFont.setPointSize(*size);
+            else
+                SpinEditTabSize->setValue(10);
+            PageControlMenu->setFont(tabFont);
+            QFont captionFont = panel_credit->font();
+            captionFont.setFamily(lines[0]);
+            captionFont.setBold(true);
+            captionFont.setPointSize(11);
+            panel_credit->setFont(captionFont);
+        }
+    }
+
+    const QString styleFile = lookFile("Style.txt");
+    if (!QFileInfo::exists(styleFile)) {
+        ComboBox_Stile->setCurrentIndex(0);
+    } else {
+        const QStringList lines = LoadTextLines(styleFile);
+        if (!lines.isEmpty() && (lines[0] == QLatin1String("0") || lines[0] == QLatin1String("1")))
+            ComboBox_Stile->setCurrentIndex(lines[0].toInt());
+    }
+
+    if (QFileInfo::exists(lookFile("CharSet.txt"))) {
+        const QStringList lines = LoadTextLines(lookFile("CharSet.txt"));
+        if (const auto charset = lines.isEmpty() ? std::nullopt : WholeNumber(lines[0]))
+            Editor->setProperty("FontCharset", *charset);
+    }
+
+    if (QFileInfo::exists(lookFile("InterCrs.txt"))) {
+        const QStringList lines = LoadTextLines(lookFile("InterCrs.txt"));
+        if (const auto charset = lines.isEmpty() ? std::nullopt : WholeNumber(lines[0])) {
+            panel_credit->setProperty("FontCharset", *charset);
+            MemoOrario->setProperty("FontCharset", *charset);
+            Panel_Data_Shot->SetFontCharset(*charset);
+            Panel_Data_Year->SetFontCharset(*charset);
+            Panel_Data_Week->SetFontCharset(*charset);
+        }
+    }
+}
+
+void TMainForm::RegisterDatabaseAlias() {
+    Session& session = Session::Instance();
+    session.AddAlias(AliasName, ArchiveFolder);
+    session.SetPrivateDir(ProgramFolder + QStringLiteral("qmarcs/"));
+    for (TQuery* query : {QueryParam, Query_Jolly, QueryTODAY, QueryMonth, QueryWeek, QueryYear, QueryShot,
+                          QueryContact, QueryToDo, QueryParallelo})
+        query->DatabaseName = AliasName;
+}
+
+void TMainForm::ShowUserInfo() {
+    switch (UserComp1.PlatformId) {
+    case 0:
+        Label_OSVersion->setText(QStringLiteral("Windows 3.1"));
+        break;
+    case 1:
+        Label_OSVersion->setText(QStringLiteral("Windows 9x"));
+        break;
+    case 2:
+        Label_OSVersion->setText(QStringLiteral("Windows NT/2000/XP"));
+        break;
+    case TUserComp::PlatformLinux:
+        Label_OSVersion->setText(UserComp1.SystemName);
+        break;
+    default:
+        break;
+    }
+    Label_UserName->setText(UserComp1.DefName);
+    Label_Company->setText(UserComp1.DefCompany);
+    Label_Login->setText(UserComp1.LoginName);
+    Label_Archives_Folder->setText(ArchiveFolder);
+    Label_Notes_Folder->setText(NotesFolder);
+}
+
+} // namespace qm

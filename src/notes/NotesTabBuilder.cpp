@@ -1,0 +1,105 @@
+#include "app/MainForm.h"
+#include "platform/widgets/Controls.h"
+#include "platform/widgets/Panel.h"
+
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QSpinBox>
+#include <QSplitter>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace qm {
+
+void TMainForm::BuildNotesTab() {
+    auto* sheetLayout = new QVBoxLayout(TabSheetNotes);
+    sheetLayout->setContentsMargins(0, 0, 0, 0);
+    Panel_Contorno_Notes2 = new TPanel(TabSheetNotes, QStringLiteral("Panel_Contorno_Notes2"));
+    sheetLayout->addWidget(Panel_Contorno_Notes2);
+    auto* body = new QVBoxLayout(Panel_Contorno_Notes2);
+    body->setContentsMargins(5, 5, 5, 5);
+
+    auto* bar = new TPanel(Panel_Contorno_Notes2, QStringLiteral("Panel_Note"));
+    bar->setFrameShape(QFrame::StyledPanel);
+    auto* barLayout = new QHBoxLayout(bar);
+    barLayout->setContentsMargins(3, 2, 3, 2);
+    barLayout->setSpacing(2);
+    SpeedButtonAggNote = MakeSpeedButton(bar, QStringLiteral("SpeedButtonAggNote"), QString(),
+                                         QStringLiteral("Insert"), QStyle::SP_FileDialogNewFolder);
+    SpeedButtonmodNote = MakeSpeedButton(bar, QStringLiteral("SpeedButtonmodNote"), QString(),
+                                         QStringLiteral("Modify"), QStyle::SP_FileDialogDetailedView);
+    SpeedButtonDelnote = MakeSpeedButton(bar, QStringLiteral("SpeedButtonDelnote"), QString(),
+                                         QStringLiteral("Delete"), QStyle::SP_TrashIcon);
+    SpeedButtonUpdate = MakeSpeedButton(bar, QStringLiteral("SpeedButtonUpdate"), QString(),
+                                        QStringLiteral("Save"), QStyle::SP_DialogSaveButton);
+    SpeedButtonUpdate->setEnabled(false);
+    SpeedButtonPrintNote = MakeSpeedButton(bar, QStringLiteral("SpeedButtonPrintNote"), QString(),
+                                           QStringLiteral("Print"), QStyle::SP_ComputerIcon);
+    SpeedButtonRinfrescaNote = MakeSpeedButton(bar, QStringLiteral("SpeedButtonRinfrescaNote"), QString(),
+                                               QStringLiteral("Refresh"), QStyle::SP_BrowserReload);
+    SpeedButton_Breakline =
+        MakeSpeedButton(bar, QStringLiteral("SpeedButton_Breakline"), QString(), QStringLiteral("Word wrap"),
+                        QStyle::SP_ToolBarVerticalExtensionButton);
+    SpeedButton_Breakline->setCheckable(true);
+    SpeedButton_Formatbar = MakeSpeedButton(bar, QStringLiteral("SpeedButton_Formatbar"), QString(),
+                                            QStringLiteral("Format bar"), QStyle::SP_FileDialogListView);
+    SpeedButton_Formatbar->setCheckable(true);
+    for (QToolButton* b :
+         {SpeedButtonAggNote, SpeedButtonmodNote, SpeedButtonDelnote, SpeedButtonUpdate, SpeedButtonPrintNote,
+          SpeedButtonRinfrescaNote, SpeedButton_Breakline, SpeedButton_Formatbar})
+        barLayout->addWidget(b);
+    barLayout->addStretch(1);
+    body->addWidget(bar);
+
+    Panel_Format = new TPanel(Panel_Contorno_Notes2, QStringLiteral("Panel_Format"));
+    auto* formatLayout = new QHBoxLayout(Panel_Format);
+    formatLayout->setContentsMargins(3, 2, 3, 2);
+    ComboBox_Fonts = new QComboBox(Panel_Format);
+    ComboBox_Fonts->setObjectName(QStringLiteral("ComboBox_Fonts"));
+    ComboBox_Fonts->setEditable(true);
+    SpinEdit_Size = new QSpinBox(Panel_Format);
+    SpinEdit_Size->setObjectName(QStringLiteral("SpinEdit_Size"));
+    SpinEdit_Size->setRange(8, 72);
+    Panel_Font_Color = new TPanel(Panel_Format, QStringLiteral("Panel_Font_Color"));
+    Panel_Font_Color->setFixedSize(24, 20);
+    Panel_Editor_Color = new TPanel(Panel_Format, QStringLiteral("Panel_Editor_Color"));
+    Panel_Editor_Color->setFixedSize(24, 20);
+    SpeedButton_Aggiorna_Editor_Setup =
+        MakeSpeedButton(Panel_Format, QStringLiteral("SpeedButton_Aggiorna_Editor_Setup"),
+                        QStringLiteral("Save default"), QStringLiteral("Save default"));
+    SpeedButton_Aggiorna_Editor_Setup->setEnabled(false);
+    formatLayout->addWidget(ComboBox_Fonts);
+    formatLayout->addWidget(SpinEdit_Size);
+    formatLayout->addWidget(Panel_Font_Color);
+    formatLayout->addWidget(Panel_Editor_Color);
+    formatLayout->addWidget(SpeedButton_Aggiorna_Editor_Setup);
+    formatLayout->addStretch(1);
+    Panel_Format->hide();
+    body->addWidget(Panel_Format);
+
+    Panel_nomeCompleto = new TPanel(Panel_Contorno_Notes2, QStringLiteral("Panel_nomeCompleto"));
+    Panel_nomeCompleto->SetAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    Panel_nomeCompleto->setFixedHeight(22);
+    body->addWidget(Panel_nomeCompleto);
+
+    SplitterNote = new QSplitter(Qt::Horizontal, Panel_Contorno_Notes2);
+    SplitterNote->setObjectName(QStringLiteral("SplitterNote"));
+    Panel_ListaNote_Size = new TPanel(SplitterNote, QStringLiteral("Panel_ListaNote_Size"));
+    auto* listLayout = new QVBoxLayout(Panel_ListaNote_Size);
+    listLayout->setContentsMargins(0, 0, 0, 0);
+    FileListBoxNote = new QListWidget(Panel_ListaNote_Size);
+    FileListBoxNote->setObjectName(QStringLiteral("FileListBoxNote"));
+    listLayout->addWidget(FileListBoxNote);
+    Editor = new QPlainTextEdit(SplitterNote);
+    Editor->setObjectName(QStringLiteral("Editor"));
+    SplitterNote->addWidget(Panel_ListaNote_Size);
+    SplitterNote->addWidget(Editor);
+    SplitterNote->setStretchFactor(1, 1);
+    Panel_ListaNote_Size->resize(180, Panel_ListaNote_Size->height());
+    SplitterNote->setSizes({180, 440});
+    body->addWidget(SplitterNote, 1);
+}
+
+} // namespace qm

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+#include <QStyle>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QToolButton;
+class QWidget;
+
+namespace qm {
+
+// Small factories so that every control gets its historical object name and its hint in one line.
+QToolButton* MakeSpeedButton(QWidget* parent, const QString& name, const QString& caption,
+                             const QString& hint, QStyle::StandardPixmap icon = QStyle::SP_CustomBase);
+QLineEdit* MakeEdit(QWidget* parent, const QString& name, const QString& hint);
+QComboBox* MakeComboList(QWidget* parent, const QString& name, const QString& hint, const QStringList& items);
+QCheckBox* MakeCheckBox(QWidget* parent, const QString& name, const QString& caption, const QString& hint);
+QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& caption,
+                  const QString& hint = QString());
+
+} // namespace qm

@@ -1,0 +1,170 @@
+#include "app/MainForm.h"
+#include "platform/MessageBox.h"
+#include "support/TestEnvironment.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTest>
+
+using namespace qm;
+
+namespace {
+
+const char* const kOldContacts =
+    "CREATE TABLE QMcon80 (codcon INTEGER PRIMARY KEY AUTOINCREMENT, ragsoc CHARACTER(50), indirizzo "
+    "CHARACTER(255), tel CHARACTER(100), email CHARACTER(50), note CHARACTER(255), fax CHARACTER(100), "
+    "gruppo "
+    "CHARACTER(30), site CHARACTER(255), company CHARACTER(50), mobile CHARACTER(100), allegato "
+    "CHARACTER(255));"
+    "INSERT INTO QMcon80 VALUES (1, 'Anna Rossi', 'Via Roma 1', '02 123', 'anna@example.org', '', '', "
+    "'Family', "
+    "'', '', '333 1', '');"
+    "INSERT INTO QMcon80 VALUES (2, 'Luca Bianchi', '', '02 456', '', 'old friend', '', 'Friends', '', "
+    "'Acme', "
+    "'', '');";
+
+QStringList Column(const QList<QStringList>& rows, int column) {
+    QStringList values;
+    for (const QStringList& row : rows)
+        values << row.value(column);
+    return values;
+}
+
+} // namespace
+
+class ArchiveTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void firstStartCreatesTablesAndDefaultSettings() {
+        TestEnvironment env;
+        env.CreateMainForm();
+        for (const char* table : {"QMarc80", "QMcon26", "QMtod90", "QMset90"})
+            QVERIFY2(QFileInfo::exists(env.ArchiveFile(QString::fromLatin1(table) + ".db")), table);
+        QVERIFY(QFileInfo(env.ArchiveFile("notes")).isDir());
+
+        const QString settings = env.ArchiveFile("QMset90.db");
+        const QList<QStringList> rows = TestEnvironment::RowsOfFile(settings, "SELECT * FROM QMset90");
+        QCOMPARE(rows.size(), 1);
+        QCOMPARE(rows[0], QStringList({"N",         "N",         "Y",
+                                       "mailbeep",  "N",         "N",
+                                       "Fixedsys",  "clBlack",   "8",
+                                       "clWhite",   "Y",         "$00A6A6D2",
+                                       "$00A7E3F5", "$0058A554", "$00BC8F07",
+                                       "$00CE9D9D", "$009A9A4E", "$00AEAEAE",
+                                       "$00BADCF8", "$0053A9FF", "dddd d mmmm yyyy",
+                                       "d mmmm",    "3",         "4",
+                                       "640",       "480",       "wsNormal"}));
+        // Numbers are stored as numbers, not as texts "640.0".
+        QCOMPARE(TestEnvironment::RowsOfFile(settings,
+                                             "SELECT typeof(WinWidth), typeof(fontsize) FROM QMset90")[0],
+                 QStringList({"integer", "integer"}));
+
+        const QList<QStringList> columns =
+            TestEnvironment::RowsOfFile(env.ArchiveFile("QMarc80.db"), "PRAGMA table_info(QMarc80)");
+        QCOMPARE(Column(columns, 1),
+                 QStringList({"codimp", "id", "note", "dayofweek", "dayindex", "dayofmonth", "datefull",
+                              "data", "orario", "orario2", "flag"}));
+        QCOMPARE(Column(columns, 2).mid(6, 2), QStringList({"DATE", "CHARACTER(5)"}));
+        QCOMPARE(
+            Column(TestEnvironment::RowsOfFile(env.ArchiveFile("QMcon26.db"), "PRAGMA table_info(QMcon26)"),
+                   1),
+            QStringList({"codcon", "ragsoc", "indirizzo", "tel", "email", "note", "fax", "gruppo", "site",
+                         "company", "mobile", "allegato"}));
+        QCOMPARE(
+            Column(TestEnvironment::RowsOfFile(env.ArchiveFile("QMtod90.db"), "PRAGMA table_info(QMtod90)"),
+                   1),
+            QStringList({"codtod", "id", "note", "priority", "flag", "percento"}));
+        QCOMPARE(TestEnvironment::RowsOfFile(env.ArchiveFile("QMarc80.db"), "PRAGMA journal_mode")[0][0],
+                 QStringLiteral("delete"));
+        QCOMPARE(MessageBoxSeam::Shown().size(), 0);
+    }
+
+    void deletedSettingsTableComesBackWithDefaultsAlone() {
+        TestEnvironment env;
+        env.CreateMainForm();
+        env.DestroyMainForm();
+        TestEnvironment::ExecOnFile(
+            env.ArchiveFile("QMarc80.db"),
+            "INSERT INTO QMarc80 (id, flag, datefull) VALUES ('Dentist', 'O', '2026-12-08')");
+        TestEnvironment::ExecOnFile(env.ArchiveFile("QMset90.db"), "UPDATE QMset90 SET WinWidth = 900");
+        QVERIFY(QFile::remove(env.ArchiveFile("QMset90.db")));
+
+        env.CreateMainForm();
+        env.DestroyMainForm();
+        const QList<QStringList> settings =
+            TestEnvironment::RowsOfFile(env.ArchiveFile("QMset90.db"), "SELECT WinWidth FROM QMset90");
+        QCOMPARE(settings, QList<QStringList>({{"640"}}));
+        QCOMPARE(TestEnvironment::RowsOfFile(env.ArchiveFile("QMarc80.db"), "SELECT id FROM QMarc80"),
+                 QList<QStringList>({{"Dentist"}}));
+    }
+
+    void existingTablesAreLeftAsTheyAre() {
+        TestEnvironment env;
+        env.CreateMainForm();
+        env.DestroyMainForm();
+        TestEnvironment::ExecOnFile(env.ArchiveFile("QMset90.db"), "UPDATE QMset90 SET soundon = 'V'");
+        env.CreateMainForm();
+        env.DestroyMainForm();
+        QCOMPARE(TestEnvironment::RowsOfFile(env.ArchiveFile("QMset90.db"), "SELECT soundon FROM QMset90"),
+                 QList<QStringList>({{"V"}}));
+    }
+
+    void oldContactsAreMergedOnce() {
+        TestEnvironment env;
+        env.CreateMainForm();
+        env.DestroyMainForm();
+        TestEnvironment::ExecOnFile(env.ArchiveFile("QMcon26.db"),
+                                    "INSERT INTO QMcon26 (ragsoc) VALUES ('Already here')");
+        TestEnvironment::ExecOnFile(env.ArchiveFile("QMcon80.db"), kOldContacts);
+
+        env.CreateMainForm();
+        env.DestroyMainForm();
+        QVERIFY(!QFileInfo::exists(env.ArchiveFile("QMcon80.db")));
+        QVERIFY(QFileInfo::exists(env.ArchiveFile("QMcon80.BK")));
+        const QString contacts = env.ArchiveFile("QMcon26.db");
+        const QList<QStringList> rows = TestEnvironment::RowsOfFile(
+            contacts, "SELECT codcon, ragsoc, gruppo, company FROM QMcon26 ORDER BY codcon");
+        QCOMPARE(rows, QList<QStringList>({{"1", "Already here", "", ""},
+                                           {"2", "Anna Rossi", "Family", ""},
+                                           {"3", "Luca Bianchi", "Friends", "Acme"}}));
+
+        env.CreateMainForm();
+        env.DestroyMainForm();
+        QCOMPARE(TestEnvironment::RowsOfFile(contacts, "SELECT count(*) FROM QMcon26")[0][0],
+                 QStringLiteral("3"));
+        QCOMPARE(MessageBoxSeam::Shown().size(), 0);
+    }
+
+    void failedRenameLeavesContactsUntouchedAndSaysSo() {
+        TestEnvironment env;
+        env.CreateMainForm();
+        env.DestroyMainForm();
+        TestEnvironment::ExecOnFile(env.ArchiveFile("QMcon80.db"), kOldContacts);
+        // A folder in the way of the new name makes the rename fail.
+        QVERIFY(QDir().mkpath(env.ArchiveFile("QMcon80.BK/in-the-way")));
+        MessageBoxSeam::QueueAnswer(Id::Ok);
+
+        env.CreateMainForm();
+        env.DestroyMainForm();
+        QVERIFY(QFileInfo::exists(env.ArchiveFile("QMcon80.db")));
+        QCOMPARE(
+            TestEnvironment::RowsOfFile(env.ArchiveFile("QMcon26.db"), "SELECT count(*) FROM QMcon26")[0][0],
+            QStringLiteral("0"));
+        const QList<ShownBox> boxes = MessageBoxSeam::Shown();
+        QCOMPARE(boxes.size(), 1);
+        QVERIFY(boxes[0].text.contains("QMcon80"));
+        QCOMPARE(boxes[0].caption, QStringLiteral("Quellmire Organizer"));
+
+        // Once the way is clear the next start merges them, once.
+        QVERIFY(QDir(env.ArchiveFile("QMcon80.BK")).removeRecursively());
+        env.CreateMainForm();
+        env.DestroyMainForm();
+        QCOMPARE(
+            TestEnvironment::RowsOfFile(env.ArchiveFile("QMcon26.db"), "SELECT count(*) FROM QMcon26")[0][0],
+            QStringLiteral("2"));
+    }
+};
+
+QTEST_MAIN(ArchiveTest)
+#include "tst_archive.moc"

@@ -1,0 +1,104 @@
+#include "support/TestEnvironment.h"
+
+#include "app/MainForm.h"
+#include "engine/Session.h"
+#include "platform/Clock.h"
+#include "platform/MessageBox.h"
+#include "platform/Modal.h"
+#include "platform/UserAccount.h"
+
+#include <QLocale>
+#include <QTest>
+#include <sqlite3.h>
+
+namespace qm {
+
+TestEnvironment::TestEnvironment(const QString& loginName, const QDateTime& now) : m_loginName(loginName) {
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    qputenv("QUELLMIRE_PROGRAM_FOLDER", m_dir.path().toLocal8Bit());
+    SetTestLoginName(loginName);
+    SetTestNow(now);
+    MessageBoxSeam::Enable();
+    MessageBoxSeam::Reset();
+    ModalSeam::Enable();
+    ModalSeam::Reset();
+    Session::Instance().Reset();
+}
+
+TestEnvironment::~TestEnvironment() {
+    DestroyMainForm();
+    Session::Instance().Reset();
+    MessageBoxSeam::Reset();
+    ModalSeam::Reset();
+    ClearTestNow();
+    ClearTestLoginName();
+    qunsetenv("QUELLMIRE_PROGRAM_FOLDER");
+}
+
+QString TestEnvironment::ProgramFolder() const {
+    return m_dir.path() + QLatin1Char('/');
+}
+
+QString TestEnvironment::ArchiveFolder() const {
+    const QString profile =
+        m_loginName.isEmpty() ? QStringLiteral("generic") : m_loginName + QStringLiteral("Arc");
+    return ProgramFolder() + QStringLiteral("qmarcs/") + profile;
+}
+
+QString TestEnvironment::ArchiveFile(const QString& name) const {
+    return ArchiveFolder() + QLatin1Char('/') + name;
+}
+
+void TestEnvironment::SetNow(const QDateTime& now) {
+    SetTestNow(now);
+}
+
+TMainForm* TestEnvironment::CreateMainForm() {
+    DestroyMainForm();
+    m_mainForm = std::make_unique<TMainForm>();
+    return m_mainForm.get();
+}
+
+void TestEnvironment::DestroyMainForm() {
+    m_mainForm.reset();
+    Session::Instance().CloseAll();
+}
+
+void TestEnvironment::ExecOnFile(const QString& file, const QString& sql) {
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(file.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                        nullptr) != SQLITE_OK)
+        QFAIL(qPrintable(QStringLiteral("cannot open ") + file));
+    char* error = nullptr;
+    const int rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &error);
+    const QString message = error ? QString::fromUtf8(error) : QString();
+    sqlite3_free(error);
+    sqlite3_close(db);
+    if (rc != SQLITE_OK)
+        QFAIL(qPrintable(message));
+}
+
+QList<QStringList> TestEnvironment::RowsOfFile(const QString& file, const QString& sql) {
+    QList<QStringList> rows;
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(file.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+        sqlite3_close(db);
+        return rows;
+    }
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &statement, nullptr) == SQLITE_OK) {
+        while (sqlite3_step(statement) == SQLITE_ROW) {
+            QStringList row;
+            for (int i = 0; i < sqlite3_column_count(statement); ++i) {
+                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, i));
+                row.append(text ? QString::fromUtf8(text) : QStringLiteral("<null>"));
+            }
+            rows.append(row);
+        }
+    }
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+    return rows;
+}
+
+} // namespace qm
