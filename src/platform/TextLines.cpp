@@ -1,0 +1,92 @@
+#include "TextLines.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QStringDecoder>
+
+namespace qm {
+
+namespace {
+
+QString Decode(const QByteArray& bytes) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8(bytes);
+    if (!utf8.hasError())
+        return text;
+    return QString::fromLatin1(bytes);
+}
+
+QStringList SplitLines(const QString& text) {
+    QStringList lines;
+    const qsizetype n = text.size();
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text[i];
+        if (c != u'\r' && c != u'\n')
+            continue;
+        lines << text.mid(start, i - start);
+        if (c == u'\r' && i + 1 < n && text[i + 1] == u'\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < n)
+        lines << text.mid(start);
+    return lines;
+}
+
+} // namespace
+
+bool LoadTextLines(const QString& path, QStringList& lines) {
+    lines.clear();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return false;
+    lines = SplitLines(Decode(bytes));
+    return true;
+}
+
+QStringList LoadTextLines(const QString& path) {
+    QStringList lines;
+    LoadTextLines(path, lines);
+    return lines;
+}
+
+bool SaveTextLines(const QString& path, const QStringList& lines, QString* error) {
+    QSaveFile file(path);
+    auto fail = [&] {
+        if (error)
+            *error = QStringLiteral("Cannot write %1: %2").arg(path, file.errorString());
+        file.cancelWriting();
+        return false;
+    };
+    if (!file.open(QIODevice::WriteOnly))
+        return fail();
+    QByteArray bytes;
+    for (const QString& line : lines) {
+        bytes += line.toUtf8();
+        bytes += "\r\n";
+    }
+    if (file.write(bytes) != bytes.size())
+        return fail();
+    if (!file.commit()) {
+        if (error)
+            *error = QStringLiteral("Cannot write %1: %2").arg(path, file.errorString());
+        return false;
+    }
+    if (error)
+        error->clear();
+    return true;
+}
+
+QString JoinPath(const QString& folder, const QString& name) {
+    if (folder.isEmpty())
+        return name;
+    if (folder.endsWith(u'/'))
+        return folder + name;
+    return folder + u'/' + name;
+}
+
+} // namespace qm
