@@ -1,0 +1,152 @@
+#include "MessageBox.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QMutex>
+#include <QPushButton>
+#include <QQueue>
+
+namespace qm {
+
+namespace {
+
+struct SeamState {
+    QMutex mutex;
+    bool enabled = false;
+    QQueue<int> answers;
+    QList<ShownBox> shown;
+};
+
+SeamState& Seam() {
+    static SeamState state;
+    return state;
+}
+
+bool IsYesNo(int flags) {
+    return (flags & 0x0F) == Mb::YesNo;
+}
+
+int DefaultAnswer(int flags) {
+    return IsYesNo(flags) ? Id::No : Id::Ok;
+}
+
+// The application's title: its display name when the program set one, else the product name
+// (Qt would otherwise fall back to the file name of the executable).
+QString ApplicationTitle() {
+    const QString executable = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+    const QString title = qobject_cast<QGuiApplication*>(QCoreApplication::instance())
+                              ? QGuiApplication::applicationDisplayName()
+                              : QCoreApplication::applicationName();
+    if (title.isEmpty() || title == executable)
+        return QStringLiteral("Quellmire Organizer");
+    return title;
+}
+
+QMessageBox::Icon IconOf(int flags) {
+    switch (flags & 0xF0) {
+    case Mb::IconError:
+        return QMessageBox::Critical;
+    case Mb::IconQuestion:
+        return QMessageBox::Question;
+    case Mb::IconExclamation:
+        return QMessageBox::Warning;
+    case Mb::IconInformation:
+        return QMessageBox::Information;
+    default:
+        return QMessageBox::NoIcon;
+    }
+}
+
+int ShowBox(const QString& text, const QString& caption, int flags) {
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        qWarning("%s: %s", qUtf8Printable(caption), qUtf8Printable(text));
+        return DefaultAnswer(flags);
+    }
+    QString shownText = text;
+    shownText.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    shownText.replace(u'\r', u'\n');
+
+    QMessageBox box(IconOf(flags), caption, shownText, QMessageBox::NoButton, QApplication::activeWindow());
+    // User data goes into these texts; it must never be read as markup.
+    box.setTextFormat(Qt::PlainText);
+    if (IsYesNo(flags)) {
+        QPushButton* yes = box.addButton(QMessageBox::Yes);
+        QPushButton* no = box.addButton(QMessageBox::No);
+        box.setDefaultButton(yes);
+        box.setEscapeButton(no);
+        box.exec();
+        return box.clickedButton() == yes ? Id::Yes : Id::No;
+    }
+    QPushButton* ok = box.addButton(QMessageBox::Ok);
+    box.setDefaultButton(ok);
+    box.setEscapeButton(ok);
+    box.exec();
+    return Id::Ok;
+}
+
+} // namespace
+
+int MessageBox(const QString& text, const QString& caption, int flags) {
+    {
+        SeamState& seam = Seam();
+        QMutexLocker lock(&seam.mutex);
+        if (seam.enabled) {
+            ShownBox box{text, caption, flags, !seam.answers.isEmpty()};
+            seam.shown.append(box);
+            return box.answered ? seam.answers.dequeue() : DefaultAnswer(flags);
+        }
+    }
+    return ShowBox(text, caption, flags);
+}
+
+void ShowMessage(const QString& text) {
+    MessageBox(text, ApplicationTitle(), Mb::Ok);
+}
+
+namespace MessageBoxSeam {
+
+void Enable() {
+    QMutexLocker lock(&Seam().mutex);
+    Seam().enabled = true;
+}
+
+void Disable() {
+    QMutexLocker lock(&Seam().mutex);
+    Seam().enabled = false;
+}
+
+bool IsEnabled() {
+    QMutexLocker lock(&Seam().mutex);
+    return Seam().enabled;
+}
+
+void QueueAnswer(int answer) {
+    QMutexLocker lock(&Seam().mutex);
+    Seam().answers.enqueue(answer);
+}
+
+QList<ShownBox> Shown() {
+    QMutexLocker lock(&Seam().mutex);
+    return Seam().shown;
+}
+
+int UnansweredCount() {
+    QMutexLocker lock(&Seam().mutex);
+    int count = 0;
+    for (const ShownBox& box : Seam().shown) {
+        if (!box.answered)
+            ++count;
+    }
+    return count;
+}
+
+void Reset() {
+    QMutexLocker lock(&Seam().mutex);
+    Seam().answers.clear();
+    Seam().shown.clear();
+}
+
+} // namespace MessageBoxSeam
+
+} // namespace qm
