@@ -16,8 +16,8 @@ namespace qm {
 enum class StatementKind { Select, Insert, Update, Delete, CreateTable, Other };
 
 struct TranslatedStatement {
-    QString sql;            // SQLite text
-    QString table;          // the table the statement works on, as written
+    QString sql;   // SQLite text
+    QString table; // the table the statement works on, as written
     StatementKind kind = StatementKind::Other;
     QStringList parameters; // parameter names (lower case) in order of appearance, without ':'
 };
