@@ -1,5 +1,6 @@
 #include "app/MainForm.h"
 #include "app/SplashForm.h"
+#include "dialogs/SelectForm.h"
 #include "platform/Application.h"
 #include "platform/ProgramFolder.h"
 
@@ -22,6 +23,9 @@ int main(int argc, char** argv) {
 
     std::unique_ptr<qm::TMainForm> mainForm;
     const bool built = qm::Guarded([&] { mainForm = std::make_unique<qm::TMainForm>(); });
+    // The date picker lives as long as the main window, which owns it.
+    if (built)
+        qm::SelectForm = new qm::TSelectForm(mainForm.get());
     splash.reset();
     if (!built || mainForm->TerminateRequested())
         return built ? 0 : 1;

@@ -1,10 +1,14 @@
 #include "support/TestEnvironment.h"
 
 #include "app/MainForm.h"
+#include "dialogs/SelectForm.h"
 #include "engine/Session.h"
 #include "platform/Clock.h"
+#include "platform/Dialogs.h"
+#include "platform/Launcher.h"
 #include "platform/MessageBox.h"
 #include "platform/Modal.h"
+#include "platform/Printing.h"
 #include "platform/UserAccount.h"
 
 #include <QLocale>
@@ -22,6 +26,12 @@ TestEnvironment::TestEnvironment(const QString& loginName, const QDateTime& now)
     MessageBoxSeam::Reset();
     ModalSeam::Enable();
     ModalSeam::Reset();
+    DialogSeam::Enable();
+    DialogSeam::Reset();
+    LauncherSeam::Enable();
+    LauncherSeam::Reset();
+    PrintSeam::Enable();
+    PrintSeam::Reset();
     Session::Instance().Reset();
 }
 
@@ -30,6 +40,7 @@ TestEnvironment::~TestEnvironment() {
     Session::Instance().Reset();
     MessageBoxSeam::Reset();
     ModalSeam::Reset();
+    PrintSeam::Reset();
     ClearTestNow();
     ClearTestLoginName();
     qunsetenv("QUELLMIRE_PROGRAM_FOLDER");
@@ -56,10 +67,12 @@ void TestEnvironment::SetNow(const QDateTime& now) {
 TMainForm* TestEnvironment::CreateMainForm() {
     DestroyMainForm();
     m_mainForm = std::make_unique<TMainForm>();
+    SelectForm = new TSelectForm(m_mainForm.get());
     return m_mainForm.get();
 }
 
 void TestEnvironment::DestroyMainForm() {
+    delete SelectForm;
     m_mainForm.reset();
     Session::Instance().CloseAll();
 }
