@@ -32,6 +32,7 @@ TMainForm::TMainForm() : QWidget(nullptr) {
         TimerRitorna->stop();
         show();
     });
+    ConnectListTabs();
     FormCreate();
 }
 

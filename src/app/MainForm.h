@@ -15,6 +15,9 @@ class QRect;
 
 namespace qm {
 
+struct TCellCanvas;
+struct TDrawState;
+
 // The main window. One class, because the program treats it as one; its members are declared by
 // area (the structs it inherits) and each area's methods live in that area's folder.
 class TMainForm : public QWidget,
@@ -118,6 +121,19 @@ public:
     void DataSourceWeekDataChange();
     void DataSourceTODAYDataChange();
     void DBMemoMouseDown(); // every note memo: the focus goes to the top bar
+    void SetupGridPresentation(); // calculated fields, header panels, painting hooks, memos
+    void DBGrid_ShotDrawColumnCell(TCellCanvas& canvas, const TRecord& record, int column,
+                                   const TDrawState& state);
+    void DBGrid_YearDrawColumnCell(TCellCanvas& canvas, const TRecord& record, int column,
+                                   const TDrawState& state);
+    void DBGrid_MonthDrawColumnCell(TCellCanvas& canvas, const TRecord& record, int column,
+                                    const TDrawState& state);
+    void DBGrid_WeekDrawColumnCell(TCellCanvas& canvas, const TRecord& record, int column,
+                                   const TDrawState& state);
+    void DBGrid_ContactDrawColumnCell(TCellCanvas& canvas, const TRecord& record, int column,
+                                      const TDrawState& state);
+    void DBGrid_TodayDrawColumnCell(TCellCanvas& canvas, const TRecord& record, int column,
+                                    const TDrawState& state);
 
     // --- list tab actions (views/ListTabActions.cpp) ---
     void SpeedButtonDelShotClick();
@@ -174,6 +190,9 @@ public:
     void ComboBox_dayofweekChange();
     void ComboBox_Contact_GroupChange();
     void SpeedButtonClearGroupClick();
+    // Puts the list on the row whose key column holds `key` (the modify dialogs re-sort the list).
+    void RestoreRowByKey(TQuery* query, const QString& keyField, qint64 key);
+    void ConnectListTabs(); // views/ListTabWiring.cpp
 
     // --- opening the appointment dialogs (dialogs/AppointmentOpeners.cpp) ---
     void SpeedButtonadShotClick();

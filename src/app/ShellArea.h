@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Dialogs.h"
+
 #include <QIcon>
 #include <QList>
 
@@ -15,6 +17,7 @@ namespace qm {
 class TPanel;
 class TPageControl;
 class TCoolTrayIcon;
+class TShellEvents;
 
 // The window frame: the top bar, the page control with its nine tab sheets, the shared
 // right-click menu, the section images and the timers.
@@ -64,6 +67,15 @@ struct ShellArea {
     QTimer* TimerFlashTempo = nullptr;
 
     TCoolTrayIcon* CoolTrayIcon = nullptr;
+
+    // The common dialogs the window's handlers share (the colour sets, the alarm sound, the exports).
+    TColorDialog ColorDialog;
+    TSaveDialog SaveDialogColor;
+    TSaveDialog SaveDialog1;
+    TOpenDialog OpenDialogSound;
+
+    // Keys, focus and mouse presses the window must see first (Esc, field colouring, dragging).
+    TShellEvents* ShellEvents = nullptr;
 
     // Holders the user never sees: the profile name and the user name.
     QLabel* Label_mistero = nullptr;

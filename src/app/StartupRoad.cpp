@@ -109,6 +109,19 @@ void TMainForm::FormCreate() {
     for (const QFileInfo& file : QDir(NotesFolder).entryInfoList(QDir::Files, QDir::Name | QDir::IgnoreCase))
         FileListBoxNote->addItem(file.fileName());
 
+    // 14. Expired one-shot entries go before the first Tasks list. A list that cannot open is
+    // reported and the road goes on.
+    Guarded([this] { PurgeExpiredOneShots(); });
+    Guarded([this] { RefreshTodayQuery(); });
+
+    // 18. The other views.
+    Guarded([this] { RefreshMonthQuery(); });
+    Guarded([this] { RefreshWeekQuery(); });
+    Guarded([this] { RefreshYearQuery(); });
+    Guarded([this] { RefreshShotQuery(); });
+    Guarded([this] { RefreshToDoQuery(); });
+    Guarded([this] { RefreshContactQuery(); });
+
     ShowUserInfo();
 
     // 20. From now on the appointment lists reload the alarm list when they re-open.

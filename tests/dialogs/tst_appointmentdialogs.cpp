@@ -299,6 +299,26 @@ private slots:
         QCOMPARE(d.Memo->toPlainText(), QStringLiteral("12345") + QString(250, u'b'));
     }
 
+    void focusColourAndDateLabelClick() {
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        form->CurrentSectionColor = Colors::clRed;
+        TAggYearForm d(form);
+        QFocusEvent focusIn(QEvent::FocusIn);
+        QApplication::sendEvent(d.MaskEdit_Hour, &focusIn);
+        QCOMPARE(d.MaskEdit_Hour->palette().color(QPalette::Base), ToQColor(Colors::clRed));
+        QFocusEvent focusOut(QEvent::FocusOut);
+        QApplication::sendEvent(d.MaskEdit_Hour, &focusOut);
+        QCOMPARE(d.MaskEdit_Hour->palette().color(QPalette::Base), ToQColor(Colors::clWhite));
+
+        // A click on the date opens the picker and does not start moving the window.
+        bool opened = false;
+        ModalSeam::Queue([&](QDialog&) { opened = true; });
+        QTest::mouseClick(d.DateLabel, Qt::LeftButton);
+        QVERIFY(opened);
+        QVERIFY(!d.IsDragging());
+    }
+
     void invalidTimesAreRefused_data() {
         QTest::addColumn<QString>("from");
         QTest::addColumn<QString>("to");

@@ -1,0 +1,242 @@
+#include "app/MainForm.h"
+#include "engine/DataControls.h"
+#include "engine/EngineError.h"
+#include "platform/Clock.h"
+#include "platform/DateFormat.h"
+#include "platform/MessageBox.h"
+#include "platform/widgets/PageControl.h"
+#include "platform/widgets/Panel.h"
+#include "store/SectionColors.h"
+
+#include <QCalendarWidget>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QSpinBox>
+#include <QSplitter>
+#include <QTimer>
+#include <QToolButton>
+#include <algorithm>
+
+namespace qm {
+
+namespace {
+
+// The colour columns of the settings row, in section order.
+const char* const kColorColumns[SectionCount] = {"ShotColor",  "YearColor",  "MonthColor",
+                                                 "WeekColor",  "TodayColor", "ContactColor",
+                                                 "NotesColor", "TodoColor",  "UserColor"};
+
+void OpenSettingsRow(TQuery& query) {
+    query.Close();
+    query.SQL.Clear();
+    query.SQL.Add(QStringLiteral("SELECT * FROM QMset90"));
+    query.Open();
+    if (query.RecordCount() == 0)
+        throw EngineError(QStringLiteral("The settings table QMset90 has no row."));
+}
+
+QString Text(const TQuery& query, const char* column) {
+    return query.FieldByName(QString::fromLatin1(column)).AsString();
+}
+
+bool IsYes(const TQuery& query, const char* column) {
+    return Text(query, column) == QLatin1String("Y");
+}
+
+// An unreadable colour text gives `fallback`; the text is noted so the user is told once.
+TColor ReadColor(const TQuery& query, const char* column, TColor fallback, QStringList& unreadable) {
+    const QString text = Text(query, column);
+    if (const std::optional<TColor> color = StringToColor(text))
+        return *color;
+    unreadable << InvalidColorMessage(text);
+    return fallback;
+}
+
+void TellUnreadableColors(const TMainForm& form, const QStringList& unreadable) {
+    if (unreadable.isEmpty())
+        return;
+    MessageBox(QStringLiteral("Some colors of the settings cannot be read, so the classic ones are used:\r") +
+                   unreadable.join(u'\r'),
+               form.MsgCaption, form.MsgOk + form.MsgExclamation);
+}
+
+void SetBaseColor(QWidget* widget, const QColor& color) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Base, color);
+    widget->setPalette(palette);
+}
+
+void SetBackground(QWidget* widget, const QColor& color) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, color);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+// The title band of a month calendar: its navigation bar, painted in the bar's background role.
+void SetCalendarTitleColor(QCalendarWidget* calendar, const QColor& color) {
+    if (!calendar)
+        return;
+    if (auto* bar = calendar->findChild<QWidget*>(QStringLiteral("qt_calendar_navigationbar"))) {
+        QPalette palette = bar->palette();
+        palette.setColor(bar->backgroundRole(), color);
+        bar->setPalette(palette);
+    }
+}
+
+} // namespace
+
+void TMainForm::LoadSettings() {
+    // 1. The row, left open for the start-up road and the start-up timer.
+    OpenSettingsRow(*QueryParam);
+    const TQuery& row = *QueryParam;
+
+    // 2, 3. Date formats: the samples show the stored text, the combos the stored item.
+    ShotDateFormat = Text(row, "DataShot");
+    ComboBox_FormatoDataShot->setCurrentIndex(
+        int(row.FieldByName(QStringLiteral("DataShotIndex")).AsInteger()));
+    Label_esempio_Full->setText(FormatDateTime(ShotDateFormat, Today()));
+    YearDateFormat = Text(row, "DataYear");
+    ComboBox_FormatoDataYear->setCurrentIndex(
+        int(row.FieldByName(QStringLiteral("DataYearIndex")).AsInteger()));
+    Label_esempio_short->setText(FormatDateTime(YearDateFormat, Today()));
+
+    // 4. Start at login. The start-up entry itself is written by the autostart component, not here.
+    CheckBox_Autostart->setChecked(IsYes(row, "autostart"));
+
+    // 5, 6.
+    AlarmSoundFile = Text(row, "wavesound");
+    CheckBox_Minimized->setChecked(IsYes(row, "minimized"));
+
+    // 7. Any other text leaves both boxes as they are.
+    const QString soundOn = Text(row, "soundon");
+    if (soundOn == QLatin1String("Y")) {
+        CheckBox_Soundon->setChecked(true);
+        CheckBox_Visivo->setChecked(false);
+    } else if (soundOn == QLatin1String("V")) {
+        CheckBox_Soundon->setChecked(false);
+        CheckBox_Visivo->setChecked(true);
+    } else if (soundOn == QLatin1String("2")) {
+        CheckBox_Soundon->setChecked(true);
+        CheckBox_Visivo->setChecked(true);
+    } else if (soundOn == QLatin1String("N")) {
+        CheckBox_Soundon->setChecked(false);
+        CheckBox_Visivo->setChecked(false);
+    }
+
+    // 8. Word wrap: wrapped lines need no horizontal scroll bar.
+    const bool breakLine = IsYes(row, "breakline");
+    Editor->setLineWrapMode(breakLine ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+    Editor->setHorizontalScrollBarPolicy(breakLine ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded);
+    Editor->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    SpeedButton_Breakline->setChecked(breakLine);
+
+    // 9.
+    const bool formatBar = IsYes(row, "formatbar");
+    Panel_Format->setVisible(formatBar);
+    SpeedButton_Formatbar->setChecked(formatBar);
+
+    // 10. The alarm check.
+    if (IsYes(row, "timecheck")) {
+        RefreshAlarmQuery();
+        CheckBox_TimeCheck->setChecked(true);
+        if (!TimerContolloOrario->isActive())
+            TimerContolloOrario->start();
+    } else {
+        CheckBox_TimeCheck->setChecked(false);
+        TimerContolloOrario->stop();
+    }
+
+    // 11. Each colour on its own: one unreadable text must not cost the others.
+    QStringList unreadable;
+    const SectionColorSet& classic = ClassicSectionColors();
+    for (int section = 0; section < SectionCount; ++section)
+        SectionColors[section] = ReadColor(row, kColorColumns[section], classic[section], unreadable);
+    const SectionColorSet& c = SectionColors;
+
+    // 12. Swatches, section frames, grid titles, note fields.
+    TPanel* const swatches[SectionCount] = {Panel_ShotColor,  Panel_YearColor,  Panel_MonthColor,
+                                            Panel_WeekColor,  Panel_TodayColor, Panel_ContactColor,
+                                            Panel_NotesColor, Panel_TodoColor,  Panel_UserColor};
+    for (int section = 0; section < SectionCount; ++section)
+        swatches[section]->SetColor(c[section]);
+    Panel_Contorno_Shot->SetColor(c.ShotColor);
+    Panel_Contorno_Year->SetColor(c.YearColor);
+    Panel_Contorno_Month->SetColor(c.MonthColor);
+    Panel_Contorno_Week->SetColor(c.WeekColor);
+    Panel_Contorno_Today->SetColor(c.TodayColor);
+    Panel_Contorno_Contact->SetColor(c.ContactColor);
+    SetBackground(SplitterNote, ToQColor(c.NotesColor));
+    Panel_Contorno_Notes2->SetColor(c.NotesColor);
+    Panel_Contorno_ToDo->SetColor(c.TodoColor);
+    Panel_Contorno_User->SetColor(c.UserColor);
+    DBGrid_Shot->SetFixedColor(ToQColor(c.ShotColor));
+    DBGrid_Year->SetFixedColor(ToQColor(c.YearColor));
+    DBGrid_Month->SetFixedColor(ToQColor(c.MonthColor));
+    DBGrid_Week->SetFixedColor(ToQColor(c.WeekColor));
+    DBGrid_Today->SetFixedColor(ToQColor(c.TodayColor));
+    DBGrid_Contact->SetFixedColor(ToQColor(c.ContactColor));
+    DBGrid_ToDo->SetFixedColor(ToQColor(c.TodoColor));
+    SetBaseColor(DBMemoShot, ToQColor(c.ShotColor));
+    SetBaseColor(DBMemoYear, ToQColor(c.YearColor));
+    SetBaseColor(DBMemoMonth, ToQColor(c.MonthColor));
+    SetBaseColor(DBMemoWeek, ToQColor(c.WeekColor));
+    SetBaseColor(DBMemoToday, ToQColor(c.TodayColor));
+    Panel_Note_Contact->SetColor(c.ContactColor);
+    Panel_Note_Contact2->SetColor(c.ContactColor);
+    SetBaseColor(DBMemoToDo, ToQColor(c.TodoColor));
+
+    // 13. The day picker is tinted only while it shows today.
+    SetBaseColor(DateTimePickerTODAY,
+                 ToQColor(DateTimePickerTODAY->date() == Today() ? c.TodayColor : Colors::clWhite));
+
+    // 14.
+    SetCalendarTitleColor(DateTimePickerTODAY->calendarWidget(), ToQColor(c.TodayColor));
+    SetCalendarTitleColor(Calendario_Lato, ToQColor(c.TodayColor));
+    Panel_SegnoStagione->SetColor(c.TodayColor);
+    Panel_nomeCompleto->SetColor(c.NotesColor);
+
+    // 15, 16. Section images, and the tabs painted again in the new colours.
+    FillSectionImages();
+    PageControlMenu->tabBar()->update();
+
+    // 17. The sound controls follow the sound box.
+    const bool sound = CheckBox_Soundon->isChecked();
+    for (QWidget* control : std::initializer_list<QWidget*>{SpeedButtonSound, SpeedButtonCambiaSuono,
+                                                            SpeedButtonWinSound, Label_SoundName})
+        control->setEnabled(sound);
+
+    TellUnreadableColors(*this, unreadable);
+}
+
+void TMainForm::LoadEditorFont() {
+    OpenSettingsRow(*QueryParam);
+    const TQuery& row = *QueryParam;
+    QStringList unreadable;
+
+    ComboBox_Fonts->setCurrentText(Text(row, "fontname"));
+    QFont font = Editor->font();
+    font.setFamily(ComboBox_Fonts->currentText());
+
+    Panel_Font_Color->SetColor(ReadColor(row, "fontcolor", Colors::clBlack, unreadable));
+    Panel_Editor_Color->SetColor(ReadColor(row, "backcolor", Colors::clWhite, unreadable));
+    QPalette palette = Editor->palette();
+    palette.setColor(QPalette::Text, ToQColor(Panel_Font_Color->Color()));
+    palette.setColor(QPalette::Base, ToQColor(Panel_Editor_Color->Color()));
+    Editor->setPalette(palette);
+
+    // The size box holds 8 to 72 and brings any other size to the nearer bound.
+    const double size = std::clamp(row.FieldByName(QStringLiteral("fontsize")).AsFloat(), -1e6, 1e6);
+    SpinEdit_Size->setValue(qRound(size));
+    font.setPointSize(SpinEdit_Size->value());
+    Editor->setFont(font);
+
+    // What the editor shows now is what is stored.
+    SpeedButton_Aggiorna_Editor_Setup->setEnabled(false);
+    TellUnreadableColors(*this, unreadable);
+}
+
+} // namespace qm

@@ -1,0 +1,383 @@
+#include "app/MainForm.h"
+#include "desktop/CoolTrayIcon.h"
+#include "engine/DataControls.h"
+#include "platform/Launcher.h"
+#include "platform/MessageBox.h"
+#include "platform/TextLines.h"
+#include "platform/widgets/PageControl.h"
+#include "platform/widgets/Panel.h"
+#include "support/TestEnvironment.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QFocusEvent>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPainter>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolButton>
+
+using namespace qm;
+
+namespace {
+
+QColor BaseOf(const QWidget* widget) {
+    return widget->palette().color(QPalette::Base);
+}
+
+// Lays the window out at its size, as showing it would, without waiting for the window system.
+void LayOut(TMainForm* form, int width, int height) {
+    form->resize(width, height);
+    form->show();
+    QCoreApplication::sendPostedEvents();
+}
+
+} // namespace
+
+class ShellTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void tabChangeColoursAndFocus() {
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        const SectionColorSet& c = form->SectionColors;
+        // The window starts on the Tasks tab with the top bar in its colour.
+        QCOMPARE(form->panel_credit0->Color(), c.TodayColor);
+        QCOMPARE(form->CurrentSectionColor, c.TodayColor);
+
+        // Before the window is first shown a tab change focuses nothing.
+        QCOMPARE(form->SkipFocus, -1);
+        form->PageControlMenu->setCurrentWidget(form->TabSheetYEAR);
+        QCOMPARE(form->panel_credit0->Color(), c.YearColor);
+        QCOMPARE(form->CurrentSectionColor, c.YearColor);
+        QVERIFY(form->focusWidget() != form->Edit_Find_Anno);
+        // Every find field takes its own section's colour, whichever tab is shown.
+        QCOMPARE(BaseOf(form->Edit_Find_Shot), ToQColor(c.ShotColor));
+        QCOMPARE(BaseOf(form->Edit_Find_Anno), ToQColor(c.YearColor));
+        QCOMPARE(BaseOf(form->Edit_Find_Mese), ToQColor(c.MonthColor));
+        QCOMPARE(BaseOf(form->Edit_Find_Week), ToQColor(c.WeekColor));
+        QCOMPARE(BaseOf(form->Edit_ragsoc), ToQColor(c.ContactColor));
+        QCOMPARE(BaseOf(form->Edit_Find_ToDo), ToQColor(c.TodoColor));
+
+        form->FormShow();
+        QCOMPARE(form->SkipFocus, 0);
+        form->PageControlMenu->setCurrentWidget(form->TabSheetCONTACTS);
+        QCOMPARE(form->focusWidget(), form->Edit_ragsoc);
+        QCOMPARE(form->CurrentSectionColor, c.ContactColor);
+        form->PageControlMenu->setCurrentWidget(form->TabSheetSetup);
+        QCOMPARE(form->focusWidget(), form->CheckBox_Autostart);
+        QCOMPARE(form->CurrentSectionColor, c.UserColor);
+
+        // The Notes tab takes its colour and focuses no field of its own.
+        form->PageControlMenu->setCurrentWidget(form->TabSheetNotes);
+        QCOMPARE(form->CurrentSectionColor, c.NotesColor);
+        QCOMPARE(form->panel_credit0->Color(), c.NotesColor);
+        QVERIFY(form->focusWidget() != form->Edit_Find_ToDo);
+
+        // Looking at the Tasks tab stops the alarm animation.
+        form->CoolTrayIcon->SetCycleIcons(true);
+        form->PageControlMenu->setCurrentWidget(form->TabSheetTODAY);
+        QVERIFY(!form->CoolTrayIcon->CycleIcons());
+        QCOMPARE(form->CurrentSectionColor, c.TodayColor);
+    }
+
+    void emptyLastTabCaptionComesBackAsOptions() {
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        form->EditLastLabel->clear();
+        form->PageControlMenu->setCurrentWidget(form->TabSheetShot);
+        QCOMPARE(form->EditLastLabel->text(), QStringLiteral("Options"));
+        form->EditLastLabel->setText(QStringLiteral("Mine"));
+        form->PageControlMenu->setCurrentWidget(form->TabSheetYEAR);
+        QCOMPARE(form->EditLastLabel->text(), QStringLiteral("Mine"));
+    }
+
+    void fieldsTakeTheSectionColourWhileFocused() {
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        form->PageControlMenu->setCurrentWidget(form->TabSheetMonth);
+        const QColor month = ToQColor(form->SectionColors.MonthColor);
+        const QColor white(Qt::white);
+
+        // The window's own fields are bound through focus events.
+        QFocusEvent in(QEvent::FocusIn);
+        QFocusEvent out(QEvent::FocusOut);
+        for (QWidget* field :
+             std::initializer_list<QWidget*>{form->Edit_Find_Shot, form->ComboBox_KindFindToDo,
+                                             form->ComboBox_FormatoDataYear, form->EditLastLabel}) {
+            QApplication::sendEvent(field, &in);
+            QCOMPARE(BaseOf(field), month);
+            QApplication::sendEvent(field, &out);
+            QCOMPARE(BaseOf(field), white);
+        }
+
+        // Dialogs call the handlers themselves; only edits, memos and combos are coloured.
+        QPlainTextEdit memo;
+        form->OnFieldEnter(&memo);
+        QCOMPARE(BaseOf(&memo), month);
+        form->OnFieldExit(&memo);
+        QCOMPARE(BaseOf(&memo), white);
+        QCheckBox box;
+        const QColor before = BaseOf(&box);
+        form->OnFieldEnter(&box);
+        QCOMPARE(BaseOf(&box), before);
+    }
+
+    void tabsArePaintedInTheirSectionColours() {
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        QImage image(200, 40, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        for (int tab : {secShot, secContacts, secOptions}) {
+            QPainter painter(&image);
+            form->PageControlMenuDrawTab(painter, tab, QRect(0, 0, 200, 40), false);
+            painter.end();
+            QCOMPARE(QColor(image.pixel(2, 2)), ToQColor(form->SectionColors[tab]));
+        }
+    }
+
+    void descriptionColumnsTakeTheRest() {
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        form->PageControlMenu->setCurrentWidget(form->TabSheetCONTACTS);
+        TDBGrid* contacts = form->DBGrid_Contact;
+
+        // Below 800 pixels the contact columns keep their widths.
+        LayOut(form, 700, 500);
+        form->FormResize();
+        QCOMPARE(contacts->ColumnWidth(0), 189);
+        QCOMPARE(form->Label_FormSize->text(), QStringLiteral("700 x 500"));
+
+        // From 800 on the name takes what the six other columns leave.
+        LayOut(form, 1000, 600);
+        form->FormResize();
+        int others = 0;
+        for (int column = 1; column <= 6; ++column)
+            others += contacts->ColumnWidth(column);
+        QVERIFY(contacts->ClientWidth() > 800);
+        QCOMPARE(contacts->ColumnWidth(0), contacts->ClientWidth() - others - 8);
+        QCOMPARE(form->Label_FormSize->text(), QStringLiteral("1000 x 600"));
+
+        // The Tasks grid never subtracts its hidden columns.
+        form->PageControlMenu->setCurrentWidget(form->TabSheetTODAY);
+        form->FormResize();
+        TDBGrid* today = form->DBGrid_Today;
+        QCOMPARE(today->ColumnWidth(2), today->ClientWidth() - today->ColumnWidth(0) - today->ColumnWidth(1) -
+                                            today->ColumnWidth(3) - 6);
+    }
+
+    void popupMenuFollowsTheTabsButtons() {
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        QAction* print = form->Stampa2->menuAction();
+
+        form->PageControlMenu->setCurrentWidget(form->TabSheetWEEK);
+        form->SpeedButtonDelWeek->setEnabled(true);
+        form->PopupMenuTabellePopup();
+        QVERIFY(form->Inserisci1->menuAction()->isEnabled());
+        QVERIFY(form->Elimina1->isEnabled());
+        QVERIFY(form->Modifica1->isEnabled());
+        QVERIFY(print->isEnabled());
+        QVERIFY(form->Anteprima2->isEnabled());
+
+        form->SpeedButtonDelWeek->setEnabled(false);
+        form->PopupMenuTabellePopup();
+        QVERIFY(!form->Elimina1->isEnabled());
+        QVERIFY(!form->Modifica1->isEnabled());
+        QVERIFY(!print->isEnabled());
+        QVERIFY(form->Anteprima2->isEnabled());
+
+        // Notes: no preview, printing follows the note print button.
+        form->PageControlMenu->setCurrentWidget(form->TabSheetNotes);
+        form->SpeedButtonDelnote->setEnabled(true);
+        form->SpeedButtonPrintNote->setEnabled(false);
+        form->PopupMenuTabellePopup();
+        QVERIFY(form->Elimina1->isEnabled());
+        QVERIFY(form->Modifica1->isEnabled());
+        QVERIFY(!form->Anteprima2->isEnabled());
+        QVERIFY(!print->isEnabled());
+
+        // The last tab offers only "New".
+        form->PageControlMenu->setCurrentWidget(form->TabSheetSetup);
+        form->PopupMenuTabellePopup();
+        QVERIFY(form->Inserisci1->menuAction()->isEnabled());
+        QVERIFY(!form->Elimina1->isEnabled());
+        QVERIFY(!form->Modifica1->isEnabled());
+        QVERIFY(!print->isEnabled());
+    }
+
+    void deleteAndModifyClickTheTabsButtons() {
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        QSignalSpy deleteToDo(form->SpeedButtonDelToDo, &QToolButton::clicked);
+        QSignalSpy modifyYear(form->SpeedButtonModYear, &QToolButton::clicked);
+        form->SpeedButtonDelToDo->setEnabled(true);
+        form->SpeedButtonModYear->setEnabled(true);
+
+        form->PageControlMenu->setCurrentWidget(form->TabSheetToDo);
+        form->Elimina1->trigger();
+        QCOMPARE(deleteToDo.count(), 1);
+        QCOMPARE(modifyYear.count(), 0);
+
+        form->PageControlMenu->setCurrentWidget(form->TabSheetYEAR);
+        form->Modifica1->trigger();
+        QCOMPARE(modifyYear.count(), 1);
+        QCOMPARE(deleteToDo.count(), 1);
+
+        // On the last tab nothing is clicked.
+        form->PageControlMenu->setCurrentWidget(form->TabSheetSetup);
+        form->Elimina1Click();
+        form->Modifica1Click();
+        QCOMPARE(deleteToDo.count() + modifyYear.count(), 2);
+    }
+
+    void lastTabCaptionFromTabNameFile_data() {
+        QTest::addColumn<bool>("exists");
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("first line") << true << QStringList{"Personal", "ignored"} << "Personal";
+        QTest::newRow("empty first line") << true << QStringList{"", "ignored"} << "tester";
+        QTest::newRow("no line") << true << QStringList{} << "tester";
+        QTest::newRow("no file") << false << QStringList{} << "tester";
+    }
+
+    void lastTabCaptionFromTabNameFile() {
+        QFETCH(bool, exists);
+        QFETCH(QStringList, lines);
+        QFETCH(QString, expected);
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        if (exists)
+            QVERIFY(SaveTextLines(env.ArchiveFile(QStringLiteral("TabName.txt")), lines));
+        form->FormShow();
+        QCOMPARE(form->EditLastLabel->text(), expected);
+    }
+
+    void sideCalendarFollowsShowCaleFile() {
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        form->FormShow();
+        QVERIFY(form->Panel_LATO->isHidden());
+        QVERIFY(!form->SpeedButtonClendarioLato->isChecked());
+
+        QVERIFY(SaveTextLines(env.ArchiveFile(QStringLiteral("ShowCale.txt")), {}));
+        form->FormShow();
+        QVERIFY(!form->Panel_LATO->isHidden());
+        QVERIFY(form->SpeedButtonClendarioLato->isChecked());
+    }
+
+    void escapeClicksTheQuitButton() {
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        QSignalSpy quit(form->SpeedButtonEXIT, &QToolButton::clicked);
+        form->PageControlMenu->setCurrentWidget(form->TabSheetShot);
+
+        // Also while a find field has the focus, which would otherwise take the key.
+        QTest::keyClick(form->Edit_Find_Shot, Qt::Key_Escape);
+        QCOMPARE(quit.count(), 1);
+        QTest::keyClick(form->Edit_Find_Shot, Qt::Key_A);
+        QCOMPARE(form->Edit_Find_Shot->text(), QStringLiteral("a"));
+        QCOMPARE(quit.count(), 1);
+        QTest::keyClick(form, Qt::Key_Escape);
+        QCOMPARE(quit.count(), 2);
+
+        // Esc in another window is that window's own.
+        QDialog other;
+        QLineEdit field(&other);
+        QTest::keyClick(&field, Qt::Key_Escape);
+        QCOMPARE(quit.count(), 2);
+    }
+
+    void panelsDragTheWindow() {
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        LayOut(form, 700, 500);
+        form->move(100, 100);
+        const QPoint start = form->pos();
+        QTest::mousePress(form->panel_credit0, Qt::LeftButton, {}, QPoint(5, 5));
+        QTest::mouseMove(form->panel_credit0, QPoint(45, 25));
+        QTest::mouseRelease(form->panel_credit0, Qt::LeftButton, {}, QPoint(45, 25));
+        QCOMPARE(form->pos(), start + QPoint(40, 20));
+
+        // Once released, moving the mouse moves nothing.
+        QTest::mouseMove(form->panel_credit0, QPoint(5, 5));
+        QCOMPARE(form->pos(), start + QPoint(40, 20));
+
+        // A maximised window stays put.
+        form->showMaximized();
+        const QPoint maximised = form->pos();
+        QTest::mousePress(form->panel_credit0, Qt::LeftButton, {}, QPoint(5, 5));
+        QTest::mouseMove(form->panel_credit0, QPoint(45, 25));
+        QTest::mouseRelease(form->panel_credit0, Qt::LeftButton, {}, QPoint(45, 25));
+        QCOMPARE(form->pos(), maximised);
+    }
+
+    void windowButtons() {
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        LayOut(form, 700, 500);
+
+        form->SpeedButtonTOP->click();
+        QVERIFY(form->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        QVERIFY(form->isVisible());
+        form->SpeedButtonTOP->click();
+        QVERIFY(!form->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+
+        form->SpeedButtonWinSize->click();
+        QVERIFY(form->windowState().testFlag(Qt::WindowMaximized));
+        form->SpeedButtonWinSize->click();
+        QVERIFY(!form->windowState().testFlag(Qt::WindowMaximized));
+    }
+
+    void helpAndDonationLinks() {
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+
+        form->SpeedButtonHelpOnLine->click();
+        form->SpeedButton1->click();
+        QCOMPARE(LauncherSeam::Launches(), QStringList({"https://quellmire.org/quellmire/helpframe.htm",
+                                                        "https://quellmire.org/donate"}));
+        QCOMPARE(MessageBoxSeam::Shown().size(), 0);
+
+        // A browser that cannot be started is reported; a failed donation link is not.
+        LauncherSeam::QueueResult(false);
+        LauncherSeam::QueueResult(false);
+        form->SpeedButtonHelpOnLine->click();
+        form->SpeedButton1->click();
+        QCOMPARE(MessageBoxSeam::Shown().size(), 1);
+        QCOMPARE(MessageBoxSeam::Shown()[0].text,
+                 QStringLiteral("Sorry, I can't find your internet browser!"));
+
+        // The manual opens only when it is in the program folder.
+        MessageBoxSeam::Reset();
+        LauncherSeam::Reset();
+        form->SpeedButton_Manual->click();
+        QCOMPARE(LauncherSeam::Launches().size(), 0);
+        QCOMPARE(MessageBoxSeam::Shown().size(), 1);
+        QCOMPARE(
+            MessageBoxSeam::Shown()[0].text,
+            QStringLiteral("Help Manual not found. Please download the help file from my website, and put "
+                           "it into my installation folder."));
+        QCOMPARE(MessageBoxSeam::Shown()[0].caption, QStringLiteral("Quellmire Organizer"));
+        QCOMPARE(MessageBoxSeam::Shown()[0].flags, Mb::Ok);
+        QVERIFY(SaveTextLines(env.ProgramFolder() + QStringLiteral("QO_Help.chm"), {"help"}));
+        form->SpeedButton_Manual->click();
+        QCOMPARE(LauncherSeam::Launches(), QStringList{env.ProgramFolder() + QStringLiteral("QO_Help.chm")});
+        QCOMPARE(MessageBoxSeam::Shown().size(), 1);
+
+        form->SpeedButton16->click();
+        QCOMPARE(MessageBoxSeam::Shown().last().text,
+                 QStringLiteral(
+                     "This section builds an automatic daily plan based on the One Shot (Daily), Yearly, "
+                     "Monthly and Weekly entries!"));
+    }
+};
+
+QTEST_MAIN(ShellTest)
+#include "tst_shell.moc"
