@@ -33,6 +33,7 @@ TMainForm::TMainForm() : QWidget(nullptr) {
         show();
     });
     ConnectListTabs();
+    ConnectShell();
     FormCreate();
 }
 

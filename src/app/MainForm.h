@@ -80,6 +80,7 @@ public:
     void SpeedButton5Click();  // "Back"
     void SpeedButton21Click(); // save a colour set
     void SpeedButton22Click(); // open a colour set
+    void FillSectionImages();  // ImageList_ColoreSezioni and the menu icons taken from it
 
     // --- main window shell (app/Shell.cpp) ---
     void ApplySectionColor();
@@ -100,6 +101,7 @@ public:
     void PopupMenuTabellePopup();
     void Elimina1Click();
     void Modifica1Click();
+    void ConnectShell(); // binds the handlers above to their controls
 
     // --- view queries (views/ViewQueries.cpp) ---
     void RefreshShotQuery();

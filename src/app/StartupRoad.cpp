@@ -101,6 +101,8 @@ void TMainForm::FormCreate() {
     ReadLookFiles();
     Guarded([this] { RegisterDatabaseAlias(); });
     Guarded([this] { CreateArchive(); });
+    // 11. The settings row, applied to the window and left open in QueryParam.
+    Guarded([this] { LoadSettings(); });
     Guarded([this] { MigrateOldContacts(); });
 
     // 13. The notes list shows the notes folder.
@@ -113,6 +115,24 @@ void TMainForm::FormCreate() {
     // reported and the road goes on.
     Guarded([this] { PurgeExpiredOneShots(); });
     Guarded([this] { RefreshTodayQuery(); });
+
+    // 15. Window size from the open settings row, then maximised unless it was stored normal.
+    Guarded([this] {
+        if (!QueryParam->Active() || QueryParam->RecordCount() == 0)
+            return;
+        const int storedWidth = int(QueryParam->FieldByName(QStringLiteral("WinWidth")).AsInteger());
+        const int storedHeight = int(QueryParam->FieldByName(QStringLiteral("WinHeight")).AsInteger());
+        if (storedWidth > 0 && storedHeight > 0)
+            resize(storedWidth, storedHeight);
+        FormResize();
+        if (QueryParam->FieldByName(QStringLiteral("WinStato")).AsString() == QLatin1String("wsNormal"))
+            setWindowState(windowState() & ~Qt::WindowMaximized);
+        else
+            setWindowState(windowState() | Qt::WindowMaximized);
+    });
+
+    // 17. The notes editor's font and page colour.
+    Guarded([this] { LoadEditorFont(); });
 
     // 18. The other views.
     Guarded([this] { RefreshMonthQuery(); });
@@ -133,6 +153,13 @@ void TMainForm::FormCreate() {
     SpinEditTabSize->setValue(PageControlMenu->font().pointSize() > 0 ? PageControlMenu->font().pointSize()
                                                                       : 10);
 
+    // 22. The sound label names what the alarm will play: the stored sound, or the fallback in red.
+    const bool soundFound = AlarmSoundFile == QLatin1String("mailbeep") || QFileInfo(AlarmSoundFile).isFile();
+    QPalette soundPalette = Label_SoundName->palette();
+    soundPalette.setColor(QPalette::WindowText, ToQColor(soundFound ? Colors::clWindowText : Colors::clRed));
+    Label_SoundName->setPalette(soundPalette);
+    Label_SoundName->setText(soundFound ? QFileInfo(AlarmSoundFile).fileName() : QStringLiteral("mailbeep"));
+
     // 23, 24.
     NoteListWidth = Panel_ListaNote_Size->width();
     QFont calendarFont = Calendario_Lato->font();
@@ -140,6 +167,9 @@ void TMainForm::FormCreate() {
     calendarFont.setPointSize(10);
     Calendario_Lato->setFont(calendarFont);
     Panel_LATO->hide();
+
+    // The top bar starts in the colour of the page shown at start.
+    ApplySectionColor();
     m_inFormCreate = false;
 }
 
