@@ -15,25 +15,17 @@ template <typename Dialog> void RunDialog(TMainForm* owner) {
     RunModal(*dialog);
 }
 
-// The refresh reopens the list on its first row and a new sort may have moved the edited entry,
-// so the list is put back on the entry itself; when it is no longer listed, on the old row number.
-void PutBackOnKey(TQuery* query, qint64 key, int savedRecNo) {
-    const int count = query->RecordCount();
-    for (int row = 0; row < count; ++row) {
-        if (query->Record(row).FieldByName(kKeyField).AsInteger() == key) {
-            query->SetRecNo(row + 1);
-            return;
-        }
-    }
-    if (savedRecNo >= 1 && savedRecNo <= count)
-        query->SetRecNo(savedRecNo);
-}
-
 template <typename Dialog> void ModifyCurrentRow(TMainForm* form, TQuery* query) {
     form->SavedRecNo = query->RecNo();
     const qint64 key = form->SavedRecNo > 0 ? query->FieldByName(kKeyField).AsInteger() : -1;
     RunDialog<Dialog>(form);
-    PutBackOnKey(query, key, form->SavedRecNo);
+    // The refresh reopens the list on its first row and a new sort may have moved the entry, so
+    // the list goes back to the entry itself; when it is no longer listed, to the old row number.
+    form->RestoreRowByKey(query, kKeyField, key);
+    const int count = query->RecordCount();
+    const bool found = count > 0 && query->FieldByName(kKeyField).AsInteger() == key;
+    if (!found && form->SavedRecNo >= 1 && form->SavedRecNo <= count)
+        query->SetRecNo(form->SavedRecNo);
 }
 
 } // namespace

@@ -423,6 +423,26 @@ private slots:
         QCOMPARE(form->SavedRecNo, 1);
     }
 
+    void modifiedEntryNoLongerListedLeavesTheRowNumber() {
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        const QString columns = QStringLiteral("id,dayofmonth,datefull,orario,orario2,flag");
+        Insert(env, columns, QStringLiteral("'Alpha','03','2026-11-03','  :  ','  :  ','M'"));
+        Insert(env, columns, QStringLiteral("'Beta','04','2026-11-04','  :  ','  :  ','M'"));
+        Insert(env, columns, QStringLiteral("'Gamma','05','2026-11-05','  :  ','  :  ','M'"));
+        form->Edit_Find_Mese->setText(QStringLiteral("a"));
+        form->RefreshMonthQuery();
+        PutOnKey(form->QueryMonth, 2);
+        RunOpener([form] { form->SpeedButtonModMeseClick(); },
+                  [&](TAppointmentForm& d) {
+                      d.Edit_id->setText(QStringLiteral("Bet"));
+                      d.SpeedButtonMod->click();
+                  });
+        QCOMPARE(form->QueryMonth->RecordCount(), 2);
+        QCOMPARE(form->QueryMonth->RecNo(), 2);
+        QCOMPARE(CurrentKey(form->QueryMonth), 3);
+    }
+
     void monthlyModifyKeepsTheStoredDay() {
         TestEnvironment env;
         TMainForm* form = env.CreateMainForm();
