@@ -122,7 +122,7 @@ public:
     void DataSourceMonthDataChange();
     void DataSourceWeekDataChange();
     void DataSourceTODAYDataChange();
-    void DBMemoMouseDown(); // every note memo: the focus goes to the top bar
+    void DBMemoMouseDown();       // every note memo: the focus goes to the top bar
     void SetupGridPresentation(); // calculated fields, header panels, painting hooks, memos
     void DBGrid_ShotDrawColumnCell(TCellCanvas& canvas, const TRecord& record, int column,
                                    const TDrawState& state);
