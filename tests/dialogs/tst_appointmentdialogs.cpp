@@ -250,6 +250,22 @@ private slots:
         QCOMPARE(rows[1][DayOfMonth], QStringLiteral("24"));
     }
 
+    void insertOnTheTasksTabRebuildsTheTasksList() {
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        QCOMPARE(form->PageControlMenu->currentWidget(), form->TabSheetTODAY);
+        const int listed = form->QueryTODAY->RecordCount();
+        RunOpener([form] { form->SpeedButtonadShotClick(); },
+                  [&](TAppointmentForm& d) {
+                      d.Edit_id->setText(QStringLiteral("Now"));
+                      d.SpeedButton1->click();
+                      QCOMPARE(form->QueryTODAY->RecordCount(), listed + 1);
+                      d.Edit_id->setText(QStringLiteral("Later"));
+                      d.SpeedButtonAddClose->click();
+                      QCOMPARE(form->QueryTODAY->RecordCount(), listed + 1);
+                  });
+    }
+
     void emptyTitleIsFilledIn() {
         TestEnvironment env;
         TMainForm* form = env.CreateMainForm();
