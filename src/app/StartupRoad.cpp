@@ -131,8 +131,11 @@ void TMainForm::FormCreate() {
             setWindowState(windowState() | Qt::WindowMaximized);
     });
 
-    // 17. The notes editor's font and page colour.
-    Guarded([this] { LoadEditorFont(); });
+    // 17. The notes editor's font and page colour (a missing row was reported by step 11).
+    Guarded([this] {
+        if (QueryParam->Active() && QueryParam->RecordCount() > 0)
+            LoadEditorFont();
+    });
 
     // 18. The other views.
     Guarded([this] { RefreshMonthQuery(); });
