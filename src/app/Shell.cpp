@@ -95,6 +95,7 @@ public:
     void AddFocusField(QWidget* field) { m_focusFields.insert(field); }
     void AddSwatch(TPanel* swatch, void (TMainForm::*handler)()) { m_swatches.insert(swatch, handler); }
     void AddNoDrag(QWidget* widget) { m_noDrag.insert(widget); }
+    void AddGrid(TDBGrid* grid) { m_gridViewports.insert(grid->viewport()); }
 
     void BeginDrag(const QPoint& windowPos, const QPoint& cursorPos) {
         m_dragging = true;
@@ -123,6 +124,10 @@ protected:
             break;
         case QEvent::MouseButtonRelease:
             return MouseRelease(watched, static_cast<QMouseEvent*>(event));
+        case QEvent::Resize:
+            if (m_gridViewports.contains(watched))
+                m_form->FormResize();
+            break;
         default:
             break;
         }
@@ -184,6 +189,7 @@ private:
     QSet<QObject*> m_focusFields;
     QHash<QObject*, void (TMainForm::*)()> m_swatches;
     QSet<QObject*> m_noDrag;
+    QSet<QObject*> m_gridViewports;
     bool m_seenPress = false;
     quint64 m_lastPressTime = 0;
     bool m_dragging = false;
@@ -395,6 +401,14 @@ void TMainForm::ConnectShell() {
         if (!m_inFormCreate)
             PageControlMenuChange();
     });
+
+    // Qt sizes a grid only after the window's resize has been handled, and a list that re-opens
+    // puts its columns back: the column rules run again then, as they would on a resize.
+    for (TDBGrid* grid :
+         {DBGrid_Shot, DBGrid_Year, DBGrid_Month, DBGrid_Week, DBGrid_Today, DBGrid_Contact, DBGrid_ToDo}) {
+        ShellEvents->AddGrid(grid);
+        connect(grid->model(), &QAbstractItemModel::modelReset, this, &TMainForm::FormResize);
+    }
 
     connect(SpeedButtonTOP, &QToolButton::clicked, this, &TMainForm::SpeedButtonTOPClick);
     connect(SpeedButtonWinSize, &QToolButton::clicked, this, &TMainForm::SpeedButtonWinSizeClick);
