@@ -42,6 +42,13 @@ TDialogFrame::TDialogFrame(QWidget* owner, const PanelNames& names, bool stayOnT
     m_watcher = new FieldWatcher(this);
 }
 
+// The fields die after this part of the dialog and still send focus events on the way out.
+TDialogFrame::~TDialogFrame() {
+    delete m_watcher;
+    if (m_previewing)
+        qApp->removeEventFilter(this);
+}
+
 void TDialogFrame::SetSectionColor(TColor color) {
     m_outer->SetColor(color);
     m_bottom->SetColor(color);

@@ -29,6 +29,7 @@ public:
         QString inner;
     };
     TDialogFrame(QWidget* owner, const PanelNames& names, bool stayOnTop = true);
+    ~TDialogFrame() override;
 
     TPanel* OuterPanel() const { return m_outer; }
     TPanel* BottomPanel() const { return m_bottom; }
