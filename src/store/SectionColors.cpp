@@ -60,6 +60,16 @@ std::optional<SectionColorSet> ParseColorSet(const QStringList& lines, QString& 
     return set;
 }
 
+// The swatch colour change: stored and applied only when the user confirms a colour.
+void PickSwatchColor(TMainForm& form, TPanel* swatch) {
+    form.ColorDialog.Color = swatch->Color();
+    if (!form.ColorDialog.Execute(&form))
+        return;
+    swatch->SetColor(form.ColorDialog.Color);
+    form.SaveColorSettings();
+    form.LoadSettings();
+}
+
 } // namespace
 
 const SectionColorSet& ClassicSectionColors() {
@@ -128,17 +138,6 @@ void TMainForm::FillSectionImages() {
         if (action)
             action->setIcon(ImageList_ColoreSezioni[section]);
     }
-}
-
-// The swatch colour change; true when the user chose a colour.
-static bool PickSwatchColor(TMainForm& form, TPanel* swatch) {
-    form.ColorDialog.Color = swatch->Color();
-    if (!form.ColorDialog.Execute(&form))
-        return false;
-    swatch->SetColor(form.ColorDialog.Color);
-    form.SaveColorSettings();
-    form.LoadSettings();
-    return true;
 }
 
 void TMainForm::Panel_ShotColorClick() {
