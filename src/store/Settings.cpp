@@ -104,7 +104,7 @@ void TMainForm::LoadSettings() {
         int(row.FieldByName(QStringLiteral("DataYearIndex")).AsInteger()));
     Label_esempio_short->setText(FormatDateTime(YearDateFormat, Today()));
 
-    // 4. Start at login. The start-up entry itself is written by the autostart component, not here.
+    // 4. Start at login: the box only; the login entry will follow it once the autostart component exists.
     CheckBox_Autostart->setChecked(IsYes(row, "autostart"));
 
     // 5, 6.
