@@ -27,14 +27,11 @@ TMainForm::TMainForm() : QWidget(nullptr) {
     BuildNotesTab();
     BuildToDoTab();
     BuildOptionsTab();
-    // The window is first shown by the start-up timer, once the road has run.
-    connect(TimerRitorna, &QTimer::timeout, this, [this] {
-        TimerRitorna->stop();
-        show();
-    });
+    ConnectQuitRoad();
     ConnectListTabs();
     ConnectShell();
     FormCreate();
+    CentreOnScreen();
 }
 
 TMainForm::~TMainForm() {

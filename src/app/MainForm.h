@@ -206,12 +206,21 @@ public:
     void SpeedButtonModMeseClick();
     void SpeedButtonModWeekClick();
 
+    // --- window showing and the quit road (app/QuitRoad.cpp) ---
+    void SpeedButtonEXITClick();
+    void TimerFlashTempoTimer();
+    void ConnectQuitRoad();
+    void CentreOnScreen();
+    // True once the quit road has agreed to end the program.
+    bool QuitConfirmed() const { return m_quitConfirmed; }
+
     // --- command line (app/CommandLine.cpp) ---
     void ProcessCommandLine();
 
 protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     // Builders of each area's controls (in the area's folder).
@@ -225,6 +234,7 @@ private:
     void BuildQueries();
 
     bool m_terminateRequested = false;
+    bool m_quitConfirmed = false;
     bool m_inFormCreate = false;
 };
 

@@ -304,6 +304,9 @@ void TMainForm::BuildTodayTab() {
     MemoOrario->setObjectName(QStringLiteral("MemoOrario"));
     MemoOrario->setReadOnly(true);
     MemoOrario->setFrameShape(QFrame::NoFrame);
+    QPalette messagePalette = MemoOrario->palette();
+    messagePalette.setColor(QPalette::Base, messagePalette.color(QPalette::Button));
+    MemoOrario->setPalette(messagePalette);
     MemoOrario->setFocusPolicy(Qt::NoFocus);
     MemoOrario->setContextMenuPolicy(Qt::NoContextMenu);
     MemoOrario->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

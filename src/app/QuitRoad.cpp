@@ -1,0 +1,79 @@
+#include "app/MainForm.h"
+#include "platform/ColorText.h"
+#include "platform/MessageBox.h"
+#include "platform/widgets/PageControl.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
+#include <QTimer>
+#include <QToolButton>
+
+namespace qm {
+
+namespace {
+
+void SetLabelColor(QLabel* label, TColor color) {
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, ToQColor(color));
+    label->setPalette(palette);
+}
+
+} // namespace
+
+void TMainForm::ConnectQuitRoad() {
+    connect(SpeedButtonEXIT, &QToolButton::clicked, this, [this] { SpeedButtonEXITClick(); });
+    connect(TimerFlashTempo, &QTimer::timeout, this, [this] { TimerFlashTempoTimer(); });
+    // The window is first shown by the start-up timer, once the road has run.
+    connect(TimerRitorna, &QTimer::timeout, this, [this] {
+        TimerRitorna->stop();
+        show();
+    });
+}
+
+void TMainForm::CentreOnScreen() {
+    // Moving a window that is to start maximised would make it a normal one again.
+    if (windowState() & Qt::WindowMaximized)
+        return;
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+}
+
+void TMainForm::SpeedButtonEXITClick() {
+    if (CheckBox_TimeCheck->isChecked()) {
+        PageControlMenu->setCurrentWidget(TabSheetSetup);
+        PageControlMenuChange();
+        TimerFlashTempo->start();
+        const int answer = MessageBox(
+            QStringLiteral(" Hey! If you quit me, I can't notify you about the tasks at right time! "
+                           "Quit anyway?"),
+            MsgCaption, MsgYesNo + MsgQuestion);
+        TimerFlashTempo->stop();
+        SetLabelColor(Label_TimeAlarm, Colors::clWindowText);
+        if (answer != MsgYes)
+            return;
+    }
+    m_quitConfirmed = true;
+    close();
+    QCoreApplication::quit();
+}
+
+void TMainForm::TimerFlashTempoTimer() {
+    const bool red = Label_TimeAlarm->palette().color(QPalette::WindowText) == ToQColor(Colors::clRed);
+    SetLabelColor(Label_TimeAlarm, red ? Colors::clWindowText : Colors::clRed);
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    // The window manager's close goes the same road as the quit button.
+    if (m_quitConfirmed) {
+        event->accept();
+        return;
+    }
+    event->ignore();
+    SpeedButtonEXIT->click();
+}
+
+} // namespace qm
