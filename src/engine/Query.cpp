@@ -3,6 +3,7 @@
 #include "engine/EngineError.h"
 #include "engine/Session.h"
 #include "engine/SqlTranslator.h"
+#include "engine/Statement.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -13,25 +14,6 @@
 namespace qm {
 
 namespace {
-
-// A prepared statement that is finalized however the scope is left.
-class Statement {
-public:
-    Statement(sqlite3* db, const QString& sql) {
-        const QByteArray utf8 = sql.toUtf8();
-        const char* tail = nullptr;
-        CheckSqlite(sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &m_statement, &tail), db);
-        if (!m_statement)
-            throw EngineError(QStringLiteral("Empty SQL statement"));
-    }
-    ~Statement() { sqlite3_finalize(m_statement); }
-    Statement(const Statement&) = delete;
-    Statement& operator=(const Statement&) = delete;
-    sqlite3_stmt* get() const { return m_statement; }
-
-private:
-    sqlite3_stmt* m_statement = nullptr;
-};
 
 void BindText(sqlite3_stmt* statement, int index, const QString& text, sqlite3* db) {
     const QByteArray utf8 = text.toUtf8();

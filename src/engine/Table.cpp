@@ -1,6 +1,7 @@
 #include "engine/EngineError.h"
 #include "engine/Query.h"
 #include "engine/Session.h"
+#include "engine/Statement.h"
 
 #include <QFileInfo>
 #include <sqlite3.h>
@@ -8,21 +9,6 @@
 namespace qm {
 
 namespace {
-
-class Statement {
-public:
-    Statement(sqlite3* db, const QString& sql) {
-        const QByteArray utf8 = sql.toUtf8();
-        CheckSqlite(sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &m_statement, nullptr), db);
-    }
-    ~Statement() { sqlite3_finalize(m_statement); }
-    Statement(const Statement&) = delete;
-    Statement& operator=(const Statement&) = delete;
-    sqlite3_stmt* get() const { return m_statement; }
-
-private:
-    sqlite3_stmt* m_statement = nullptr;
-};
 
 QString QuoteName(const QString& name) {
     QString quoted = name;
