@@ -1,4 +1,5 @@
 #include "app/MainForm.h"
+#include "platform/Application.h"
 #include "platform/ColorText.h"
 #include "platform/MessageBox.h"
 #include "platform/widgets/PageControl.h"
@@ -25,10 +26,10 @@ void SetLabelColor(QLabel* label, TColor color) {
 } // namespace
 
 void TMainForm::ConnectQuitRoad() {
-    connect(SpeedButtonEXIT, &QToolButton::clicked, this, [this] { SpeedButtonEXITClick(); });
-    connect(TimerFlashTempo, &QTimer::timeout, this, [this] { TimerFlashTempoTimer(); });
+    ConnectGuarded(SpeedButtonEXIT, &QToolButton::clicked, this, [this] { SpeedButtonEXITClick(); });
+    ConnectGuarded(TimerFlashTempo, &QTimer::timeout, this, [this] { TimerFlashTempoTimer(); });
     // The window is first shown by the start-up timer, once the road has run.
-    connect(TimerRitorna, &QTimer::timeout, this, [this] {
+    ConnectGuarded(TimerRitorna, &QTimer::timeout, this, [this] {
         TimerRitorna->stop();
         show();
     });

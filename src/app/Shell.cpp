@@ -1,6 +1,7 @@
 #include "app/MainForm.h"
 #include "desktop/CoolTrayIcon.h"
 #include "engine/DataControls.h"
+#include "platform/Application.h"
 #include "platform/Launcher.h"
 #include "platform/MessageBox.h"
 #include "platform/TextLines.h"
@@ -397,7 +398,7 @@ void TMainForm::ConnectShell() {
         PageControlMenuDrawTab(painter, tabIndex, rect, active);
     });
     // The page chosen while the window is built is not a change the user made.
-    connect(PageControlMenu, &QTabWidget::currentChanged, this, [this] {
+    ConnectGuarded(PageControlMenu, &QTabWidget::currentChanged, this, [this] {
         if (!m_inFormCreate)
             PageControlMenuChange();
     });
@@ -407,15 +408,16 @@ void TMainForm::ConnectShell() {
     for (TDBGrid* grid :
          {DBGrid_Shot, DBGrid_Year, DBGrid_Month, DBGrid_Week, DBGrid_Today, DBGrid_Contact, DBGrid_ToDo}) {
         ShellEvents->AddGrid(grid);
-        connect(grid->model(), &QAbstractItemModel::modelReset, this, &TMainForm::FormResize);
+        ConnectGuarded(grid->model(), &QAbstractItemModel::modelReset, this, &TMainForm::FormResize);
     }
 
-    connect(SpeedButtonTOP, &QToolButton::clicked, this, &TMainForm::SpeedButtonTOPClick);
-    connect(SpeedButtonWinSize, &QToolButton::clicked, this, &TMainForm::SpeedButtonWinSizeClick);
-    connect(SpeedButtonHelpOnLine, &QToolButton::clicked, this, &TMainForm::SpeedButtonHelpOnLineClick);
-    connect(SpeedButton_Manual, &QToolButton::clicked, this, &TMainForm::SpeedButton_ManualClick);
-    connect(SpeedButton1, &QToolButton::clicked, this, &TMainForm::SpeedButton1Click);
-    connect(SpeedButton16, &QToolButton::clicked, this, &TMainForm::SpeedButton16Click);
+    ConnectGuarded(SpeedButtonTOP, &QToolButton::clicked, this, &TMainForm::SpeedButtonTOPClick);
+    ConnectGuarded(SpeedButtonWinSize, &QToolButton::clicked, this, &TMainForm::SpeedButtonWinSizeClick);
+    ConnectGuarded(SpeedButtonHelpOnLine, &QToolButton::clicked, this,
+                   &TMainForm::SpeedButtonHelpOnLineClick);
+    ConnectGuarded(SpeedButton_Manual, &QToolButton::clicked, this, &TMainForm::SpeedButton_ManualClick);
+    ConnectGuarded(SpeedButton1, &QToolButton::clicked, this, &TMainForm::SpeedButton1Click);
+    ConnectGuarded(SpeedButton16, &QToolButton::clicked, this, &TMainForm::SpeedButton16Click);
 
     // Colours and colour sets.
     ShellEvents->AddSwatch(Panel_ShotColor, &TMainForm::Panel_ShotColorClick);
@@ -430,14 +432,14 @@ void TMainForm::ConnectShell() {
     // The editor's colour panels are clicked, not dragged.
     ShellEvents->AddNoDrag(Panel_Font_Color);
     ShellEvents->AddNoDrag(Panel_Editor_Color);
-    connect(SpeedButton5, &QToolButton::clicked, this, &TMainForm::SpeedButton5Click);
-    connect(SpeedButton21, &QToolButton::clicked, this, &TMainForm::SpeedButton21Click);
-    connect(SpeedButton22, &QToolButton::clicked, this, &TMainForm::SpeedButton22Click);
+    ConnectGuarded(SpeedButton5, &QToolButton::clicked, this, &TMainForm::SpeedButton5Click);
+    ConnectGuarded(SpeedButton21, &QToolButton::clicked, this, &TMainForm::SpeedButton21Click);
+    ConnectGuarded(SpeedButton22, &QToolButton::clicked, this, &TMainForm::SpeedButton22Click);
 
     // The right-click menu of the list tabs: its items click the tab's own buttons.
-    connect(PopupMenuTabelle, &QMenu::aboutToShow, this, &TMainForm::PopupMenuTabellePopup);
-    connect(Elimina1, &QAction::triggered, this, &TMainForm::Elimina1Click);
-    connect(Modifica1, &QAction::triggered, this, &TMainForm::Modifica1Click);
+    ConnectGuarded(PopupMenuTabelle, &QMenu::aboutToShow, this, &TMainForm::PopupMenuTabellePopup);
+    ConnectGuarded(Elimina1, &QAction::triggered, this, &TMainForm::Elimina1Click);
+    ConnectGuarded(Modifica1, &QAction::triggered, this, &TMainForm::Modifica1Click);
     connect(Contatto1, &QAction::triggered, SpeedButtonAggContact, &QToolButton::click);
     connect(Nota1, &QAction::triggered, SpeedButtonAggNote, &QToolButton::click);
     connect(Todo1, &QAction::triggered, SpeedButtonAggToDo, &QToolButton::click);
@@ -450,11 +452,12 @@ void TMainForm::ConnectShell() {
             targets << grid;
         for (QWidget* target : targets) {
             target->setContextMenuPolicy(Qt::CustomContextMenu);
-            connect(target, &QWidget::customContextMenuRequested, this, [this, target](const QPoint& pos) {
-                const auto* area = qobject_cast<QAbstractScrollArea*>(target);
-                const QWidget* origin = area ? area->viewport() : target;
-                PopupMenuTabelle->popup(origin->mapToGlobal(pos));
-            });
+            ConnectGuarded(target, &QWidget::customContextMenuRequested, this,
+                           [this, target](const QPoint& pos) {
+                               const auto* area = qobject_cast<QAbstractScrollArea*>(target);
+                               const QWidget* origin = area ? area->viewport() : target;
+                               PopupMenuTabelle->popup(origin->mapToGlobal(pos));
+                           });
         }
     }
 

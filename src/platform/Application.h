@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <exception>
+#include <functional>
+#include <type_traits>
 
 namespace qm {
 
@@ -29,6 +31,27 @@ template <typename Step> bool Guarded(Step&& step) {
         ReportUnknownException();
     }
     return false;
+}
+
+// Connects a signal to a handler so that what the handler throws is shown to the user where it is
+// thrown, instead of unwinding through Qt's signal machinery. A handler may take the signal's
+// arguments or none of them.
+template <typename Sender, typename Signal, typename Receiver, typename Handler>
+QMetaObject::Connection ConnectGuarded(Sender* sender, Signal signal, Receiver* receiver, Handler handler) {
+    return QObject::connect(sender, signal, receiver, [receiver, handler](auto&&... args) {
+        Guarded([&] {
+            if constexpr (std::is_member_function_pointer_v<Handler>) {
+                if constexpr (std::is_invocable_v<Handler, Receiver*, decltype(args)...>)
+                    std::invoke(handler, receiver, std::forward<decltype(args)>(args)...);
+                else
+                    std::invoke(handler, receiver);
+            } else if constexpr (std::is_invocable_v<Handler, decltype(args)...>) {
+                std::invoke(handler, std::forward<decltype(args)>(args)...);
+            } else {
+                std::invoke(handler);
+            }
+        });
+    });
 }
 
 // Colour depth of the screen in bits per pixel; tests may pretend another depth.

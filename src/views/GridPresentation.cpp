@@ -1,5 +1,6 @@
 #include "app/MainForm.h"
 #include "engine/DataControls.h"
+#include "platform/Application.h"
 #include "platform/DateFormat.h"
 #include "platform/widgets/Panel.h"
 
@@ -59,11 +60,11 @@ void TMainForm::SetupGridPresentation() {
     });
     QueryToDo->AddCalcField(QStringLiteral("presenza"), presenza);
 
-    connect(QueryShot, &TQuery::DataChange, this, &TMainForm::DataSourceShotDataChange);
-    connect(QueryYear, &TQuery::DataChange, this, &TMainForm::DataSourceYearDataChange);
-    connect(QueryMonth, &TQuery::DataChange, this, &TMainForm::DataSourceMonthDataChange);
-    connect(QueryWeek, &TQuery::DataChange, this, &TMainForm::DataSourceWeekDataChange);
-    connect(QueryTODAY, &TQuery::DataChange, this, &TMainForm::DataSourceTODAYDataChange);
+    ConnectGuarded(QueryShot, &TQuery::DataChange, this, &TMainForm::DataSourceShotDataChange);
+    ConnectGuarded(QueryYear, &TQuery::DataChange, this, &TMainForm::DataSourceYearDataChange);
+    ConnectGuarded(QueryMonth, &TQuery::DataChange, this, &TMainForm::DataSourceMonthDataChange);
+    ConnectGuarded(QueryWeek, &TQuery::DataChange, this, &TMainForm::DataSourceWeekDataChange);
+    ConnectGuarded(QueryTODAY, &TQuery::DataChange, this, &TMainForm::DataSourceTODAYDataChange);
 
     using DrawHandler = void (TMainForm::*)(TCellCanvas&, const TRecord&, int, const TDrawState&);
     const std::pair<TDBGrid*, DrawHandler> painters[] = {
@@ -85,7 +86,7 @@ void TMainForm::SetupGridPresentation() {
     }
 
     for (TDBMemo* memo : {DBMemoShot, DBMemoYear, DBMemoMonth, DBMemoWeek, DBMemoToday, DBMemoToDo})
-        connect(memo, &TDBMemo::MouseDown, this, &TMainForm::DBMemoMouseDown);
+        ConnectGuarded(memo, &TDBMemo::MouseDown, this, &TMainForm::DBMemoMouseDown);
 }
 
 // ---- header panels: the current row's date, day or times ----

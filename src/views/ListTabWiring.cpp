@@ -1,5 +1,6 @@
 #include "app/MainForm.h"
 #include "engine/DataControls.h"
+#include "platform/Application.h"
 #include "views/ListTabSupport.h"
 
 #include <QComboBox>
@@ -70,32 +71,34 @@ void TMainForm::ConnectListTabs() {
 
     for (const TabHandlers& h : tabs) {
         const ListTab t = ListTabOf(*this, h.kind);
-        connect(t.query, &TQuery::AfterOpen, this, h.afterOpen);
-        connect(t.remove, &QToolButton::clicked, this, h.remove);
-        connect(t.clone, &QToolButton::clicked, this, h.clone);
-        connect(t.tip, &QToolButton::clicked, this, h.tip);
-        connect(t.clear, &QToolButton::clicked, this, h.clear);
-        connect(t.order, &QToolButton::clicked, this, h.order);
-        connect(t.find, &QLineEdit::textChanged, this, h.findChanged);
+        ConnectGuarded(t.query, &TQuery::AfterOpen, this, h.afterOpen);
+        ConnectGuarded(t.remove, &QToolButton::clicked, this, h.remove);
+        ConnectGuarded(t.clone, &QToolButton::clicked, this, h.clone);
+        ConnectGuarded(t.tip, &QToolButton::clicked, this, h.tip);
+        ConnectGuarded(t.clear, &QToolButton::clicked, this, h.clear);
+        ConnectGuarded(t.order, &QToolButton::clicked, this, h.order);
+        ConnectGuarded(t.find, &QLineEdit::textChanged, this, h.findChanged);
         // Choosing a column empties the find text, then searches.
-        connect(t.kind, &QComboBox::activated, this, h.kindChosen);
-        connect(t.kind, &QComboBox::activated, this, h.findChanged);
-        connect(t.grid, &TDBGrid::DblClick, this, h.dblClick);
-        connect(t.grid, &TDBGrid::KeyPress, this, h.keyPress);
+        ConnectGuarded(t.kind, &QComboBox::activated, this, h.kindChosen);
+        ConnectGuarded(t.kind, &QComboBox::activated, this, h.findChanged);
+        ConnectGuarded(t.grid, &TDBGrid::DblClick, this, h.dblClick);
+        ConnectGuarded(t.grid, &TDBGrid::KeyPress, this, h.keyPress);
         if (t.memo)
-            connect(t.memo, &TDBMemo::DblClick, this, h.dblClick);
+            ConnectGuarded(t.memo, &TDBMemo::DblClick, this, h.dblClick);
         if (h.add)
-            connect(t.add, &QToolButton::clicked, this, h.add);
+            ConnectGuarded(t.add, &QToolButton::clicked, this, h.add);
         if (h.modify)
-            connect(t.modify, &QToolButton::clicked, this, h.modify);
+            ConnectGuarded(t.modify, &QToolButton::clicked, this, h.modify);
     }
 
-    connect(ComboBox_Month, &QComboBox::activated, this, &TMainForm::ComboBox_MonthChange);
-    connect(ComboBox_dayofweek, &QComboBox::activated, this, &TMainForm::ComboBox_dayofweekChange);
-    connect(ComboBox_Contact_Group, &QComboBox::activated, this, &TMainForm::ComboBox_Contact_GroupChange);
-    connect(ComboBox_Contact_Group->lineEdit(), &QLineEdit::textEdited, this,
-            &TMainForm::ComboBox_Contact_GroupChange);
-    connect(SpeedButtonClearGroup, &QToolButton::clicked, this, &TMainForm::SpeedButtonClearGroupClick);
+    ConnectGuarded(ComboBox_Month, &QComboBox::activated, this, &TMainForm::ComboBox_MonthChange);
+    ConnectGuarded(ComboBox_dayofweek, &QComboBox::activated, this, &TMainForm::ComboBox_dayofweekChange);
+    ConnectGuarded(ComboBox_Contact_Group, &QComboBox::activated, this,
+                   &TMainForm::ComboBox_Contact_GroupChange);
+    ConnectGuarded(ComboBox_Contact_Group->lineEdit(), &QLineEdit::textEdited, this,
+                   &TMainForm::ComboBox_Contact_GroupChange);
+    ConnectGuarded(SpeedButtonClearGroup, &QToolButton::clicked, this,
+                   &TMainForm::SpeedButtonClearGroupClick);
 }
 
 } // namespace qm
