@@ -30,6 +30,7 @@ TMainForm::TMainForm() : QWidget(nullptr) {
     ConnectQuitRoad();
     ConnectListTabs();
     ConnectShell();
+    ConnectWindowLook();
     FormCreate();
     CentreOnScreen();
 }

@@ -206,6 +206,10 @@ public:
     void SpeedButtonModMeseClick();
     void SpeedButtonModWeekClick();
 
+    // --- window look (store/WindowLook.cpp) ---
+    void EditLastLabelChange();
+    void ConnectWindowLook();
+
     // --- window showing and the quit road (app/QuitRoad.cpp) ---
     void SpeedButtonEXITClick();
     void TimerFlashTempoTimer();

@@ -266,6 +266,21 @@ private slots:
             QVERIFY(SaveTextLines(env.ArchiveFile(QStringLiteral("TabName.txt")), lines));
         form->FormShow();
         QCOMPARE(form->EditLastLabel->text(), expected);
+        QCOMPARE(form->PageControlMenu->tabText(8), expected);
+        // The caption shown is the one kept for the next start.
+        QCOMPARE(LoadTextLines(env.ArchiveFile(QStringLiteral("TabName.txt"))), QStringList{expected});
+    }
+
+    void clearedLastTabCaptionBecomesOptionsOnTabChange() {
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        form->FormShow();
+        form->EditLastLabel->clear();
+        QCOMPARE(form->PageControlMenu->tabText(8), QString());
+        QCOMPARE(LoadTextLines(env.ArchiveFile(QStringLiteral("TabName.txt"))), QStringList{QString()});
+        form->PageControlMenu->setCurrentIndex(0);
+        QCOMPARE(form->PageControlMenu->tabText(8), QStringLiteral("Options"));
+        QCOMPARE(LoadTextLines(env.ArchiveFile(QStringLiteral("TabName.txt"))), QStringList{"Options"});
     }
 
     void sideCalendarFollowsShowCaleFile() {
