@@ -177,7 +177,9 @@ TAppointmentForm::TAppointmentForm(QWidget* owner, TAppointmentKind kind, TDialo
     BuildFields();
     BuildButtons();
     SetTabOrder();
-    resize(440, kind == TAppointmentKind::OneShot ? 330 : 300);
+    // The one-shot and yearly dates are written out in full ("Wednesday 30 September 2026").
+    const bool longDate = kind == TAppointmentKind::OneShot || kind == TAppointmentKind::Yearly;
+    resize(longDate ? 560 : 440, kind == TAppointmentKind::OneShot ? 330 : 300);
 }
 
 void TAppointmentForm::BuildFields() {
