@@ -59,7 +59,7 @@ int TMainForm::ScreenColorBits() {
 
 void TMainForm::FormCreate() {
     m_inFormCreate = true;
-    // 1. Colour depth: the alarm check and the start-up show wait while the question is open.
+    // Colour depth: the alarm check and the start-up show wait while the question is open.
     if (ScreenColorBits() <= 4) {
         CoolTrayIcon->SetIconVisible(false);
         TimerContolloOrario->stop();
@@ -76,10 +76,10 @@ void TMainForm::FormCreate() {
         }
     }
 
-    // 2. Files dropped on the window.
+    // Files dropped on the window.
     setAcceptDrops(true);
 
-    // 3. Engine.
+    // Engine.
     if (!StartEngine()) {
         TimerContolloOrario->stop();
         TimerRitorna->stop();
@@ -101,22 +101,22 @@ void TMainForm::FormCreate() {
     ReadLookFiles();
     Guarded([this] { RegisterDatabaseAlias(); });
     Guarded([this] { CreateArchive(); });
-    // 11. The settings row, applied to the window and left open in QueryParam.
+    // The settings row, applied to the window and left open in QueryParam.
     Guarded([this] { LoadSettings(); });
     Guarded([this] { MigrateOldContacts(); });
 
-    // 13. The notes list shows the notes folder.
+    // The notes list shows the notes folder.
     FileListBoxNote->clear();
     FileListBoxNote->setProperty("Directory", NotesFolder);
     for (const QFileInfo& file : QDir(NotesFolder).entryInfoList(QDir::Files, QDir::Name | QDir::IgnoreCase))
         FileListBoxNote->addItem(file.fileName());
 
-    // 14. Expired one-shot entries go before the first Tasks list. A list that cannot open is
+    // Expired one-shot entries go before the first Tasks list. A list that cannot open is
     // reported and the road goes on.
     Guarded([this] { PurgeExpiredOneShots(); });
     Guarded([this] { RefreshTodayQuery(); });
 
-    // 15. Window size from the open settings row, then maximised unless it was stored normal.
+    // Window size from the open settings row, then maximised unless it was stored normal.
     Guarded([this] {
         if (!QueryParam->Active() || QueryParam->RecordCount() == 0)
             return;
@@ -131,13 +131,13 @@ void TMainForm::FormCreate() {
             setWindowState(windowState() | Qt::WindowMaximized);
     });
 
-    // 17. The notes editor's font and page colour (a missing row was reported by step 11).
+    // The notes editor's font and page colour (a missing row was reported when the settings were loaded).
     Guarded([this] {
         if (QueryParam->Active() && QueryParam->RecordCount() > 0)
             LoadEditorFont();
     });
 
-    // 18. The other views.
+    // The other views.
     Guarded([this] { RefreshMonthQuery(); });
     Guarded([this] { RefreshWeekQuery(); });
     Guarded([this] { RefreshYearQuery(); });
@@ -147,23 +147,22 @@ void TMainForm::FormCreate() {
 
     ShowUserInfo();
 
-    // 20. From now on the appointment lists reload the alarm list when they re-open.
+    // From now on the appointment lists reload the alarm list when they re-open.
     TodayDirty = 0;
     AlarmReloadArmed = -1;
 
-    // 21. The tab font controls show the current tab font.
+    // The tab font controls show the current tab font.
     ComboBox_UnFont->setCurrentText(PageControlMenu->font().family());
     SpinEditTabSize->setValue(PageControlMenu->font().pointSize() > 0 ? PageControlMenu->font().pointSize()
                                                                       : 10);
 
-    // 22. The sound label names what the alarm will play: the stored sound, or the fallback in red.
+    // The sound label names what the alarm will play: the stored sound, or the fallback in red.
     const bool soundFound = AlarmSoundFile == QLatin1String("mailbeep") || QFileInfo(AlarmSoundFile).isFile();
     QPalette soundPalette = Label_SoundName->palette();
     soundPalette.setColor(QPalette::WindowText, ToQColor(soundFound ? Colors::clWindowText : Colors::clRed));
     Label_SoundName->setPalette(soundPalette);
     Label_SoundName->setText(soundFound ? QFileInfo(AlarmSoundFile).fileName() : QStringLiteral("mailbeep"));
 
-    // 23, 24.
     NoteListWidth = Panel_ListaNote_Size->width();
     QFont calendarFont = Calendario_Lato->font();
     calendarFont.setFamily(DateTimePickerTODAY->font().family());

@@ -90,11 +90,11 @@ void SetCalendarTitleColor(QCalendarWidget* calendar, const QColor& color) {
 } // namespace
 
 void TMainForm::LoadSettings() {
-    // 1. The row, left open for the start-up road and the start-up timer.
+    // The row, left open for the start-up road and the start-up timer.
     OpenSettingsRow(*QueryParam);
     const TQuery& row = *QueryParam;
 
-    // 2, 3. Date formats: the samples show the stored text, the combos the stored item.
+    // Date formats: the samples show the stored text, the combos the stored item.
     ShotDateFormat = Text(row, "DataShot");
     ComboBox_FormatoDataShot->setCurrentIndex(
         int(row.FieldByName(QStringLiteral("DataShotIndex")).AsInteger()));
@@ -104,14 +104,13 @@ void TMainForm::LoadSettings() {
         int(row.FieldByName(QStringLiteral("DataYearIndex")).AsInteger()));
     Label_esempio_short->setText(FormatDateTime(YearDateFormat, Today()));
 
-    // 4. Start at login: the box only; the login entry will follow it once the autostart component exists.
+    // Start at login: the box only; the login entry will follow it once the autostart component exists.
     CheckBox_Autostart->setChecked(IsYes(row, "autostart"));
 
-    // 5, 6.
     AlarmSoundFile = Text(row, "wavesound");
     CheckBox_Minimized->setChecked(IsYes(row, "minimized"));
 
-    // 7. Any other text leaves both boxes as they are.
+    // Any other text leaves both boxes as they are.
     const QString soundOn = Text(row, "soundon");
     if (soundOn == QLatin1String("Y")) {
         CheckBox_Soundon->setChecked(true);
@@ -127,19 +126,18 @@ void TMainForm::LoadSettings() {
         CheckBox_Visivo->setChecked(false);
     }
 
-    // 8. Word wrap: wrapped lines need no horizontal scroll bar.
+    // Word wrap: wrapped lines need no horizontal scroll bar.
     const bool breakLine = IsYes(row, "breakline");
     Editor->setLineWrapMode(breakLine ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
     Editor->setHorizontalScrollBarPolicy(breakLine ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded);
     Editor->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     SpeedButton_Breakline->setChecked(breakLine);
 
-    // 9.
     const bool formatBar = IsYes(row, "formatbar");
     Panel_Format->setVisible(formatBar);
     SpeedButton_Formatbar->setChecked(formatBar);
 
-    // 10. The alarm check.
+    // The alarm check.
     if (IsYes(row, "timecheck")) {
         RefreshAlarmQuery();
         CheckBox_TimeCheck->setChecked(true);
@@ -150,14 +148,14 @@ void TMainForm::LoadSettings() {
         TimerContolloOrario->stop();
     }
 
-    // 11. Each colour on its own: one unreadable text must not cost the others.
+    // Each colour on its own: one unreadable text must not cost the others.
     QStringList unreadable;
     const SectionColorSet& classic = ClassicSectionColors();
     for (int section = 0; section < SectionCount; ++section)
         SectionColors[section] = ReadColor(row, kColorColumns[section], classic[section], unreadable);
     const SectionColorSet& c = SectionColors;
 
-    // 12. Swatches, section frames, grid titles, note fields.
+    // Swatches, section frames, grid titles, note fields.
     TPanel* const swatches[SectionCount] = {Panel_ShotColor,  Panel_YearColor,  Panel_MonthColor,
                                             Panel_WeekColor,  Panel_TodayColor, Panel_ContactColor,
                                             Panel_NotesColor, Panel_TodoColor,  Panel_UserColor};
@@ -189,21 +187,20 @@ void TMainForm::LoadSettings() {
     Panel_Note_Contact2->SetColor(c.ContactColor);
     SetBaseColor(DBMemoToDo, ToQColor(c.TodoColor));
 
-    // 13. The day picker is tinted only while it shows today.
+    // The day picker is tinted only while it shows today.
     SetBaseColor(DateTimePickerTODAY,
                  ToQColor(DateTimePickerTODAY->date() == Today() ? c.TodayColor : Colors::clWhite));
 
-    // 14.
     SetCalendarTitleColor(DateTimePickerTODAY->calendarWidget(), ToQColor(c.TodayColor));
     SetCalendarTitleColor(Calendario_Lato, ToQColor(c.TodayColor));
     Panel_SegnoStagione->SetColor(c.TodayColor);
     Panel_nomeCompleto->SetColor(c.NotesColor);
 
-    // 15, 16. Section images, and the tabs painted again in the new colours.
+    // Section images, and the tabs painted again in the new colours.
     FillSectionImages();
     PageControlMenu->tabBar()->update();
 
-    // 17. The sound controls follow the sound box.
+    // The sound controls follow the sound box.
     const bool sound = CheckBox_Soundon->isChecked();
     for (QWidget* control : std::initializer_list<QWidget*>{SpeedButtonSound, SpeedButtonCambiaSuono,
                                                             SpeedButtonWinSound, Label_SoundName})
