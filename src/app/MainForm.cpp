@@ -31,6 +31,7 @@ TMainForm::TMainForm() : QWidget(nullptr) {
     ConnectListTabs();
     ConnectShell();
     ConnectWindowLook();
+    ConnectOptionsTab();
     FormCreate();
     CentreOnScreen();
 }

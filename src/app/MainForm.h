@@ -206,6 +206,19 @@ public:
     void SpeedButtonModMeseClick();
     void SpeedButtonModWeekClick();
 
+    // --- options tab (store/OptionSettings.cpp) ---
+    void CheckBox_AutostartMouseUp();
+    void CheckBox_MinimizedMouseUp();
+    void CheckBox_SoundonMouseUp();
+    void CheckBox_VisivoMouseUp();
+    void CheckBox_TimeCheckMouseUp();
+    void CheckBox_SoundonClick();
+    void ComboBox_FormatoDataShotChange();
+    void ComboBox_FormatoDataYearChange();
+    void SpeedButton6Click(); // "Fix form size"
+    void SpeedButton9Click(); // tip
+    void ConnectOptionsTab();
+
     // --- window look (store/WindowLook.cpp) ---
     void EditLastLabelChange();
     void ConnectWindowLook();

@@ -1,0 +1,163 @@
+#include "app/MainForm.h"
+#include "platform/MessageBox.h"
+#include "support/TestEnvironment.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+using namespace qm;
+
+namespace {
+
+QStringList Row(const TestEnvironment& env, const QString& columns) {
+    const QList<QStringList> rows =
+        TestEnvironment::RowsOfFile(env.ArchiveFile(QStringLiteral("QMset90.db")),
+                                    QStringLiteral("SELECT ") + columns + QStringLiteral(" FROM QMset90"));
+    return rows.size() == 1 ? rows[0] : QStringList{QStringLiteral("<%1 rows>").arg(rows.size())};
+}
+
+void SetColumns(const TestEnvironment& env, const QString& assignments) {
+    TestEnvironment::ExecOnFile(env.ArchiveFile(QStringLiteral("QMset90.db")),
+                                QStringLiteral("UPDATE QMset90 SET ") + assignments);
+}
+
+void Choose(QComboBox* combo, int index) {
+    combo->setCurrentIndex(index);
+    emit combo->activated(index);
+}
+
+} // namespace
+
+class OptionSettingsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void alarmBoxesStoreTheirPairAndLoadShowsIt() {
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        // The start-up road ticks the boxes by code and writes nothing back.
+        QCOMPARE(Row(env, "soundon, DataYear"), (QStringList{"Y", "d mmmm"}));
+
+        form->CheckBox_Visivo->click();
+        QCOMPARE(Row(env, "soundon"), QStringList{"2"});
+        // The first save takes the Yearly text from the combo, not the stored one.
+        QCOMPARE(Row(env, "DataYear, DataYearIndex"), (QStringList{"mmmm d", "4"}));
+        QCOMPARE(form->YearDateFormat, QStringLiteral("mmmm d"));
+
+        form->CheckBox_Soundon->click();
+        QCOMPARE(Row(env, "soundon"), QStringList{"V"});
+        QVERIFY(!form->SpeedButtonSound->isEnabled());
+        QVERIFY(!form->Label_SoundName->isEnabled());
+        form->CheckBox_Visivo->click();
+        QCOMPARE(Row(env, "soundon"), QStringList{"N"});
+
+        // A load shows exactly what is stored, enables the sound controls and writes nothing.
+        SetColumns(env, "soundon = '2', autostart = 'Y', minimized = 'Y', timecheck = 'N'");
+        form->LoadSettings();
+        QVERIFY(form->CheckBox_Soundon->isChecked());
+        QVERIFY(form->CheckBox_Visivo->isChecked());
+        QVERIFY(form->SpeedButtonCambiaSuono->isEnabled());
+        QVERIFY(form->CheckBox_Autostart->isChecked());
+        QVERIFY(form->CheckBox_Minimized->isChecked());
+        QVERIFY(!form->CheckBox_TimeCheck->isChecked());
+        QCOMPARE(Row(env, "soundon, autostart, minimized, timecheck"), (QStringList{"2", "Y", "Y", "N"}));
+
+        // A box changed by code is stored with the next save of any option.
+        form->CheckBox_Minimized->setChecked(false);
+        QCOMPARE(Row(env, "minimized"), QStringList{"Y"});
+        form->CheckBox_TimeCheck->click();
+        QCOMPARE(Row(env, "minimized, timecheck"), (QStringList{"N", "Y"}));
+        QVERIFY(form->TimerContolloOrario->isActive());
+        QCOMPARE(MessageBoxSeam::Shown().size(), 0);
+    }
+
+    void valuesAreStoredAsTyped() {
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        const QString sound = QStringLiteral("C:\\Sounds\\the \"loud\" one, 'really'.wav");
+        form->AlarmSoundFile = sound;
+        form->SpeedButton_Breakline->setChecked(true);
+        form->CheckBox_Autostart->click();
+        QCOMPARE(Row(env, "autostart, wavesound, breakline, formatbar"), (QStringList{"Y", sound, "Y", "N"}));
+        QCOMPARE(form->AlarmSoundFile, sound);
+        QCOMPARE(Row(env, "count(*)"), QStringList{"1"});
+    }
+
+    void dateFormatChoiceWritesBothAndRequeriesItsList() {
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        QSignalSpy shotOpened(form->QueryShot, &TQuery::AfterOpen);
+        QSignalSpy yearOpened(form->QueryYear, &TQuery::AfterOpen);
+
+        Choose(form->ComboBox_FormatoDataYear, 1);
+        QCOMPARE(Row(env, "DataShot, DataShotIndex, DataYear, DataYearIndex"),
+                 (QStringList{"dddd d mmmm yyyy", "3", "dd mmmm", "1"}));
+        QCOMPARE(form->YearDateFormat, QStringLiteral("dd mmmm"));
+        QCOMPARE(form->Label_esempio_short->text(), QStringLiteral("07 December"));
+        QVERIFY(yearOpened.count() > 0);
+        QCOMPARE(shotOpened.count(), 0);
+
+        yearOpened.clear();
+        Choose(form->ComboBox_FormatoDataShot, 2);
+        QCOMPARE(Row(env, "DataShot, DataShotIndex, DataYear"), (QStringList{"dd/mm/yyyy", "2", "dd mmmm"}));
+        QCOMPARE(form->ShotDateFormat, QStringLiteral("dd/mm/yyyy"));
+        QVERIFY(shotOpened.count() > 0);
+        QCOMPARE(yearOpened.count(), 0);
+
+        // Setting the item by code saves nothing.
+        form->ComboBox_FormatoDataShot->setCurrentIndex(5);
+        QCOMPARE(Row(env, "DataShotIndex"), QStringList{"2"});
+    }
+
+    void fixFormSize() {
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        const QString size =
+            QStringLiteral("CAST(WinWidth AS INTEGER), CAST(WinHeight AS INTEGER), WinStato");
+        const QStringList stored = Row(env, size);
+
+        // No: nothing written, nothing reloaded.
+        form->setWindowState(Qt::WindowNoState);
+        form->resize(800, 600);
+        SetColumns(env, "DataShot = 'dd/mm/yyyy'");
+        MessageBoxSeam::QueueAnswer(Id::No);
+        form->SpeedButton6->click();
+        QCOMPARE(MessageBoxSeam::Shown().size(), 1);
+        QCOMPARE(MessageBoxSeam::Shown()[0].text, QStringLiteral("Fix my actual size as default size?"));
+        QCOMPARE(MessageBoxSeam::Shown()[0].flags, Mb::YesNo + Mb::IconQuestion);
+        QCOMPARE(Row(env, size), stored);
+        QCOMPARE(form->ShotDateFormat, QStringLiteral("dddd d mmmm yyyy"));
+
+        // A normal window stores its size; the load follows.
+        MessageBoxSeam::QueueAnswer(Id::Yes);
+        form->SpeedButton6->click();
+        QCOMPARE(Row(env, size), (QStringList{"800", "600", "wsNormal"}));
+        QCOMPARE(form->ShotDateFormat, QStringLiteral("dd/mm/yyyy"));
+
+        // A maximised one stores only that it is maximised.
+        form->setWindowState(Qt::WindowMaximized);
+        MessageBoxSeam::QueueAnswer(Id::Yes);
+        form->SpeedButton6->click();
+        QCOMPARE(Row(env, size), (QStringList{"800", "600", "wsMaximized"}));
+        QCOMPARE(MessageBoxSeam::UnansweredCount(), 0);
+    }
+
+    void tip() {
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        form->SpeedButton9->click();
+        QCOMPARE(MessageBoxSeam::Shown().size(), 1);
+        QCOMPARE(MessageBoxSeam::Shown()[0].text,
+                 QStringLiteral("In this section you can personalize your Quellmire Organizer!"));
+        QCOMPARE(MessageBoxSeam::Shown()[0].caption, QStringLiteral("Quellmire Organizer"));
+        QCOMPARE(MessageBoxSeam::Shown()[0].flags, Mb::Ok);
+    }
+};
+
+QTEST_MAIN(OptionSettingsTest)
+#include "tst_optionsettings.moc"
