@@ -221,6 +221,14 @@ public:
 
     // --- window look (store/WindowLook.cpp) ---
     void EditLastLabelChange();
+    void ComboBox_UnFontChange();
+    void SpinEditTabSizeChange();
+    void ComboBox_StileChange();
+    void SpeedButtonIntCharsetClick();
+    void SpeedButtonIntCharsetDblClick();
+    void MenuItemIntCharsetClick(int charset); // every item of PopupMenuIntCharset
+    void CheckBoxAmPmClick();
+    void CheckBoxSplashClick();
     void ConnectWindowLook();
 
     // --- window showing and the quit road (app/QuitRoad.cpp) ---
