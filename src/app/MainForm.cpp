@@ -29,6 +29,7 @@ TMainForm::TMainForm() : QWidget(nullptr) {
     BuildOptionsTab();
     ConnectQuitRoad();
     ConnectListTabs();
+    ConnectToDoTab();
     ConnectShell();
     ConnectWindowLook();
     ConnectOptionsTab();

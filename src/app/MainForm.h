@@ -219,6 +219,27 @@ public:
     void SpeedButton9Click(); // tip
     void ConnectOptionsTab();
 
+    // --- To-Do tab (views/ToDoTab.cpp) ---
+    void SpeedButtonDelToDoClick();
+    void SpeedButtonDupliToDoClick();
+    void SpeedButtonCheckToDoClick();
+    void SpeedButton14Click();
+    void QueryToDoAfterOpen();
+    void Edit_Find_ToDoChange();
+    void SpeedButtonClearTodoClick();
+    void ComboBox_KindFindToDoClick();
+    void ComboBoxToDoChange();
+    void DBGrid_ToDoDblClick();
+    void DBGrid_ToDoKeyPress(QChar key);
+    void DataSourceToDoDataChange();
+    void DBGrid_ToDoDrawColumnCell(TCellCanvas& canvas, const TRecord& record, int column,
+                                   const TDrawState& state);
+    void PlaceToDoGauge(); // over the "%" and "Note" columns
+    void ConnectToDoTab();
+    // The to-do dialogs' openers (dialogs/ToDoDialogs.cpp).
+    void SpeedButtonAggToDoClick();
+    void SpeedButtonModToDoClick();
+
     // --- window look (store/WindowLook.cpp) ---
     void EditLastLabelChange();
     void ComboBox_UnFontChange();
