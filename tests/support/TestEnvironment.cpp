@@ -9,6 +9,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Modal.h"
 #include "platform/Printing.h"
+#include "platform/Sound.h"
 #include "platform/UserAccount.h"
 
 #include <QLocale>
@@ -32,6 +33,8 @@ TestEnvironment::TestEnvironment(const QString& loginName, const QDateTime& now)
     LauncherSeam::Reset();
     PrintSeam::Enable();
     PrintSeam::Reset();
+    SoundSeam::Enable();
+    SoundSeam::Reset();
     Session::Instance().Reset();
 }
 
@@ -41,6 +44,7 @@ TestEnvironment::~TestEnvironment() {
     MessageBoxSeam::Reset();
     ModalSeam::Reset();
     PrintSeam::Reset();
+    SoundSeam::Reset();
     ClearTestNow();
     ClearTestLoginName();
     qunsetenv("QUELLMIRE_PROGRAM_FOLDER");
