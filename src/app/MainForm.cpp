@@ -32,6 +32,8 @@ TMainForm::TMainForm() : QWidget(nullptr) {
     ConnectToDoTab();
     ConnectShell();
     ConnectWindowLook();
+    ConnectTasksView();
+    ConnectAlarmClock();
     ConnectOptionsTab();
     FormCreate();
     CentreOnScreen();

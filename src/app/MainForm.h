@@ -263,6 +263,40 @@ public:
     // --- command line (app/CommandLine.cpp) ---
     void ProcessCommandLine();
 
+    // --- Tasks view (views/TasksView.cpp) ---
+    void QueryTODAYAfterOpen();
+    void DateTimePickerTODAYCloseUp();
+    void SpeedButton8Click();  // day before
+    void SpeedButton11Click(); // day after
+    void SpeedButtonTodayClick();
+    void Calendario_LatoClick();
+    void SpeedButtonClendarioLatoClick();
+    void DBGrid_TodayDblClick();
+    void DBGrid_TodayKeyPress(QChar key);
+    void SpeedButtonModTodayClick();
+    void SpeedButtonFollowTodayClick();
+    void SpeedButtonDelTodayClick();
+    void SpeedButtonAddTodayClick();
+    void OneShot2Click();
+    void Yearly2Click();
+    void Monthly2Click();
+    void Weekly2Click();
+    void SpeedButtonAggiornaTuttoClick();
+    void ConnectTasksView();
+
+    // --- alarm check, clock and alarm sound (views/AlarmClock.cpp) ---
+    void TimerContolloOrarioTimer();
+    void TimerOrologioTimer();
+    void MemoOrarioClick();
+    void SpeedButtonSoundClick();
+    void SpeedButtonWinSoundClick();
+    void SpeedButtonCambiaSuonoClick();
+    void Label_SoundNameMouseMove();
+    void ShowWindowForAlarm(); // raises the window on the Tasks tab
+    // The caption label's text: the clock while the application is active, the title otherwise.
+    QString ClockCaption(bool applicationActive) const;
+    void ConnectAlarmClock();
+
 protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;

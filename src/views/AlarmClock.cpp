@@ -1,0 +1,208 @@
+#include "app/MainForm.h"
+#include "desktop/CoolTrayIcon.h"
+#include "platform/Application.h"
+#include "platform/Clock.h"
+#include "platform/ColorText.h"
+#include "platform/DateFormat.h"
+#include "platform/Sound.h"
+#include "platform/widgets/PageControl.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QEvent>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QSignalBlocker>
+#include <QTimer>
+#include <QToolButton>
+
+// The alarm check and the clock run on the main window's one-second timers, in the one thread.
+namespace qm {
+
+namespace {
+
+const QString kMailBeep = QStringLiteral("mailbeep");
+
+void SetMessageLook(QPlainTextEdit* memo, TColor background, TColor font, Qt::CursorShape cursor) {
+    QPalette palette = memo->palette();
+    palette.setColor(QPalette::Base, ToQColor(background));
+    palette.setColor(QPalette::Text, ToQColor(font));
+    memo->setPalette(palette);
+    memo->viewport()->setCursor(cursor);
+}
+
+void SetLabelColor(QLabel* label, TColor color) {
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, ToQColor(color));
+    label->setPalette(palette);
+}
+
+bool IsExistingFile(const QString& path) {
+    return !path.isEmpty() && QFileInfo(path).isFile();
+}
+
+// A click on the message acknowledges the alarm; the hint of the sound's name is brought up to date
+// before it is shown.
+class AlarmClockEvents : public QObject {
+public:
+    AlarmClockEvents(TMainForm* form) : QObject(form), m_form(form) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == m_form->MemoOrario->viewport() && event->type() == QEvent::MouseButtonPress)
+            Guarded([this] { m_form->MemoOrarioClick(); });
+        else if (watched == m_form->Label_SoundName &&
+                 (event->type() == QEvent::Enter || event->type() == QEvent::ToolTip))
+            m_form->Label_SoundNameMouseMove();
+        return false;
+    }
+
+private:
+    TMainForm* m_form;
+};
+
+} // namespace
+
+void TMainForm::ConnectAlarmClock() {
+    ConnectGuarded(TimerContolloOrario, &QTimer::timeout, this, &TMainForm::TimerContolloOrarioTimer);
+    ConnectGuarded(TimerOrologio, &QTimer::timeout, this, &TMainForm::TimerOrologioTimer);
+    ConnectGuarded(SpeedButtonSound, &QToolButton::clicked, this, &TMainForm::SpeedButtonSoundClick);
+    ConnectGuarded(SpeedButtonWinSound, &QToolButton::clicked, this, &TMainForm::SpeedButtonWinSoundClick);
+    ConnectGuarded(SpeedButtonCambiaSuono, &QToolButton::clicked, this,
+                   &TMainForm::SpeedButtonCambiaSuonoClick);
+    auto* events = new AlarmClockEvents(this);
+    MemoOrario->viewport()->installEventFilter(events);
+    Label_SoundName->installEventFilter(events);
+    Label_SoundName->setMouseTracking(true);
+}
+
+void TMainForm::TimerContolloOrarioTimer() {
+    QueryParallelo->First();
+    const int count = QueryParallelo->RecordCount();
+    const QString now = FormatDateTime(QStringLiteral("hh mm ss"), Now());
+    for (int i = 0; i < count; ++i) {
+        // An entry without a start time never fires; the entries after it are still checked.
+        const QTime start = ParseShortTime(QueryParallelo->FieldByName(QStringLiteral("orario")).AsString());
+        const QString at =
+            start.isValid()
+                ? FormatDateTime(QStringLiteral("hh mm"), QDateTime(Today(), start)) + QStringLiteral(" 00")
+                : QString();
+        if (!at.isEmpty() && now == at) {
+            if (CheckBox_Soundon->isChecked())
+                PlayAlarmSound(AlarmSoundFile);
+            {
+                // The alarm only shows the page; it is not a change of page by the user.
+                const QSignalBlocker blocker(PageControlMenu);
+                PageControlMenu->setCurrentWidget(TabSheetTODAY);
+            }
+            if (CheckBox_Visivo->isChecked())
+                ShowWindowForAlarm();
+            AlarmHurryText = QStringLiteral(" Hurry Up!  It's time to... ");
+            AlarmFlashing = -1;
+            AlarmEntryText = QStringLiteral(" ") +
+                             QueryParallelo->FieldByName(QStringLiteral("id")).AsString() +
+                             QStringLiteral("!");
+            SetMessageLook(MemoOrario, 0x80FFFF, Colors::clRed, Qt::PointingHandCursor);
+            if (WindowMinimized)
+                CoolTrayIcon->SetCycleIcons(true);
+            else
+                ShowWindowForAlarm();
+        }
+        QueryParallelo->Next();
+    }
+}
+
+QString TMainForm::ClockCaption(bool applicationActive) const {
+    return applicationActive ? FormatDateTime(ClockFormat, Now()) : QStringLiteral("Quellmire Organizer");
+}
+
+void TMainForm::TimerOrologioTimer() {
+    panel_credit->setText(ClockCaption(QGuiApplication::applicationState() == Qt::ApplicationActive));
+
+    if (FormatDateTime(QStringLiteral("hh.mm.ss"), Now()) == QLatin1String("00.00.00")) {
+        // A new day: the alarm list and the expired entries follow the date; the Tasks list keeps
+        // the day it shows.
+        if (CheckBox_TimeCheck->isChecked())
+            Guarded([this] { RefreshAlarmQuery(); });
+        Guarded([this] { PurgeExpiredOneShots(); });
+        Guarded([this] { RefreshShotQuery(); });
+        Guarded([this] { RefreshTodayQuery(); });
+    }
+
+    if (AlarmFlashing) {
+        if (MemoOrario->toPlainText() != AlarmHurryText)
+            MemoOrario->setPlainText(AlarmHurryText);
+        else
+            MemoOrario->setPlainText(AlarmEntryText);
+    }
+}
+
+void TMainForm::MemoOrarioClick() {
+    if (!AlarmFlashing)
+        return;
+    AlarmFlashing = 0;
+    MemoOrario->clear();
+    SetMessageLook(MemoOrario, Colors::clBtnFace, Colors::clNavy, Qt::ArrowCursor);
+}
+
+void TMainForm::ShowWindowForAlarm() {
+    PageControlMenu->setCurrentWidget(TabSheetTODAY);
+    showNormal();
+    raise();
+    activateWindow();
+}
+
+// ---- the alarm sound on the options tab ----
+
+void TMainForm::SpeedButtonSoundClick() {
+    OpenDialogSound.InitialDir = UserComp1.Desktop;
+    const QString alarms = ProgramFolder + QStringLiteral("alarms");
+    if (QFileInfo(alarms).isDir())
+        OpenDialogSound.InitialDir = alarms;
+    if (IsExistingFile(AlarmSoundFile))
+        OpenDialogSound.InitialDir = QFileInfo(AlarmSoundFile).absolutePath();
+    OpenDialogSound.FileName.clear();
+    OpenDialogSound.Filter = QStringLiteral("Sound files ( *.wav)|*.wav");
+    if (!OpenDialogSound.Execute(this))
+        return;
+    AlarmSoundFile = OpenDialogSound.FileName;
+    SaveOptionSettings();
+    LoadSettings();
+    Label_SoundName->setText(QFileInfo(AlarmSoundFile).fileName());
+    SetLabelColor(Label_SoundName, Colors::clWindowText);
+    Label_SoundNameMouseMove();
+}
+
+void TMainForm::SpeedButtonWinSoundClick() {
+    AlarmSoundFile = kMailBeep;
+    SaveOptionSettings();
+    LoadSettings();
+    Label_SoundName->setText(kMailBeep);
+    SetLabelColor(Label_SoundName, Colors::clWindowText);
+    Label_SoundNameMouseMove();
+}
+
+void TMainForm::SpeedButtonCambiaSuonoClick() {
+    if (IsExistingFile(AlarmSoundFile)) {
+        Label_SoundName->setText(QFileInfo(AlarmSoundFile).fileName());
+        SetLabelColor(Label_SoundName, Colors::clWindowText);
+    } else {
+        // A chosen file that has gone missing shows its stand-in in red.
+        Label_SoundName->setText(kMailBeep);
+        SetLabelColor(Label_SoundName, AlarmSoundFile != kMailBeep ? Colors::clRed : Colors::clWindowText);
+    }
+    Label_SoundNameMouseMove();
+    PlayAlarmSound(AlarmSoundFile);
+}
+
+void TMainForm::Label_SoundNameMouseMove() {
+    if (!IsExistingFile(AlarmSoundFile) && AlarmSoundFile != kMailBeep)
+        Label_SoundName->setToolTip(QStringLiteral("Replacement of the file alarm not found: ") +
+                                    AlarmSoundFile);
+    else
+        Label_SoundName->setToolTip(QStringLiteral("Alarm in use: ") + AlarmSoundFile);
+}
+
+} // namespace qm
