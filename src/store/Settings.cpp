@@ -200,11 +200,7 @@ void TMainForm::LoadSettings() {
     FillSectionImages();
     PageControlMenu->tabBar()->update();
 
-    // The sound controls follow the sound box.
-    const bool sound = CheckBox_Soundon->isChecked();
-    for (QWidget* control : std::initializer_list<QWidget*>{SpeedButtonSound, SpeedButtonCambiaSuono,
-                                                            SpeedButtonWinSound, Label_SoundName})
-        control->setEnabled(sound);
+    CheckBox_SoundonClick();
 
     TellUnreadableColors(*this, unreadable);
 }
