@@ -297,6 +297,11 @@ public:
     QString ClockCaption(bool applicationActive) const;
     void ConnectAlarmClock();
 
+    // --- About box (dialogs/AboutForm.cpp) ---
+    int AboutClicks = 0; // clicks on SpeedButtonAbout so far; the hint changes on the first twenty
+    void SpeedButtonAboutClick();
+    void ConnectAbout();
+
 protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
