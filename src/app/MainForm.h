@@ -2,6 +2,7 @@
 
 #include "app/MainFormState.h"
 #include "app/ShellArea.h"
+#include "desktop/BrowseForFolder.h"
 #include "desktop/UserComp.h"
 #include "notes/NotesTab.h"
 #include "store/OptionsTab.h"
@@ -43,6 +44,8 @@ public:
     void RequestTerminate();
 
     TUserComp UserComp1;
+    // Asks for the backup, restore, working and favourite folders.
+    TBrowseForFolder BrowseForFolderBack{QStringLiteral("     ")};
 
     // --- start-up road (app/StartupRoad.cpp) ---
     void FormCreate();

@@ -1,6 +1,7 @@
 #include "support/TestEnvironment.h"
 
 #include "app/MainForm.h"
+#include "desktop/BrowseForFolder.h"
 #include "dialogs/SelectForm.h"
 #include "engine/Session.h"
 #include "platform/Clock.h"
@@ -29,6 +30,8 @@ TestEnvironment::TestEnvironment(const QString& loginName, const QDateTime& now)
     ModalSeam::Reset();
     DialogSeam::Enable();
     DialogSeam::Reset();
+    BrowseForFolderSeam::Enable();
+    BrowseForFolderSeam::Reset();
     LauncherSeam::Enable();
     LauncherSeam::Reset();
     PrintSeam::Enable();
@@ -43,6 +46,7 @@ TestEnvironment::~TestEnvironment() {
     Session::Instance().Reset();
     MessageBoxSeam::Reset();
     ModalSeam::Reset();
+    BrowseForFolderSeam::Reset();
     PrintSeam::Reset();
     SoundSeam::Reset();
     ClearTestNow();
