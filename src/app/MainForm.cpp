@@ -35,6 +35,7 @@ TMainForm::TMainForm() : QWidget(nullptr) {
     ConnectTasksView();
     ConnectAlarmClock();
     ConnectOptionsTab();
+    ConnectExchange();
     ConnectAbout();
     FormCreate();
     CentreOnScreen();

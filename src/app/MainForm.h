@@ -4,6 +4,7 @@
 #include "app/ShellArea.h"
 #include "desktop/BrowseForFolder.h"
 #include "desktop/UserComp.h"
+#include "exchange/ExchangeArea.h"
 #include "notes/NotesTab.h"
 #include "store/OptionsTab.h"
 #include "views/ListTabs.h"
@@ -32,7 +33,8 @@ class TMainForm : public QWidget,
                   public ContactsTab,
                   public NotesTab,
                   public ToDoTab,
-                  public OptionsTab {
+                  public OptionsTab,
+                  public ExchangeArea {
     Q_OBJECT
 public:
     TMainForm();
@@ -304,6 +306,18 @@ public:
     int AboutClicks = 0; // clicks on SpeedButtonAbout so far; the hint changes on the first twenty
     void SpeedButtonAboutClick();
     void ConnectAbout();
+
+    // --- CSV export, contacts exchange file, printing (exchange/) ---
+    void SpeedButtonCSVClick();
+    void SaveDialogCSVTypeChange(int filterIndex);
+    void SpeedButtonQOCClick();
+    void ImportadaContattiDaFileClick();
+    void SpeedButtonEportTodayClick();
+    void SpeedButtonExportTodoClick();
+    void PrintButtonClick(QWidget* button); // every tab's "Print" button: the print menu under it
+    void PrintPreview1Click();
+    void Print1Click();
+    void ConnectExchange();
 
 protected:
     void showEvent(QShowEvent* event) override;

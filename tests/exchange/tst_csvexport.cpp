@@ -1,0 +1,187 @@
+#include "app/MainForm.h"
+#include "engine/Query.h"
+#include "exchange/CsvExport.h"
+#include "platform/Dialogs.h"
+#include "support/TestEnvironment.h"
+#include "views/ViewTestRows.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QFile>
+#include <QLineEdit>
+#include <QToolButton>
+#include <QtTest>
+
+using namespace qm;
+
+namespace {
+
+QByteArray Bytes(const QString& file) {
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return f.readAll();
+}
+
+void AddContact(const TestEnvironment& env, const QString& name, const QString& address,
+                const QString& emailSql, const QString& group = QString()) {
+    testrows::Exec(
+        env, QStringLiteral("QMcon26"),
+        QStringLiteral("INSERT INTO QMcon26 (ragsoc,company,tel,mobile,fax,indirizzo,email,site,note,"
+                       "gruppo,allegato) VALUES ('%1','','555','','','%2',%3,'','','%4','')")
+            .arg(name, QString(address).replace(u'\'', QStringLiteral("''")), emailSql, group));
+}
+
+void AddToDo(const TestEnvironment& env, const QString& title, int priority, const QString& flag,
+             int percent) {
+    testrows::Exec(
+        env, QStringLiteral("QMtod90"),
+        QStringLiteral("INSERT INTO QMtod90 (id,note,priority,flag,percento) VALUES ('%1','',%2,'%3',%4)")
+            .arg(title)
+            .arg(priority)
+            .arg(flag)
+            .arg(percent));
+}
+
+} // namespace
+
+class TestCsvExport : public QObject {
+    Q_OBJECT
+
+private slots:
+    void fieldsNeedingQuotesAreQuotedAndQuotesDoubled() {
+        QCOMPARE(CsvField(QStringLiteral("plain text")), QStringLiteral("plain text"));
+        QCOMPARE(CsvField(QStringLiteral("Main Street 1, Springfield")),
+                 QStringLiteral("\"Main Street 1, Springfield\""));
+        QCOMPARE(CsvField(QStringLiteral("the \"old\" mill")), QStringLiteral("\"the \"\"old\"\" mill\""));
+        QCOMPARE(CsvField(QStringLiteral("two\r\nlines")), QStringLiteral("\"two\r\nlines\""));
+        QCOMPARE(CsvField(QString()), QString());
+    }
+
+    void contactsAsCsvHoldTheVisibleRowsWithHeaderQuotingAndNulls() {
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        AddContact(env, QStringLiteral("Adams"), QStringLiteral("Main Street 1, Springfield"),
+                   QStringLiteral("'a@example.org'"), QStringLiteral("Friend"));
+        AddContact(env, QStringLiteral("Baker"), QStringLiteral("the \"old\" mill"), QStringLiteral("NULL"));
+        AddContact(env, QStringLiteral("Carter"), QStringLiteral("Elm Road"), QStringLiteral("''"),
+                   QStringLiteral("Friend"));
+        form->RefreshContactQuery();
+        QCOMPARE(form->QueryContact->RecordCount(), 3);
+
+        const QString file = env.ProgramFolder() + QStringLiteral("all.csv");
+        DialogSeam::QueueFile(file);
+        form->SpeedButtonCSV->click();
+        QCOMPARE(DialogSeam::Shown().last().defaultExt, QStringLiteral("QOC"));
+        QCOMPARE(form->SaveDialogCSV.FileName, file);
+        QCOMPARE(Bytes(file),
+                 QByteArray("NAME,COMPANY,PHONE,MOBILE,FAX,ADDRESS,EMAIL,WEB,NOTE,KIND,ATTACH\r\n"
+                            "Adams,,555,,,\"Main Street 1, Springfield\",a@example.org,,,Friend,\r\n"
+                            "Baker,,555,,,\"the \"\"old\"\" mill\",,,,,\r\n"
+                            "Carter,,555,,,Elm Road,,,,Friend,\r\n"));
+
+        // A group filter exports only that group and proposes the group's name.
+        form->ComboBox_Contact_Group->setCurrentText(QStringLiteral("Friend"));
+        form->RefreshContactQuery();
+        DialogSeam::QueueFile(std::nullopt);
+        form->SpeedButtonCSV->click();
+        QCOMPARE(form->SaveDialogCSV.FileName, QStringLiteral("Friend"));
+        QVERIFY(!QFile::exists(env.ArchiveFile(QStringLiteral("QMtemp.db"))));
+
+        const QString friends = env.ProgramFolder() + QStringLiteral("friends.csv");
+        DialogSeam::QueueFile(friends);
+        form->SpeedButtonCSV->click();
+        const QList<QByteArray> lines = Bytes(friends).split('\n');
+        QCOMPARE(lines.size(), 4); // header, two rows, nothing after the last CR LF
+        QVERIFY(lines[1].startsWith("Adams,"));
+        QVERIFY(lines[2].startsWith("Carter,"));
+
+        // A find text typed with SQL in it is a text, not a statement.
+        form->ComboBox_Contact_Group->setCurrentText(QString());
+        form->Edit_ragsoc->setText(QStringLiteral("\") OR 1=1 --"));
+        const QString none = env.ProgramFolder() + QStringLiteral("none.csv");
+        DialogSeam::QueueFile(none);
+        form->SpeedButtonCSVClick();
+        QVERIFY(!QFile::exists(none));
+        QCOMPARE(DialogSeam::UnhandledCount(), 0);
+    }
+
+    void plannerHoldsEveryKindOfTheDayInTimeOrder() {
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        // Monday 7 December 2026.
+        testrows::Monthly(env, QStringLiteral("rent"), QStringLiteral("07"), QStringLiteral("11:00"));
+        testrows::Weekly(env, QStringLiteral("gym"), QStringLiteral("Monday"), 1, QStringLiteral("08:00"));
+        testrows::OneShot(env, QStringLiteral("every day"), QStringLiteral("2026-01-01"),
+                          QStringLiteral("07:00"), QStringLiteral("T"));
+        testrows::OneShot(env, QStringLiteral("dentist"), QStringLiteral("2026-12-07"),
+                          QStringLiteral("10:00"));
+        testrows::OneShot(env, QStringLiteral("other day"), QStringLiteral("2026-12-08"),
+                          QStringLiteral("10:00"));
+        form->DateTimePickerTODAY->setDate(QDate(2026, 12, 7));
+
+        DialogSeam::QueueFile(std::nullopt);
+        form->SpeedButtonEportTodayClick();
+        QCOMPARE(form->SaveDialogCSV2.FileName, QStringLiteral("The planner for Monday 7 December 2026.csv"));
+
+        const QString file = env.ProgramFolder() + QStringLiteral("plan.csv");
+        DialogSeam::QueueFile(file);
+        form->SpeedButtonEportTodayClick();
+        QCOMPARE(Bytes(file), QByteArray("START,STOP,DESCRIPTION,NOTE\r\n"
+                                         "07:00,07:00,every day,\r\n"
+                                         "08:00,08:00,gym,\r\n"
+                                         "10:00,10:00,dentist,\r\n"
+                                         "11:00,11:00,rent,\r\n"));
+    }
+
+    void toDoExportFollowsTheStateFilterAndWritesNoFileWhenEmpty() {
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        AddToDo(env, QStringLiteral("paint"), 3, QStringLiteral("No"), 40);
+        AddToDo(env, QStringLiteral("call"), 5, QStringLiteral("No"), 0);
+
+        const QString file = env.ProgramFolder() + QStringLiteral("To-Do.csv");
+        DialogSeam::QueueFile(std::nullopt);
+        form->SpeedButtonExportTodoClick();
+        QCOMPARE(form->SaveDialogCSV2.FileName, QStringLiteral("To-Do.csv"));
+
+        DialogSeam::QueueFile(file);
+        form->SpeedButtonExportTodoClick();
+        QCOMPARE(Bytes(file),
+                 QByteArray("DESCRIPTION,PRIORITY,PERCENTAGE,NOTE\r\ncall,5,0,\r\npaint,3,40,\r\n"));
+
+        // Nothing done: no file, and the earlier file stays as it was.
+        form->ComboBoxToDo->setCurrentText(QStringLiteral("Done"));
+        DialogSeam::QueueFile(file);
+        form->SpeedButtonExportTodoClick();
+        QCOMPARE(Bytes(file),
+                 QByteArray("DESCRIPTION,PRIORITY,PERCENTAGE,NOTE\r\ncall,5,0,\r\npaint,3,40,\r\n"));
+    }
+
+    void writerLeavesTheDatasetAsFoundAndReportsAnUnwritableFile() {
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        AddToDo(env, QStringLiteral("paint"), 3, QStringLiteral("No"), 40);
+        TQuery* query = form->Query_Jolly;
+        query->Close();
+        query->SQL.Clear();
+        query->SQL.Add(QStringLiteral("SELECT id FROM QMtod90"));
+        const QString file = env.ProgramFolder() + QStringLiteral("closed.csv");
+        ExportDataSetToCSV(*query, file);
+        QVERIFY(!query->Active());
+        QCOMPARE(Bytes(file), QByteArray("id\r\npaint\r\n"));
+
+        query->Open();
+        bool thrown = false;
+        try {
+            ExportDataSetToCSV(*query, env.ProgramFolder() + QStringLiteral("no/such/folder/x.csv"));
+        } catch (const std::exception& error) {
+            thrown = QString::fromLocal8Bit(error.what()).contains(QStringLiteral("x.csv"));
+        }
+        QVERIFY(thrown);
+        QVERIFY(query->Active());
+    }
+};
+
+QTEST_MAIN(TestCsvExport)
+#include "tst_csvexport.moc"
