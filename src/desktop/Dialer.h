@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+namespace qm {
+
+enum TComPort { dpCOM1, dpCOM2, dpCOM3, dpCOM4 };
+enum TLanguage { dlEnglish, dlDutch, dlGerman };
+enum TMode { mDirect, mTapi };
+
+// Dials a telephone number: by writing an AT command to a modem on a serial port (COM1 to COM4 are
+// /dev/ttyS0 to /dev/ttyS3), or by handing a "tel:" address to the desktop's telephony program.
+// Dial returns a status word: "TapiConnected", "TapiNotAvailable", "TapiInvalidAddress" (desktop),
+// "COMOPENERROR", "DIALERROR", "OK" (modem), or empty when the user declined.
+class TDialer : public QObject {
+    Q_OBJECT
+public:
+    explicit TDialer(QObject* owner = nullptr) : QObject(owner) {}
+
+    TComPort ComPort = dpCOM1;
+    bool Confirm = false; // ask before a modem dial
+    QString NumberToDial;
+    TLanguage Language = dlEnglish;
+    QString DialCommand;
+    TMode Mode = mDirect;
+
+    QString Dial();
+
+    // "COM1" ... "COM4".
+    static QString PortName(TComPort port);
+    // The device behind the port.
+    static QString PortDevice(TComPort port);
+
+private:
+    QString DialDesktop();
+    QString DialModem();
+};
+
+// Test seam: the ports can be pointed at other devices (a pseudo-terminal).
+namespace DialerSeam {
+void SetPortDevice(TComPort port, const QString& path);
+void Reset();
+} // namespace DialerSeam
+
+} // namespace qm

@@ -1,0 +1,233 @@
+#include "app/MainForm.h"
+#include "desktop/Dialer.h"
+#include "dialogs/TeleForm.h"
+#include "engine/Query.h"
+#include "platform/Launcher.h"
+#include "platform/MessageBox.h"
+#include "platform/Modal.h"
+#include "platform/widgets/Panel.h"
+#include "support/TestEnvironment.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QToolButton>
+#include <QtTest>
+#include <fcntl.h>
+#include <functional>
+#include <poll.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+using namespace qm;
+
+namespace {
+
+// A pseudo-terminal standing in for the modem: the dialler writes to its device, the test reads
+// what arrived at the other end.
+class FakeModem {
+public:
+    FakeModem() {
+        m_master = posix_openpt(O_RDWR | O_NOCTTY);
+        if (m_master >= 0 && grantpt(m_master) == 0 && unlockpt(m_master) == 0) {
+            m_device = QString::fromLocal8Bit(ptsname(m_master));
+            // Held open so that what the dialler wrote stays readable after it closed the port.
+            m_slave = ::open(ptsname(m_master), O_RDWR | O_NOCTTY);
+        }
+    }
+    ~FakeModem() {
+        if (m_slave >= 0)
+            ::close(m_slave);
+        if (m_master >= 0)
+            ::close(m_master);
+    }
+    QString Device() const { return m_device; }
+    // Reads until `expected` bytes came or nothing more arrives.
+    QByteArray Received(int expected) {
+        QByteArray bytes;
+        while (bytes.size() < expected) {
+            pollfd fd{m_master, POLLIN, 0};
+            if (poll(&fd, 1, 5000) <= 0)
+                break;
+            char buffer[256];
+            const ssize_t n = ::read(m_master, buffer, sizeof buffer);
+            if (n <= 0)
+                break;
+            bytes.append(buffer, n);
+        }
+        return bytes;
+    }
+
+private:
+    int m_master = -1;
+    int m_slave = -1;
+    QString m_device;
+};
+
+void AddContact(TestEnvironment& env, const QString& name, const QString& tel, const QString& mobile) {
+    TestEnvironment::ExecOnFile(
+        env.ArchiveFile(QStringLiteral("QMcon26.db")),
+        QStringLiteral(
+            "INSERT INTO QMcon26 (ragsoc,indirizzo,tel,email,note,fax,gruppo,site,company,mobile,allegato) "
+            "VALUES ('%1','','%2','','','','','','','%3','')")
+            .arg(name, tel, mobile));
+}
+
+void OpenTele(TMainForm* form, const std::function<void(TTeleForm&)>& act) {
+    ModalSeam::Queue([act](QDialog& dialog) { act(static_cast<TTeleForm&>(dialog)); });
+    ShowTeleForm(form);
+    QCOMPARE(ModalSeam::UnhandledCount(), 0);
+}
+
+QString ModemText(TestEnvironment& env) {
+    QFile file(env.ArchiveFolder() + QStringLiteral("/Modem.txt"));
+    return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()) : QStringLiteral("<missing>");
+}
+
+} // namespace
+
+class TestDialer : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup() { DialerSeam::Reset(); }
+
+    void modemDialWritesTheCommandThenHangsUp() {
+        TestEnvironment env;
+        FakeModem modem;
+        QVERIFY(!modem.Device().isEmpty());
+        DialerSeam::SetPortDevice(dpCOM3, modem.Device());
+        TDialer dialer;
+        dialer.ComPort = dpCOM3;
+        dialer.DialCommand = QStringLiteral("ATDT");
+        dialer.NumberToDial = QStringLiteral("0123 456");
+        MessageBoxSeam::QueueAnswer(Id::Ok);
+        QCOMPARE(dialer.Dial(), QStringLiteral("OK"));
+        QCOMPARE(modem.Received(17), QByteArray("ATDT0123 456\r\nATH\r\n"));
+        const auto shown = MessageBoxSeam::Shown();
+        QCOMPARE(shown.size(), 1); // Confirm is off: nothing asked before
+        QCOMPARE(shown.at(0).text, QStringLiteral("Pick up phone"));
+        QCOMPARE(shown.at(0).flags, Mb::Ok | Mb::IconInformation);
+    }
+
+    void confirmDeclinedAndPortMissing() {
+        TestEnvironment env;
+        FakeModem modem;
+        DialerSeam::SetPortDevice(dpCOM1, modem.Device());
+        TDialer dialer;
+        dialer.Confirm = true;
+        dialer.Language = dlDutch;
+        dialer.NumberToDial = QStringLiteral("555");
+        MessageBoxSeam::QueueAnswer(Id::No);
+        QCOMPARE(dialer.Dial(), QString());
+        QCOMPARE(MessageBoxSeam::Shown().at(0).text,
+                 QStringLiteral("Weet u zeker dat u nummer 555 wilt kiezen ?"));
+
+        MessageBoxSeam::Reset();
+        DialerSeam::SetPortDevice(dpCOM2, QStringLiteral("/nonexistent/ttyQ9"));
+        dialer.ComPort = dpCOM2;
+        dialer.Confirm = false;
+        dialer.Language = dlEnglish;
+        QCOMPARE(dialer.Dial(), QStringLiteral("COMOPENERROR"));
+        QCOMPARE(MessageBoxSeam::Shown().size(), 1);
+        QCOMPARE(MessageBoxSeam::Shown().at(0).text, QStringLiteral("Unable to open COM2"));
+        QCOMPARE(MessageBoxSeam::Shown().at(0).flags, Mb::Ok | Mb::IconError);
+    }
+
+    void desktopTelephony() {
+        TestEnvironment env;
+        LauncherSeam::Reset();
+        TDialer dialer;
+        dialer.Mode = mTapi;
+        dialer.NumberToDial = QString(90, u'5');
+        QCOMPARE(dialer.Dial(), QStringLiteral("TapiConnected"));
+        QCOMPARE(LauncherSeam::Launches(), QStringList(QStringLiteral("tel:") + QString(80, u'5')));
+        LauncherSeam::QueueResult(false);
+        QCOMPARE(dialer.Dial(), QStringLiteral("TapiNotAvailable"));
+        dialer.NumberToDial.clear();
+        QCOMPARE(dialer.Dial(), QStringLiteral("TapiInvalidAddress"));
+        QCOMPARE(LauncherSeam::Launches().size(), 2);
+    }
+
+    void numbersAreCleaned() {
+        QCOMPARE(TTeleForm::CleanNumber(QStringLiteral("+39 (02) 1234-567")),
+                 QStringLiteral("39  02  1234 567"));
+        QCOMPARE(TTeleForm::CleanNumber(QStringLiteral("  ")), QString());
+        QCOMPARE(TTeleForm::CleanNumber(QString(120, u'7')), QString(100, u'7'));
+    }
+
+    void dialogOffersTheNumbersAndKeepsThePort() {
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        AddContact(env, QStringLiteral("Rossi"), QStringLiteral("+39 (02) 555-1"), QStringLiteral("333 12"));
+        form->RefreshContactQuery();
+        form->SectionColors.ContactColor = Colors::clRed;
+        QCOMPARE(ModemText(env), QStringLiteral("<missing>"));
+        OpenTele(form, [](TTeleForm& tele) {
+            QVERIFY(!tele.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+            QCOMPARE(tele.Panel_Border->Color(), Colors::clRed);
+            QCOMPARE(tele.LabelContact->text(), QStringLiteral("Rossi"));
+            QCOMPARE(tele.ComboBox_telefoni->count(), 2);
+            QCOMPARE(tele.ComboBox_telefoni->itemText(0), QStringLiteral("333 12")); // sorted
+            QCOMPARE(tele.ComboBox_telefoni->itemText(1), QStringLiteral("39  02  555 1"));
+            QCOMPARE(tele.ComboBox_telefoni->currentText(), QStringLiteral("333 12"));
+            QCOMPARE(tele.ComboBoxCOM->currentText(), QStringLiteral("COM2"));
+            QCOMPARE(tele.DialerContact.ComPort, dpCOM2);
+            QVERIFY(tele.SpeedButtonDial->isEnabled());
+            tele.ComboBoxCOM->setCurrentIndex(2);
+            emit tele.ComboBoxCOM->activated(2);
+            QCOMPARE(tele.DialerContact.ComPort, dpCOM3);
+        });
+        QCOMPARE(ModemText(env), QStringLiteral("2"));
+        OpenTele(form,
+                 [](TTeleForm& tele) { QCOMPARE(tele.ComboBoxCOM->currentText(), QStringLiteral("COM3")); });
+
+        // A file that names no port leaves COM2 and is not rewritten.
+        QFile file(env.ArchiveFolder() + QStringLiteral("/Modem.txt"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("seven");
+        file.close();
+        OpenTele(form, [](TTeleForm& tele) { QCOMPARE(tele.DialerContact.ComPort, dpCOM2); });
+        QCOMPARE(ModemText(env), QStringLiteral("seven"));
+    }
+
+    void enterDialsOnceAndShowsTheStatus() {
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        AddContact(env, QStringLiteral("Bianchi"), QStringLiteral("0612"), QString());
+        form->RefreshContactQuery();
+        FakeModem modem;
+        DialerSeam::SetPortDevice(dpCOM2, modem.Device());
+        MessageBoxSeam::QueueAnswer(Id::Ok);
+        OpenTele(form, [](TTeleForm& tele) {
+            QTest::keyClick(tele.ComboBox_telefoni, Qt::Key_Return);
+            QCOMPARE(tele.Label_result->text(), QStringLiteral("OK"));
+            QVERIFY(tele.isVisible());
+        });
+        QCOMPARE(modem.Received(16), QByteArray("ATDT0612\r\nATH\r\n"));
+        QCOMPARE(MessageBoxSeam::Shown().size(), 1);
+    }
+
+    void noNumberNoDialAndTelephonyButton() {
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        AddContact(env, QStringLiteral("Verdi"), QString(), QString());
+        form->RefreshContactQuery();
+        LauncherSeam::Reset();
+        OpenTele(form, [](TTeleForm& tele) {
+            QCOMPARE(tele.ComboBox_telefoni->count(), 0);
+            QVERIFY(!tele.SpeedButtonDial->isEnabled());
+            QVERIFY(!tele.SpeedButtonDialTelephony->isEnabled());
+            QTest::keyClicks(tele.ComboBox_telefoni, QStringLiteral("0801"));
+            QVERIFY(tele.SpeedButtonDial->isEnabled());
+            tele.SpeedButtonDialTelephony->click();
+            QCOMPARE(tele.Label_result->text(), QString());
+            QTest::keyClick(&tele, Qt::Key_Escape);
+            QVERIFY(!tele.isVisible());
+        });
+        QCOMPARE(LauncherSeam::Launches(), QStringList(QStringLiteral("tel:0801")));
+    }
+};
+
+QTEST_MAIN(TestDialer)
+#include "tst_dialer.moc"
