@@ -30,6 +30,7 @@ TMainForm::TMainForm() : QWidget(nullptr) {
     ConnectQuitRoad();
     ConnectListTabs();
     ConnectToDoTab();
+    ConnectContactsTab();
     ConnectShell();
     ConnectWindowLook();
     ConnectTasksView();

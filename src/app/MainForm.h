@@ -201,6 +201,19 @@ public:
     void RestoreRowByKey(TQuery* query, const QString& keyField, qint64 key);
     void ConnectListTabs(); // views/ListTabWiring.cpp
 
+    // --- Contacts tab details and groups (views/ContactsDetail.cpp) ---
+    void DataSourcecontattiDataChange();
+    void SpeedButtonMailContactClick();
+    void SpeedButtonWebClick();
+    void SpeedButton_ApriAllegatoClick();
+    void SpeedButton12Click(); // insert group
+    void SpeedButton17Click(); // remove group
+    void SaveGroupList();
+    void ConnectContactsTab();
+    // The contact dialogs' openers (dialogs/ContactDialogs.cpp).
+    void SpeedButtonAggContactClick();
+    void SpeedButtonModContactClick();
+
     // --- opening the appointment dialogs (dialogs/AppointmentOpeners.cpp) ---
     void SpeedButtonadShotClick();
     void SpeedButtonAddYearClick();

@@ -372,12 +372,24 @@ void TMainForm::BuildContactsTab() {
     ComboBox_Contact_Group->lineEdit()->setMaxLength(30);
     ComboBox_Contact_Group->setInsertPolicy(QComboBox::NoInsert);
     ComboBox_Contact_Group->addItems(
-        {QString(), QStringLiteral("Family"), QStringLiteral("Friends"), QStringLiteral("Work")});
+        {QString(), QStringLiteral("Association"), QStringLiteral("Bank"), QStringLiteral("Business"),
+         QStringLiteral("Client"), QStringLiteral("Colleague"), QStringLiteral("Doctor"),
+         QStringLiteral("Emergency"), QStringLiteral("Family"), QStringLiteral("Friend"),
+         QStringLiteral("Insurance"), QStringLiteral("Neighbour"), QStringLiteral("Parent"),
+         QStringLiteral("Private"), QStringLiteral("School"), QStringLiteral("Schoolmate"),
+         QStringLiteral("Service"), QStringLiteral("Society"), QStringLiteral("Sport"),
+         QStringLiteral("Supplying"), QStringLiteral("Teacher")});
     SpeedButtonClearGroup = MakeSpeedButton(f.bar, QStringLiteral("SpeedButtonClearGroup"), QString(),
                                             QStringLiteral("Clear"), QStyle::SP_LineEditClearButton);
     SpeedButtonClearGroup->setEnabled(false);
+    SpeedButton12 = MakeSpeedButton(f.bar, QStringLiteral("SpeedButton12"), QString(),
+                                    QStringLiteral("Insert group"), QStyle::SP_FileDialogNewFolder);
+    SpeedButton17 = MakeSpeedButton(f.bar, QStringLiteral("SpeedButton17"), QString(),
+                                    QStringLiteral("Remove group"), QStyle::SP_DialogDiscardButton);
     f.barLayout->addWidget(ComboBox_Contact_Group);
     f.barLayout->addWidget(SpeedButtonClearGroup);
+    f.barLayout->addWidget(SpeedButton12);
+    f.barLayout->addWidget(SpeedButton17);
     f.barLayout->addStretch(1);
     const Qt::Alignment centred = Qt::AlignCenter;
     DBGrid_Contact->SetColumns({{QStringLiteral("ragsoc"), QStringLiteral("Name"), 189},
@@ -396,7 +408,18 @@ void TMainForm::BuildContactsTab() {
     Panel_Note_Contact2->setFixedHeight(40);
     auto* detail = new QHBoxLayout(Panel_Note_Contact2);
     detail->setContentsMargins(2, 2, 2, 2);
-    detail->addStretch(1);
+    Panel_FullName = new TPanel(Panel_Note_Contact2, QStringLiteral("Panel_FullName"));
+    Panel_FullName->SetAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    detail->addWidget(Panel_FullName, 1);
+    SpeedButtonMailContact = MakeSpeedButton(Panel_Note_Contact2, QStringLiteral("SpeedButtonMailContact"),
+                                             QString(), QStringLiteral("Send e-mail"), QStyle::SP_ArrowRight);
+    SpeedButtonTele = MakeSpeedButton(Panel_Note_Contact2, QStringLiteral("SpeedButtonTele"), QString(),
+                                      QStringLiteral("Dial"), QStyle::SP_DriveNetIcon);
+    SpeedButtonWeb = MakeSpeedButton(Panel_Note_Contact2, QStringLiteral("SpeedButtonWeb"), QString(),
+                                     QStringLiteral("Open web link"), QStyle::SP_DirLinkIcon);
+    detail->addWidget(SpeedButtonMailContact);
+    detail->addWidget(SpeedButtonTele);
+    detail->addWidget(SpeedButtonWeb);
     SpeedButton_ApriAllegato =
         MakeSpeedButton(Panel_Note_Contact2, QStringLiteral("SpeedButton_ApriAllegato"), QString(),
                         QStringLiteral("No attach"), QStyle::SP_DirOpenIcon);
@@ -407,9 +430,6 @@ void TMainForm::BuildContactsTab() {
     MemoGroup = new QPlainTextEdit(f.frame);
     MemoGroup->setObjectName(QStringLiteral("MemoGroup"));
     MemoGroup->hide();
-    SpeedButton17 = MakeSpeedButton(f.bar, QStringLiteral("SpeedButton17"), QString(),
-                                    QStringLiteral("Remove group"), QStyle::SP_DialogDiscardButton);
-    SpeedButton17->hide();
 }
 
 void TMainForm::BuildToDoTab() {

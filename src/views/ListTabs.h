@@ -156,6 +156,11 @@ struct ContactsTab {
     QToolButton* SpeedButton_ApriAllegato = nullptr;
     QPlainTextEdit* MemoGroup = nullptr;  // group names, one per line
     QToolButton* SpeedButton17 = nullptr; // remove group
+    QToolButton* SpeedButton12 = nullptr; // insert group
+    TPanel* Panel_FullName = nullptr;     // the current contact's name
+    QToolButton* SpeedButtonMailContact = nullptr;
+    QToolButton* SpeedButtonTele = nullptr;
+    QToolButton* SpeedButtonWeb = nullptr;
 };
 
 struct ToDoTab {
