@@ -38,6 +38,7 @@ TMainForm::TMainForm() : QWidget(nullptr) {
     ConnectOptionsTab();
     ConnectExchange();
     ConnectAbout();
+    ConnectAddressBook();
     FormCreate();
     CentreOnScreen();
 }

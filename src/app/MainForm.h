@@ -14,11 +14,13 @@
 class QPainter;
 class QMouseEvent;
 class QRect;
+class QListWidget;
 
 namespace qm {
 
 struct TCellCanvas;
 struct TDrawState;
+class TWinAddressBook;
 
 // The main window. One class, because the program treats it as one; its members are declared by
 // area (the structs it inherits) and each area's methods live in that area's folder.
@@ -331,6 +333,12 @@ public:
     void PrintPreview1Click();
     void Print1Click();
     void ConnectExchange();
+
+    // --- address book import (desktop/AddressBookImport.cpp) ---
+    TWinAddressBook* wab = nullptr;
+    QListWidget* ListBoxWab = nullptr; // hidden: the names of the address book
+    void ImportadallarubricadiOutlookExpress1Click();
+    void ConnectAddressBook(); // makes wab and ListBoxWab
 
 protected:
     void showEvent(QShowEvent* event) override;

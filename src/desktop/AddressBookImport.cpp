@@ -1,0 +1,89 @@
+#include "app/MainForm.h"
+#include "desktop/WinAddressBook.h"
+#include "engine/Query.h"
+#include "platform/MessageBox.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QToolButton>
+
+namespace qm {
+
+void TMainForm::ConnectAddressBook() {
+    wab = new TWinAddressBook(this);
+    wab->setObjectName(QStringLiteral("wab"));
+    ListBoxWab = new QListWidget(this);
+    ListBoxWab->setObjectName(QStringLiteral("ListBoxWab"));
+    ListBoxWab->hide();
+}
+
+// Copies every person of the address book whose name is not yet among the contacts. A failure
+// to read the address book ends the import where it stands; what was inserted stays.
+void TMainForm::ImportadallarubricadiOutlookExpress1Click() {
+    if (MessageBox(QStringLiteral("Import contacts from Windows address book?"), MsgCaption,
+                   Mb::YesNo | Mb::IconQuestion) != Id::Yes)
+        return;
+    ListBoxWab->clear();
+    wab->setToDefaultAddressBook();
+    wab->loadFile();
+    ListBoxWab->addItems(wab->contacts);
+
+    SpeedButtonClearName->click();
+    SpeedButtonClearGroup->click();
+    ComboBox_KindFindContact->setCurrentIndex(0);
+
+    int count = 0;
+    for (int row = 0; row < ListBoxWab->count(); ++row) {
+        const QString name = ListBoxWab->item(row)->text();
+        Edit_ragsoc->setText(name);
+        FindContactExact();
+        if (QueryContact->RecordCount() > 0)
+            continue;
+        wab->getPropertiesOf(name);
+        const auto value = [this](const char* property) {
+            return TWinAddressBook::PropertyValue(wab->properties, QString::fromLatin1(property));
+        };
+        const auto homeAndBusiness = [&value](const char* home, const char* business) {
+            QString text;
+            if (!value(home).isEmpty())
+                text = value(home) + QStringLiteral(" (home)");
+            if (!value(business).isEmpty())
+                text += u' ' + value(business) + QStringLiteral(" (business)");
+            return text;
+        };
+        const QString tel = homeAndBusiness("HOME_TELEPHONE_NUMBER", "BUSINESS_TELEPHONE_NUMBER");
+        const QString fax = homeAndBusiness("HOME_FAX_NUMBER", "BUSINESS_FAX_NUMBER");
+
+        Query_Jolly->SQL.Clear();
+        Query_Jolly->SQL.Add(QStringLiteral("INSERT INTO QMcon26"));
+        Query_Jolly->SQL.Add(
+            QStringLiteral("(ragsoc,indirizzo,tel,fax,email,note,gruppo,site,company,mobile,allegato)"));
+        Query_Jolly->SQL.Add(QStringLiteral(
+            "values (:ragsoc,:indirizzo,:tel,:fax,:email,:note,:gruppo,:site,:company,:mobile,:allegato)"));
+        const auto param = [this](const char* name, const QString& text) {
+            Query_Jolly->ParamByName(QString::fromLatin1(name)).SetAsString(text);
+        };
+        param("ragsoc", value("DISPLAY_NAME"));
+        param("indirizzo", value("HOME_ADDRESS_STREET") + value("HOME_ADDRESS_POSTAL_CODE") +
+                               value("HOME_ADDRESS_CITY") + value("HOME_ADDRESS_STATE_OR_PROVINCE") +
+                               value("HOME_ADDRESS_COUNTRY"));
+        param("tel", tel);
+        param("fax", fax);
+        param("email", value("EMAIL_ADDRESS"));
+        param("note", value("COMMENT"));
+        param("gruppo", QString());
+        param("site", value("PERSONAL_HOME_PAGE"));
+        param("company", value("COMPANY_NAME"));
+        param("mobile", value("MOBILE_TELEPHONE_NUMBER"));
+        param("allegato", QString());
+        Query_Jolly->ExecSQL();
+        RefreshContactQuery();
+        ++count;
+    }
+    SpeedButtonClearName->click();
+    MessageBox(QStringLiteral("I have imported ") + QString::number(count) + QStringLiteral(" new contacts."),
+               MsgCaption, Mb::Ok | Mb::IconInformation);
+}
+
+} // namespace qm

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QPair>
+#include <QStringList>
+
+namespace qm {
+
+// The user's address book: the vCard files (2.1, 3.0 or 4.0) of the contacts folder. Lists the
+// display names of its people and hands out what is known of one person as "NAME=value" lines,
+// named as the organizer's import expects them (DISPLAY_NAME, EMAIL_ADDRESS,
+// HOME_TELEPHONE_NUMBER, ...). Group cards are not people and are left out.
+class TWinAddressBook : public QObject {
+    Q_OBJECT
+public:
+    explicit TWinAddressBook(QObject* owner = nullptr);
+
+    // A folder (every *.vcf file in it, in name order) or one .vcf file.
+    QString fileName;
+    // Display names, in the order the files give them.
+    QStringList contacts;
+    // The lines of the last person asked for.
+    QStringList properties;
+
+    // fileName := the contacts folder of the user's data folder ($XDG_DATA_HOME/contacts).
+    void setToDefaultAddressBook();
+    // The reader is part of the program, so the address book can always be reached.
+    bool connect() const { return true; }
+    // Reads fileName again. Throws std::runtime_error, with the reason, when the folder or a
+    // file cannot be read.
+    void loadFile();
+    // properties := the lines of the first person named `name` (letter case ignored); empty
+    // when there is none.
+    void getPropertiesOf(const QString& name);
+
+    // The value of the first line named `name` of `lines`, empty when there is none.
+    static QString PropertyValue(const QStringList& lines, const QString& name);
+    // The people of one vCard text, as name and property lines.
+    static QList<QStringList> ParseVCards(const QByteArray& text);
+
+private:
+    QList<QStringList> m_people; // in step with contacts
+};
+
+} // namespace qm
