@@ -26,8 +26,8 @@ struct TabHandlers {
     Handler order;
     Handler dblClick;
     KeyHandler keyPress;
-    Handler add;    // none yet on the Contacts tab
-    Handler modify; // none yet on the Contacts tab
+    Handler add;
+    Handler modify;
 };
 
 } // namespace
@@ -66,7 +66,8 @@ void TMainForm::ConnectListTabs() {
          &TMainForm::SpeedButtonDupliContactClick, &TMainForm::SpeedButton23Click,
          &TMainForm::Edit_ragsocChange, &TMainForm::SpeedButtonClearNameClick,
          &TMainForm::ComboBox_KindFindContactClick, &TMainForm::SpeedButtonOrderContactClick,
-         &TMainForm::DBGrid_ContactDblClick, &TMainForm::DBGrid_ContactKeyPress, nullptr, nullptr},
+         &TMainForm::DBGrid_ContactDblClick, &TMainForm::DBGrid_ContactKeyPress,
+         &TMainForm::SpeedButtonAggContactClick, &TMainForm::SpeedButtonModContactClick},
     };
 
     for (const TabHandlers& h : tabs) {
