@@ -45,15 +45,18 @@ bool IsExistingFile(const QString& path) {
 
 // A click on the message acknowledges the alarm; the hint of the sound's name is brought up to date
 // before it is shown.
+// The watched widgets are compared by address only: events still arrive while the window is being
+// torn down, when the memo may no longer be one.
 class AlarmClockEvents : public QObject {
 public:
-    AlarmClockEvents(TMainForm* form) : QObject(form), m_form(form) {}
+    AlarmClockEvents(TMainForm* form, QObject* messageViewport, QObject* soundLabel)
+        : QObject(form), m_form(form), m_messageViewport(messageViewport), m_soundLabel(soundLabel) {}
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == m_form->MemoOrario->viewport() && event->type() == QEvent::MouseButtonPress)
+        if (watched == m_messageViewport && event->type() == QEvent::MouseButtonPress)
             Guarded([this] { m_form->MemoOrarioClick(); });
-        else if (watched == m_form->Label_SoundName &&
+        else if (watched == m_soundLabel &&
                  (event->type() == QEvent::Enter || event->type() == QEvent::ToolTip))
             m_form->Label_SoundNameMouseMove();
         return false;
@@ -61,6 +64,8 @@ protected:
 
 private:
     TMainForm* m_form;
+    QObject* m_messageViewport;
+    QObject* m_soundLabel;
 };
 
 } // namespace
@@ -72,7 +77,7 @@ void TMainForm::ConnectAlarmClock() {
     ConnectGuarded(SpeedButtonWinSound, &QToolButton::clicked, this, &TMainForm::SpeedButtonWinSoundClick);
     ConnectGuarded(SpeedButtonCambiaSuono, &QToolButton::clicked, this,
                    &TMainForm::SpeedButtonCambiaSuonoClick);
-    auto* events = new AlarmClockEvents(this);
+    auto* events = new AlarmClockEvents(this, MemoOrario->viewport(), Label_SoundName);
     MemoOrario->viewport()->installEventFilter(events);
     Label_SoundName->installEventFilter(events);
     Label_SoundName->setMouseTracking(true);
