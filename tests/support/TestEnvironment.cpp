@@ -4,6 +4,7 @@
 #include "desktop/BrowseForFolder.h"
 #include "dialogs/SelectForm.h"
 #include "engine/Session.h"
+#include "exchange/Report.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/Launcher.h"
@@ -36,6 +37,7 @@ TestEnvironment::TestEnvironment(const QString& loginName, const QDateTime& now)
     LauncherSeam::Reset();
     PrintSeam::Enable();
     PrintSeam::Reset();
+    ReportSeam::PrintToPdf(m_dir.path() + QStringLiteral("/printed.pdf"));
     SoundSeam::Enable();
     SoundSeam::Reset();
     Session::Instance().Reset();
@@ -48,6 +50,7 @@ TestEnvironment::~TestEnvironment() {
     ModalSeam::Reset();
     BrowseForFolderSeam::Reset();
     PrintSeam::Reset();
+    ReportSeam::Disable();
     SoundSeam::Reset();
     ClearTestNow();
     ClearTestLoginName();
