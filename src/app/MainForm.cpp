@@ -36,6 +36,7 @@ TMainForm::TMainForm() : QWidget(nullptr) {
     ConnectTasksView();
     ConnectAlarmClock();
     ConnectOptionsTab();
+    ConnectNotesTab();
     ConnectExchange();
     ConnectAbout();
     ConnectAddressBook();

@@ -340,10 +340,50 @@ public:
     void ImportadallarubricadiOutlookExpress1Click();
     void ConnectAddressBook(); // makes wab and ListBoxWab
 
+    // --- Notes tab, editor, note dialogs and dropped files (notes/) ---
+    QString NoteListFileName() const; // the selected file's path, "" when none
+    void NoteListUpdate();            // reads the folder again; nothing stays selected
+    void NoteListSetDirectory(const QString& folder);
+    void NoteListSetMask(const QString& mask);
+    void NoteListShowPath(const QString& path);
+    void LoadEditorFromFile(const QString& path);
+    void SaveEditorToFile(const QString& path);
+    void FileListBoxNoteClick();
+    void FileListBoxNoteChange();
+    void FileListBoxNoteDblClick();
+    void EditorChange();
+    void SpeedButtonUpdateClick();
+    void SpeedButtonDelnoteClick();
+    void SpeedButtonAggNoteClick();
+    void SpeedButtonmodNoteClick();
+    void SpeedButtonLanciaClick();
+    void SpeedButton_NoteHomeClick();
+    void SpeedButtonRinfrescaNoteClick();
+    void Edit_FiltrafileChange();
+    void Edit_FiltrafileClick();
+    void Edit_FiltrafileDblClick();
+    void SpeedButtonSpiegazioneImpegnoClick();
+    void SpeedButtonSaveAsClick();
+    void SpeedButtonAggDataClick();
+    void SpeedButtonStatClick();
+    void SpeedButtonRestoreNoteClick();
+    void SpeedButton_BreaklineClick();
+    void SpeedButton_FormatbarClick();
+    void Panel_CharSetClick();
+    void CharSetItemClick(int charset); // every item of PopupMenu_CharSet
+    void SpeedButtonFindClick();
+    void FindDialog1Find(const QString& searchText);
+    // Asks to save a changed note before quitting; false when the note could not be written.
+    bool AskToSaveNoteBeforeQuit();
+    void HandleDroppedFile(const QString& path);
+    void ConnectNotesTab();
+
 protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     // Builders of each area's controls (in the area's folder).

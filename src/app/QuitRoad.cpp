@@ -44,6 +44,8 @@ void TMainForm::CentreOnScreen() {
 }
 
 void TMainForm::SpeedButtonEXITClick() {
+    if (!AskToSaveNoteBeforeQuit())
+        return;
     if (CheckBox_TimeCheck->isChecked()) {
         PageControlMenu->setCurrentWidget(TabSheetSetup);
         PageControlMenuChange();

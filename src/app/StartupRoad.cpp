@@ -106,10 +106,7 @@ void TMainForm::FormCreate() {
     Guarded([this] { MigrateOldContacts(); });
 
     // The notes list shows the notes folder.
-    FileListBoxNote->clear();
-    FileListBoxNote->setProperty("Directory", NotesFolder);
-    for (const QFileInfo& file : QDir(NotesFolder).entryInfoList(QDir::Files, QDir::Name | QDir::IgnoreCase))
-        FileListBoxNote->addItem(file.fileName());
+    NoteListShowPath(NotesFolder);
 
     // Expired one-shot entries go before the first Tasks list. A list that cannot open is
     // reported and the road goes on.

@@ -34,6 +34,9 @@ bool IsTextFile(const QString& path) {
 
 bool MatchesFileMask(const QString& name, const QString& mask) {
     for (const QString& pattern : mask.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        // The conventional "all files" mask also lists names without a dot, such as new notes.
+        if (pattern.trimmed() == QLatin1String("*.*"))
+            return true;
         QString expression;
         for (const QChar c : pattern.trimmed()) {
             if (c == QLatin1Char('*'))

@@ -11,7 +11,8 @@ namespace qm {
 // tab, line feed, carriage return and Ctrl-Z. An empty file is text.
 bool IsTextFile(const QString& path);
 
-// `mask` holds one or more patterns separated by ";": "*" matches any run of characters, "?" one.
+// `mask` holds one or more patterns separated by ";": "*" matches any run of characters, "?" one;
+// "*.*" matches every name.
 bool MatchesFileMask(const QString& name, const QString& mask);
 // The names of the folder's files (no folders) that match the mask, sorted by name.
 QStringList ListMatchingFiles(const QString& folder, const QString& mask);

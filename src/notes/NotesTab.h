@@ -1,6 +1,12 @@
 #pragma once
 
+#include <QString>
+#include <QStringConverter>
+
 class QComboBox;
+class QDialog;
+class QLineEdit;
+class QMenu;
 class QListWidget;
 class QPlainTextEdit;
 class QSpinBox;
@@ -33,6 +39,34 @@ struct NotesTab {
     QToolButton* SpeedButtonDelnote = nullptr;
     QToolButton* SpeedButtonPrintNote = nullptr;
     QToolButton* SpeedButtonRinfrescaNote = nullptr;
+    QToolButton* SpeedButtonFind = nullptr;
+    QToolButton* SpeedButtonRestoreNote = nullptr;
+    QToolButton* SpeedButtonSaveAs = nullptr;
+    QToolButton* SpeedButtonAggData = nullptr;
+    QToolButton* SpeedButtonStat = nullptr;
+    QToolButton* SpeedButtonLancia = nullptr;
+    QToolButton* SpeedButton_NoteHome = nullptr;
+    QToolButton* SpeedButtonSpiegazioneImpegno = nullptr;
+    QLineEdit* Edit_Filtrafile = nullptr;
+    TPanel* Panel_totnote = nullptr;
+    TPanel* Panel_CharSet = nullptr;
+    QMenu* PopupMenu_CharSet = nullptr;
+
+    // What the notes list shows: its folder (no trailing "/") and file mask.
+    QString NoteListDirectory;
+    QString NoteListMask = QStringLiteral("*.*");
+    // Full path of the note a list click or a drop last loaded; the save questions name it.
+    QString CurrentNoteFile;
+    // The encoding the note in the editor was read with, so that it is written back byte for byte.
+    QStringConverter::Encoding CurrentNoteEncoding = QStringConverter::Utf8;
+    // Set while the editor's text is replaced by a load, so that an unchanged reload stays unchanged.
+    // Guards of the list: set while the list is refilled by code, and the row whose mouse press
+    // has already run the click handler (the release must not run it again).
+    bool NoteListFilling = false;
+    int NoteListRow = -1;
+    int NoteClickRanRow = -1;
+    QDialog* FindDialog1 = nullptr;
+    QLineEdit* FindDialog1Text = nullptr;
 };
 
 } // namespace qm

@@ -2,9 +2,12 @@
 #include "platform/widgets/Controls.h"
 #include "platform/widgets/Panel.h"
 
+#include <QActionGroup>
 #include <QComboBox>
 #include <QHBoxLayout>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QSpinBox>
 #include <QSplitter>
@@ -33,22 +36,39 @@ void TMainForm::BuildNotesTab() {
     SpeedButtonDelnote = MakeSpeedButton(bar, QStringLiteral("SpeedButtonDelnote"), QString(),
                                          QStringLiteral("Delete"), QStyle::SP_TrashIcon);
     SpeedButtonUpdate = MakeSpeedButton(bar, QStringLiteral("SpeedButtonUpdate"), QString(),
-                                        QStringLiteral("Save"), QStyle::SP_DialogSaveButton);
+                                        QStringLiteral("Update file"), QStyle::SP_DialogSaveButton);
     SpeedButtonUpdate->setEnabled(false);
     SpeedButtonPrintNote = MakeSpeedButton(bar, QStringLiteral("SpeedButtonPrintNote"), QString(),
                                            QStringLiteral("Print"), QStyle::SP_ComputerIcon);
     SpeedButtonRinfrescaNote = MakeSpeedButton(bar, QStringLiteral("SpeedButtonRinfrescaNote"), QString(),
                                                QStringLiteral("Refresh"), QStyle::SP_BrowserReload);
     SpeedButton_Breakline =
-        MakeSpeedButton(bar, QStringLiteral("SpeedButton_Breakline"), QString(), QStringLiteral("Word wrap"),
-                        QStyle::SP_ToolBarVerticalExtensionButton);
+        MakeSpeedButton(bar, QStringLiteral("SpeedButton_Breakline"), QString(),
+                        QStringLiteral("Break lines"), QStyle::SP_ToolBarVerticalExtensionButton);
     SpeedButton_Breakline->setCheckable(true);
-    SpeedButton_Formatbar = MakeSpeedButton(bar, QStringLiteral("SpeedButton_Formatbar"), QString(),
-                                            QStringLiteral("Format bar"), QStyle::SP_FileDialogListView);
+    SpeedButton_Formatbar =
+        MakeSpeedButton(bar, QStringLiteral("SpeedButton_Formatbar"), QString(),
+                        QStringLiteral("Editor properties"), QStyle::SP_FileDialogListView);
     SpeedButton_Formatbar->setCheckable(true);
+    SpeedButtonFind = MakeSpeedButton(bar, QStringLiteral("SpeedButtonFind"), QString(),
+                                      QStringLiteral("Find"), QStyle::SP_FileDialogContentsView);
+    SpeedButtonRestoreNote = MakeSpeedButton(bar, QStringLiteral("SpeedButtonRestoreNote"), QString(),
+                                             QStringLiteral("Undo/redo"), QStyle::SP_ArrowBack);
+    SpeedButtonSaveAs = MakeSpeedButton(bar, QStringLiteral("SpeedButtonSaveAs"), QString(),
+                                        QStringLiteral("Export"), QStyle::SP_DriveFDIcon);
+    SpeedButtonAggData =
+        MakeSpeedButton(bar, QStringLiteral("SpeedButtonAggData"), QString(),
+                        QStringLiteral("Insert date and time"), QStyle::SP_FileDialogInfoView);
+    SpeedButtonStat = MakeSpeedButton(bar, QStringLiteral("SpeedButtonStat"), QString(),
+                                      QStringLiteral("Stats"), QStyle::SP_MessageBoxInformation);
+    SpeedButtonLancia = MakeSpeedButton(bar, QStringLiteral("SpeedButtonLancia"), QString(),
+                                        QStringLiteral("Launch!"), QStyle::SP_MediaPlay);
+    SpeedButton_NoteHome = MakeSpeedButton(bar, QStringLiteral("SpeedButton_NoteHome"), QString(),
+                                           QStringLiteral("Default folder"), QStyle::SP_DirHomeIcon);
+    // Two rows, so that the tab never makes the window wider than its smallest size.
     for (QToolButton* b :
          {SpeedButtonAggNote, SpeedButtonmodNote, SpeedButtonDelnote, SpeedButtonUpdate, SpeedButtonPrintNote,
-          SpeedButtonRinfrescaNote, SpeedButton_Breakline, SpeedButton_Formatbar})
+          SpeedButtonRinfrescaNote, SpeedButtonLancia, SpeedButton_NoteHome})
         barLayout->addWidget(b);
     barLayout->addStretch(1);
     body->addWidget(bar);
@@ -74,10 +94,61 @@ void TMainForm::BuildNotesTab() {
     formatLayout->addWidget(SpinEdit_Size);
     formatLayout->addWidget(Panel_Font_Color);
     formatLayout->addWidget(Panel_Editor_Color);
+    Panel_CharSet = new TPanel(Panel_Format, QStringLiteral("Panel_CharSet"));
+    Panel_CharSet->SetCaption(QStringLiteral("Charset"));
+    Panel_CharSet->setToolTip(QStringLiteral("Charset"));
+    Panel_CharSet->setFixedSize(60, 20);
+    PopupMenu_CharSet = new QMenu(this);
+    PopupMenu_CharSet->setObjectName(QStringLiteral("PopupMenu_CharSet"));
+    auto* charsetGroup = new QActionGroup(PopupMenu_CharSet);
+    const std::pair<const char*, int> charsets[] = {{"ANSI", 0},
+                                                    {"DEFAULT", 1},
+                                                    {"SYMBOL", 2},
+                                                    {"MAC", 77},
+                                                    {"Korean (Wansung)", 129},
+                                                    {"Japanese shift-jis", 128},
+                                                    {"Chinese (Simplified)", 134},
+                                                    {"Chinese (Traditional) ", 136},
+                                                    {"Korean (Johab)", 130},
+                                                    {"Turkish", 162},
+                                                    {"Greek", 161},
+                                                    {"Vietnamese", 163},
+                                                    {"Arabic", 178},
+                                                    {"Hebrew", 177},
+                                                    {"Baltic", 186},
+                                                    {"Cyrillic", 204},
+                                                    {"EASTEUROPE", 238},
+                                                    {"Thai", 222},
+                                                    {"OEM", 255}};
+    for (const auto& [caption, code] : charsets) {
+        QAction* item = PopupMenu_CharSet->addAction(QString::fromLatin1(caption));
+        item->setData(code);
+        charsetGroup->addAction(item);
+    }
+    formatLayout->addWidget(Panel_CharSet);
     formatLayout->addWidget(SpeedButton_Aggiorna_Editor_Setup);
     formatLayout->addStretch(1);
     Panel_Format->hide();
     body->addWidget(Panel_Format);
+
+    auto* filterBar = new QHBoxLayout;
+    filterBar->setContentsMargins(0, 0, 0, 0);
+    for (QToolButton* b : {SpeedButtonFind, SpeedButtonRestoreNote, SpeedButtonSaveAs, SpeedButtonAggData,
+                           SpeedButtonStat, SpeedButton_Breakline, SpeedButton_Formatbar})
+        filterBar->addWidget(b);
+    Edit_Filtrafile =
+        MakeEdit(Panel_Contorno_Notes2, QStringLiteral("Edit_Filtrafile"), QStringLiteral("Filtering mask"));
+    Edit_Filtrafile->setText(QStringLiteral("*.*"));
+    SpeedButtonSpiegazioneImpegno =
+        MakeSpeedButton(Panel_Contorno_Notes2, QStringLiteral("SpeedButtonSpiegazioneImpegno"),
+                        QStringLiteral("?"), QStringLiteral("Tip"));
+    Panel_totnote = new TPanel(Panel_Contorno_Notes2, QStringLiteral("Panel_totnote"));
+    Panel_totnote->SetAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    Panel_totnote->setFixedWidth(60);
+    filterBar->addWidget(Edit_Filtrafile, 1);
+    filterBar->addWidget(SpeedButtonSpiegazioneImpegno);
+    filterBar->addWidget(Panel_totnote);
+    body->addLayout(filterBar);
 
     Panel_nomeCompleto = new TPanel(Panel_Contorno_Notes2, QStringLiteral("Panel_nomeCompleto"));
     Panel_nomeCompleto->SetAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -91,6 +162,7 @@ void TMainForm::BuildNotesTab() {
     listLayout->setContentsMargins(0, 0, 0, 0);
     FileListBoxNote = new QListWidget(Panel_ListaNote_Size);
     FileListBoxNote->setObjectName(QStringLiteral("FileListBoxNote"));
+    FileListBoxNote->setSortingEnabled(false);
     listLayout->addWidget(FileListBoxNote);
     Editor = new QPlainTextEdit(SplitterNote);
     Editor->setObjectName(QStringLiteral("Editor"));

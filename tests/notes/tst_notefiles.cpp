@@ -42,7 +42,10 @@ private slots:
 
     void masks() {
         QVERIFY(MatchesFileMask("note.txt", "*.*"));
-        QVERIFY(!MatchesFileMask("README", "*.*"));
+        // "*.*" alone is every file, names without a dot too; other patterns are taken literally.
+        QVERIFY(MatchesFileMask("README", "*.*"));
+        QVERIFY(!MatchesFileMask("README", "**.**"));
+        QVERIFY(MatchesFileMask("a.b", "**.**"));
         QVERIFY(MatchesFileMask("README", "*"));
         QVERIFY(MatchesFileMask("Shopping.TXT", "*shop*"));
         QVERIFY(MatchesFileMask("a.htm", "*.txt;*.htm"));

@@ -1,0 +1,142 @@
+#include "app/MainForm.h"
+#include "notes/NoteFiles.h"
+#include "platform/Application.h"
+#include "platform/Clock.h"
+#include "platform/DateFormat.h"
+#include "platform/MessageBox.h"
+#include "platform/widgets/Panel.h"
+
+#include <QDialog>
+#include <QDir>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextBlock>
+#include <QTextLayout>
+#include <QToolButton>
+
+namespace qm {
+
+namespace {
+
+// Only the letters a to z are folded, as the search has always compared.
+QString UpperAsciiLetters(QString text) {
+    for (QChar& c : text)
+        if (c >= QLatin1Char('a') && c <= QLatin1Char('z'))
+            c = QChar(c.unicode() - 32);
+    return text;
+}
+
+} // namespace
+
+void TMainForm::SpeedButtonSaveAsClick() {
+    SaveDialog1.InitialDir = UserComp1.Desktop;
+    SaveDialog1.Filter = QStringLiteral(
+        "Text files (*.txt)|*.txt|Html files (*.htm, *.html)|*.htm;*.html|All files (*.*)|*.*");
+    if (SaveDialog1.DefaultExt.isNull())
+        SaveDialog1.DefaultExt = QStringLiteral("txt");
+    const QString fileName = NoteListFileName();
+    if (!fileName.isEmpty() && QFileInfo(fileName).isFile())
+        SaveDialog1.FileName = QFileInfo(fileName).fileName();
+    if (!SaveDialog1.Execute(this))
+        return;
+    SaveEditorToFile(SaveDialog1.FileName);
+    if (QDir::cleanPath(QFileInfo(SaveDialog1.FileName).absolutePath()) == QDir::cleanPath(NoteListDirectory))
+        NoteListUpdate();
+}
+
+void TMainForm::SpeedButtonAggDataClick() {
+    Editor->appendPlainText(FormatDateTime(ShotDateFormat + QStringLiteral(" - hh.mm.ss"), Now()));
+    SpeedButtonRestoreNote->setEnabled(false);
+}
+
+void TMainForm::SpeedButtonStatClick() {
+    const QTextDocument* document = Editor->document();
+    int lines = 0;
+    int chars = 0;
+    const bool wrap = Editor->lineWrapMode() != QPlainTextEdit::NoWrap;
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        const bool last = !block.next().isValid();
+        if (last && block.text().isEmpty())
+            break;
+        const int shown = wrap && block.layout() ? block.layout()->lineCount() : 0;
+        lines += shown > 0 ? shown : 1;
+    }
+    // Each line break counts as the two characters it takes in the file.
+    const QString text = Editor->toPlainText();
+    chars = int(text.size() + text.count(QLatin1Char('\n')));
+    ShowMessage(QStringLiteral("Lines: %1\r\nChars (spaces included): %2").arg(lines).arg(chars));
+}
+
+void TMainForm::SpeedButtonRestoreNoteClick() {
+    // One level: the first use undoes, the next redoes.
+    if (Editor->document()->isUndoAvailable())
+        Editor->undo();
+    else
+        Editor->redo();
+}
+
+void TMainForm::SpeedButton_BreaklineClick() {
+    SaveOptionSettings();
+    LoadSettings();
+}
+
+void TMainForm::SpeedButton_FormatbarClick() {
+    SaveOptionSettings();
+    LoadSettings();
+}
+
+void TMainForm::Panel_CharSetClick() {
+    SpeedButton_Aggiorna_Editor_Setup->setEnabled(true);
+    PopupMenu_CharSet->popup(Panel_CharSet->mapToGlobal(QPoint(0, 0)));
+}
+
+void TMainForm::CharSetItemClick(int charset) {
+    Editor->setProperty("FontCharset", charset);
+    SpeedButton_Aggiorna_Editor_Setup->setEnabled(true);
+}
+
+void TMainForm::SpeedButtonFindClick() {
+    if (!FindDialog1) {
+        FindDialog1 = new QDialog(this);
+        FindDialog1->setObjectName(QStringLiteral("FindDialog1"));
+        FindDialog1->setWindowTitle(QStringLiteral("Find"));
+        auto* layout = new QHBoxLayout(FindDialog1);
+        FindDialog1Text = new QLineEdit(FindDialog1);
+        FindDialog1Text->setObjectName(QStringLiteral("FindText"));
+        auto* next = new QPushButton(QStringLiteral("Find next"), FindDialog1);
+        next->setObjectName(QStringLiteral("FindNext"));
+        next->setDefault(true);
+        layout->addWidget(FindDialog1Text, 1);
+        layout->addWidget(next);
+        ConnectGuarded(next, &QPushButton::clicked, this,
+                       [this] { FindDialog1Find(FindDialog1Text->text()); });
+    }
+    FindDialog1->show();
+    FindDialog1->raise();
+}
+
+void TMainForm::FindDialog1Find(const QString& searchText) {
+    const QString text = Editor->toPlainText();
+    QTextCursor cursor = Editor->textCursor();
+    const int start = cursor.selectionStart();
+    // The character at the caret is skipped, so that searching again steps past the match just shown.
+    const QString rest = text.mid(start + 1);
+    const qsizetype found =
+        searchText.isEmpty() ? -1 : UpperAsciiLetters(rest).indexOf(UpperAsciiLetters(searchText));
+    if (found < 0) {
+        ShowMessage(QStringLiteral("I have ended the search of ") + QLatin1Char('"') + searchText +
+                    QLatin1Char('"'));
+        return;
+    }
+    Editor->setFocus();
+    const int matchStart = start + 1 + int(found);
+    cursor.setPosition(matchStart);
+    cursor.setPosition(matchStart + int(searchText.size()), QTextCursor::KeepAnchor);
+    Editor->setTextCursor(cursor);
+}
+
+} // namespace qm

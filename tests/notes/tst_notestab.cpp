@@ -1,0 +1,312 @@
+#include "app/MainForm.h"
+#include "notes/NoteDialogs.h"
+#include "platform/Dialogs.h"
+#include "platform/Launcher.h"
+#include "platform/MessageBox.h"
+#include "platform/Modal.h"
+#include "platform/Sound.h"
+#include "platform/widgets/PageControl.h"
+#include "platform/widgets/Panel.h"
+#include "support/TestEnvironment.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QToolButton>
+
+using namespace qm;
+
+namespace {
+
+QString NotesDir(const TestEnvironment& env) {
+    return env.ArchiveFolder() + QStringLiteral("/notes");
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+QStringList Items(const QListWidget* list) {
+    QStringList items;
+    for (int i = 0; i < list->count(); ++i)
+        items << list->item(i)->text();
+    return items;
+}
+
+void Select(TMainForm* form, const QString& name) {
+    const QList<QListWidgetItem*> found = form->FileListBoxNote->findItems(name, Qt::MatchExactly);
+    QVERIFY(!found.isEmpty());
+    form->FileListBoxNote->setCurrentItem(found.first());
+}
+
+} // namespace
+
+class NotesTabTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void startShowsTheFolderWithNothingSelected() {
+        TestEnvironment env;
+        WriteFile(NotesDir(env) + "/b.txt", "bee");
+        WriteFile(NotesDir(env) + "/A.txt", "ay");
+        TMainForm* form = env.CreateMainForm();
+        QCOMPARE(Items(form->FileListBoxNote), QStringList({"A.txt", "b.txt"}));
+        QCOMPARE(form->Panel_totnote->Caption(), QString("2   "));
+        QCOMPARE(form->Panel_nomeCompleto->Caption(), QString(" FOLDER: Notes - FILE: "));
+        QVERIFY(!form->Editor->isEnabled());
+        for (QToolButton* b : {form->SpeedButtonDelnote, form->SpeedButtonmodNote, form->SpeedButtonFind,
+                               form->SpeedButtonUpdate, form->SpeedButtonSaveAs, form->SpeedButtonLancia,
+                               form->SpeedButton_NoteHome})
+            QVERIFY2(!b->isEnabled(), qPrintable(b->objectName()));
+        QVERIFY(form->SpeedButtonAggNote->isEnabled());
+    }
+
+    void selectingEditingAndUpdating() {
+        TestEnvironment env;
+        WriteFile(NotesDir(env) + "/one.txt", "first\nline");
+        WriteFile(NotesDir(env) + "/two.txt", "second");
+        WriteFile(NotesDir(env) + "/pic.bin", QByteArray("\x89PNG\0", 5));
+        TMainForm* form = env.CreateMainForm();
+
+        Select(form, "one.txt");
+        QCOMPARE(form->Editor->toPlainText(), QString("first\nline"));
+        QVERIFY(form->Editor->isEnabled());
+        QVERIFY(form->SpeedButtonFind->isEnabled());
+        QVERIFY(!form->SpeedButtonUpdate->isEnabled());
+        QCOMPARE(form->CurrentNoteFile, NotesDir(env) + "/one.txt");
+        QCOMPARE(form->Panel_nomeCompleto->Caption(), QString(" FOLDER: Notes - FILE: one.txt"));
+
+        // Typing marks the note changed; Update file writes it with CR LF and clears the mark.
+        form->Editor->appendPlainText("more");
+        QVERIFY(form->SpeedButtonUpdate->isEnabled());
+        form->SpeedButtonUpdate->click();
+        QVERIFY(!form->SpeedButtonUpdate->isEnabled());
+        QCOMPARE(ReadFile(NotesDir(env) + "/one.txt"), QByteArray("first\r\nline\r\nmore"));
+
+        // Another note while changed: the question names the old one; No drops the changes.
+        form->Editor->appendPlainText("lost");
+        MessageBoxSeam::QueueAnswer(Id::No);
+        Select(form, "two.txt");
+        QCOMPARE(MessageBoxSeam::Shown().last().text, QString("Save the changes to \"one.txt\"?"));
+        QCOMPARE(form->Editor->toPlainText(), QString("second"));
+        QVERIFY(!form->SpeedButtonUpdate->isEnabled());
+        QCOMPARE(ReadFile(NotesDir(env) + "/one.txt"), QByteArray("first\r\nline\r\nmore"));
+
+        // Yes writes the changed note before the next one loads.
+        form->Editor->setPlainText("changed");
+        MessageBoxSeam::QueueAnswer(Id::Yes);
+        Select(form, "one.txt");
+        QCOMPARE(ReadFile(NotesDir(env) + "/two.txt"), QByteArray("changed"));
+
+        // A file that is not text: the editor is off and empty, it can still be deleted or launched.
+        Select(form, "pic.bin");
+        QVERIFY(!form->Editor->isEnabled());
+        QVERIFY(form->Editor->toPlainText().isEmpty());
+        QVERIFY(!form->SpeedButtonFind->isEnabled());
+        QVERIFY(form->SpeedButtonDelnote->isEnabled());
+        QVERIFY(form->SpeedButtonLancia->isEnabled());
+        QCOMPARE(MessageBoxSeam::UnansweredCount(), 0);
+    }
+
+    void filterMaskAndDelete() {
+        TestEnvironment env;
+        WriteFile(NotesDir(env) + "/shopping.txt", "milk");
+        WriteFile(NotesDir(env) + "/ideas.txt", "fly");
+        WriteFile(NotesDir(env) + "/README", "plain");
+        TMainForm* form = env.CreateMainForm();
+        QCOMPARE(form->FileListBoxNote->count(), 3); // "*.*" is every file, as ever
+        form->Edit_Filtrafile->setText("shop");
+        QCOMPARE(Items(form->FileListBoxNote), QStringList({"shopping.txt"}));
+        form->Edit_Filtrafile->setText("");
+        QCOMPARE(form->FileListBoxNote->count(), 3);
+        form->Edit_Filtrafile->setText("*.*"); // the mask "**.**": names holding a dot
+        QCOMPARE(form->FileListBoxNote->count(), 2);
+        form->Edit_Filtrafile->setText("*");
+        QCOMPARE(form->FileListBoxNote->count(), 3);
+
+        form->SpeedButtonDelnote->setEnabled(true);
+        form->SpeedButtonDelnote->click();
+        QCOMPARE(MessageBoxSeam::Shown().last().text, QString(" First select a file!"));
+
+        Select(form, "ideas.txt");
+        MessageBoxSeam::QueueAnswer(Id::No);
+        form->SpeedButtonDelnote->click();
+        QVERIFY(
+            MessageBoxSeam::Shown().last().text.startsWith(" You are in order to eliminate \"ideas.txt\""));
+        QVERIFY(QFile::exists(NotesDir(env) + "/ideas.txt"));
+        MessageBoxSeam::QueueAnswer(Id::Yes);
+        form->SpeedButtonDelnote->click();
+        QVERIFY(!QFile::exists(NotesDir(env) + "/ideas.txt"));
+        QCOMPARE(Items(form->FileListBoxNote), QStringList({"README", "shopping.txt"}));
+        QVERIFY(form->Editor->toPlainText().isEmpty());
+    }
+
+    void findStatsAndDateLine() {
+        TestEnvironment env;
+        WriteFile(NotesDir(env) + "/n.txt", "aaaa");
+        TMainForm* form = env.CreateMainForm();
+        Select(form, "n.txt");
+        QTextCursor cursor = form->Editor->textCursor();
+        cursor.setPosition(0);
+        form->Editor->setTextCursor(cursor);
+        // The character at the caret is skipped; repeated searches step over overlapping matches.
+        form->FindDialog1Find("AA");
+        QCOMPARE(form->Editor->textCursor().selectionStart(), 1);
+        form->FindDialog1Find("aa");
+        QCOMPARE(form->Editor->textCursor().selectionStart(), 2);
+        form->FindDialog1Find("aa");
+        QCOMPARE(MessageBoxSeam::Shown().last().text, QString("I have ended the search of \"aa\""));
+        QCOMPARE(form->Editor->textCursor().selectionStart(), 2);
+
+        form->Editor->setPlainText("ab\nc");
+        form->SpeedButtonStatClick();
+        QCOMPARE(MessageBoxSeam::Shown().last().text, QString("Lines: 2\r\nChars (spaces included): 5"));
+
+        form->SpeedButtonUpdate->setEnabled(false);
+        form->SpeedButtonAggData->click();
+        QVERIFY(form->Editor->toPlainText().startsWith("ab\nc\n"));
+        QVERIFY(form->Editor->toPlainText().endsWith(" - 09.30.00"));
+        QVERIFY(form->SpeedButtonUpdate->isEnabled());
+        QVERIFY(!form->SpeedButtonRestoreNote->isEnabled());
+    }
+
+    void newAndModifiedNotes() {
+        TestEnvironment env;
+        QDir().mkpath(NotesDir(env));
+        TMainForm* form = env.CreateMainForm();
+        ModalSeam::Queue([](QDialog& d) {
+            auto& dialog = static_cast<TAggNoteForm&>(d);
+            QCOMPARE(dialog.windowTitle(), QString("-> New Note"));
+            dialog.Edit_nomefile->setText("Groceries");
+            dialog.editor->setPlainText("eggs\nbread");
+            dialog.SpeedButton1->click(); // stays open, fields emptied
+            QVERIFY(dialog.Edit_nomefile->text().isEmpty());
+            dialog.editor->setPlainText("stamped");
+            dialog.SpeedButton1->click(); // no title: the time stamp names it
+            dialog.Edit_nomefile->setText("../outside");
+            dialog.editor->setPlainText("x");
+            MessageBoxSeam::QueueAnswer(Id::Ok);
+            dialog.SpeedButtonAddClose->click(); // refused: stays open with its fields
+            QVERIFY(MessageBoxSeam::Shown().last().text.contains("cannot be a note's file name"));
+            QVERIFY(dialog.isVisible());
+            QCOMPARE(dialog.Edit_nomefile->text(), QString("../outside"));
+            dialog.SpeedButton3->click();
+        });
+        form->SpeedButtonAggNote->click();
+        QCOMPARE(ReadFile(NotesDir(env) + "/Groceries"), QByteArray("eggs\r\nbread"));
+        QCOMPARE(ReadFile(NotesDir(env) + "/2026-12-07,09-30-00"), QByteArray("stamped"));
+        QVERIFY(!QFile::exists(env.ArchiveFolder() + "/outside"));
+        QCOMPARE(Items(form->FileListBoxNote), QStringList({"2026-12-07,09-30-00", "Groceries"}));
+
+        // An existing title asks first; No with Insert and close writes nothing and closes.
+        ModalSeam::Queue([](QDialog& d) {
+            auto& dialog = static_cast<TAggNoteForm&>(d);
+            dialog.Edit_nomefile->setText("Groceries");
+            dialog.editor->setPlainText("other");
+            MessageBoxSeam::QueueAnswer(Id::No);
+            dialog.SpeedButtonAddClose->click();
+            QVERIFY(!dialog.isVisible());
+        });
+        form->SpeedButtonAggNote->click();
+        QCOMPARE(MessageBoxSeam::Shown().last().text, QString("Overwrite the file: \"Groceries\"?"));
+        QCOMPARE(ReadFile(NotesDir(env) + "/Groceries"), QByteArray("eggs\r\nbread"));
+
+        // Modify reads the file from disk and renames it when the title changes.
+        Select(form, "Groceries");
+        form->Editor->appendPlainText("unsaved");
+        ModalSeam::Queue([](QDialog& d) {
+            auto& dialog = static_cast<TModNoteForm&>(d);
+            QCOMPARE(dialog.Edit_nomefile->text(), QString("Groceries"));
+            QCOMPARE(dialog.editor->toPlainText(), QString("eggs\nbread"));
+            dialog.Edit_nomefile->setText("groceries");
+            dialog.editor->appendPlainText("milk");
+            dialog.SpeedButtonMod->click();
+        });
+        form->SpeedButtonmodNote->click();
+        QVERIFY(!QFile::exists(NotesDir(env) + "/Groceries"));
+        QCOMPARE(ReadFile(NotesDir(env) + "/groceries"), QByteArray("eggs\r\nbread\r\nmilk"));
+        QVERIFY(!form->SpeedButtonUpdate->isEnabled());
+        QVERIFY(form->Editor->toPlainText().isEmpty());
+        QCOMPARE(ModalSeam::UnhandledCount(), 0);
+        QCOMPARE(MessageBoxSeam::UnansweredCount(), 0);
+    }
+
+    void droppedFiles() {
+        TestEnvironment env;
+        QDir().mkpath(NotesDir(env));
+        const QString outside = env.ProgramFolder() + "elsewhere/todo list.txt";
+        WriteFile(outside, "call Bob");
+        WriteFile(env.ProgramFolder() + "elsewhere/shopping.txt", "milk");
+        TMainForm* form = env.CreateMainForm();
+        form->Edit_Filtrafile->setText("shop");
+
+        // The dropped file does not match the mask: the mask becomes its name.
+        form->HandleDroppedFile(outside);
+        QCOMPARE(form->PageControlMenu->currentWidget(), form->TabSheetNotes);
+        QCOMPARE(form->NoteListMask, QString("todo list.txt"));
+        QCOMPARE(Items(form->FileListBoxNote), QStringList({"todo list.txt"}));
+        QCOMPARE(form->Editor->toPlainText(), QString("call Bob"));
+        QCOMPARE(form->CurrentNoteFile, outside);
+        QCOMPARE(form->Panel_nomeCompleto->Caption(), QString(" FOLDER: elsewhere - FILE: todo list.txt"));
+        QVERIFY(!form->SpeedButtonUpdate->isEnabled());
+        QVERIFY(form->SpeedButton_NoteHome->isEnabled());
+
+        // A second drop while changed asks first.
+        form->Editor->appendPlainText("and Ann");
+        MessageBoxSeam::QueueAnswer(Id::Yes);
+        form->HandleDroppedFile(outside);
+        QCOMPARE(ReadFile(outside), QByteArray("call Bob\r\nand Ann"));
+
+        SoundSeam::Reset();
+        MessageBoxSeam::QueueAnswer(Id::No);
+        const QString wav = env.ProgramFolder() + "ring.wav";
+        WriteFile(wav, "RIFF");
+        form->HandleDroppedFile(wav);
+        QCOMPARE(SoundSeam::Plays(), QStringList({wav}));
+        QCOMPARE(MessageBoxSeam::Shown().last().text,
+                 QString("Do you want set \"ring.wav\" as default alarm sound?"));
+        QVERIFY(form->AlarmSoundFile != wav);
+
+        LauncherSeam::Reset();
+        const QString picture = env.ProgramFolder() + "photo.png";
+        WriteFile(picture, QByteArray("\x89PNG\0", 5));
+        form->HandleDroppedFile(picture);
+        QCOMPARE(LauncherSeam::Launches(), QStringList({picture}));
+
+        // Back home: the notes folder and the default caption.
+        form->SpeedButton_NoteHome->click();
+        QCOMPARE(form->NoteListDirectory, NotesDir(env));
+        QCOMPARE(form->Panel_nomeCompleto->Caption(), QString(" FOLDER: Notes - FILE: "));
+        QCOMPARE(MessageBoxSeam::UnansweredCount(), 0);
+    }
+
+    void quitAsksAboutAChangedNote() {
+        TestEnvironment env;
+        WriteFile(NotesDir(env) + "/n.txt", "old");
+        TMainForm* form = env.CreateMainForm();
+        form->CheckBox_TimeCheck->setChecked(false);
+        Select(form, "n.txt");
+        form->Editor->setPlainText("new");
+        MessageBoxSeam::QueueAnswer(Id::Yes);
+        form->SpeedButtonEXIT->click();
+        QCOMPARE(MessageBoxSeam::Shown().last().text,
+                 QString("Update the file: \"n.txt\" before saying hello?"));
+        QCOMPARE(ReadFile(NotesDir(env) + "/n.txt"), QByteArray("new"));
+        QVERIFY(form->QuitConfirmed());
+    }
+};
+
+QTEST_MAIN(NotesTabTest)
+#include "tst_notestab.moc"
