@@ -28,6 +28,7 @@ TMainForm::TMainForm() : QWidget(nullptr) {
     BuildToDoTab();
     BuildOptionsTab();
     ConnectQuitRoad();
+    ConnectWindowShowing();
     ConnectListTabs();
     ConnectToDoTab();
     ConnectContactsTab();

@@ -3,6 +3,8 @@
 #include "app/MainFormState.h"
 #include "app/ShellArea.h"
 #include "desktop/BrowseForFolder.h"
+#include "desktop/IconHide.h"
+#include "desktop/LumidorAutostart.h"
 #include "desktop/UserComp.h"
 #include "exchange/ExchangeArea.h"
 #include "notes/NotesTab.h"
@@ -279,6 +281,24 @@ public:
     void CentreOnScreen();
     // True once the quit road has agreed to end the program.
     bool QuitConfirmed() const { return m_quitConfirmed; }
+    // The tray menu, the taskbar button and start with the session (app/WindowShowing.cpp).
+    void CoolTrayIconClick();
+    void Open1Click();
+    void TrayTabItemClick(QWidget* tabSheet); // the nine section items of the tray menu
+    void TimerRitornaTimer();
+    void TimerAppariTimer();
+    void SpeedButton_MINIMIZEClick();
+    void SpeedButton20Click(); // "Place in tray"
+    void RefreshTrayMenuImages();
+    void ConnectWindowShowing();
+    QMenu* PopupMenuTray = nullptr;
+    QList<QAction*> TrayTabItems; // "One Shot" ... "Options", in tab order
+    QAction* Open1 = nullptr;
+    QAction* Closequellmire1 = nullptr;
+    QToolButton* SpeedButton_MINIMIZE = nullptr;
+    QToolButton* SpeedButton20 = nullptr;
+    TIconHide IconHide1;
+    TLumidorAutostart LumidorAutostart{QStringLiteral("Vorlin 4#Autostart")};
 
     // --- command line (app/CommandLine.cpp) ---
     void ProcessCommandLine();

@@ -4,6 +4,7 @@
 #include "platform/MessageBox.h"
 #include "platform/widgets/PageControl.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -29,10 +30,7 @@ void TMainForm::ConnectQuitRoad() {
     ConnectGuarded(SpeedButtonEXIT, &QToolButton::clicked, this, [this] { SpeedButtonEXITClick(); });
     ConnectGuarded(TimerFlashTempo, &QTimer::timeout, this, [this] { TimerFlashTempoTimer(); });
     // The window is first shown by the start-up timer, once the road has run.
-    ConnectGuarded(TimerRitorna, &QTimer::timeout, this, [this] {
-        TimerRitorna->stop();
-        show();
-    });
+    ConnectGuarded(TimerRitorna, &QTimer::timeout, this, [this] { TimerRitornaTimer(); });
 }
 
 void TMainForm::CentreOnScreen() {
@@ -56,8 +54,11 @@ void TMainForm::SpeedButtonEXITClick() {
             MsgCaption, MsgYesNo + MsgQuestion);
         TimerFlashTempo->stop();
         SetLabelColor(Label_TimeAlarm, Colors::clWindowText);
-        if (answer != MsgYes)
+        if (answer != MsgYes) {
+            if (Closequellmire1)
+                Closequellmire1->setEnabled(true);
             return;
+        }
     }
     m_quitConfirmed = true;
     close();

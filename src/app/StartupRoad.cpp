@@ -128,6 +128,8 @@ void TMainForm::FormCreate() {
             setWindowState(windowState() | Qt::WindowMaximized);
     });
 
+    Guarded([this] { ProcessCommandLine(); });
+
     // The notes editor's font and page colour (a missing row was reported when the settings were loaded).
     Guarded([this] {
         if (QueryParam->Active() && QueryParam->RecordCount() > 0)

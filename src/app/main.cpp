@@ -1,8 +1,10 @@
 #include "app/MainForm.h"
 #include "app/SplashForm.h"
+#include "desktop/MainInstance.h"
 #include "dialogs/SelectForm.h"
 #include "platform/Application.h"
 #include "platform/ProgramFolder.h"
+#include "platform/UserAccount.h"
 
 #include <QFileInfo>
 #include <QIcon>
@@ -13,6 +15,13 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Quellmire Organizer"));
     QApplication::setApplicationDisplayName(QStringLiteral("Quellmire Organizer"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/quellmire.png")));
+    // The window lives on in the notification area; only the quit road ends the program.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    // One copy per user: a later one hands its command line to this one and ends at once.
+    qm::TMainInstance mainInstance1(qm::LoginName());
+    if (!mainInstance1.Start(QApplication::arguments()))
+        return 0;
 
     std::unique_ptr<qm::TSplashForm> splash = std::make_unique<qm::TSplashForm>();
     if (!QFileInfo::exists(qm::ProgramFolder() + QStringLiteral("nosplash"))) {
@@ -24,8 +33,12 @@ int main(int argc, char** argv) {
     std::unique_ptr<qm::TMainForm> mainForm;
     const bool built = qm::Guarded([&] { mainForm = std::make_unique<qm::TMainForm>(); });
     // The date picker lives as long as the main window, which owns it.
-    if (built)
+    if (built) {
         qm::SelectForm = new qm::TSelectForm(mainForm.get());
+        qm::TMainForm* form = mainForm.get();
+        QObject::connect(&mainInstance1, &qm::TMainInstance::Called, form,
+                         [form] { qm::Guarded([form] { form->Open1Click(); }); });
+    }
     splash.reset();
     if (!built || mainForm->TerminateRequested())
         return built ? 0 : 1;

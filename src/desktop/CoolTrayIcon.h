@@ -1,27 +1,124 @@
 #pragma once
 
+#include <QIcon>
+#include <QList>
+#include <QMenu>
 #include <QObject>
+#include <QPoint>
+#include <QPointer>
+#include <QSystemTrayIcon>
+
+class QTimer;
+class QWidget;
 
 namespace qm {
 
-// The notification-area icon component. Holds the state the rest of the window sets
-// (visibility, icon index, animation); the icon itself is shown through QSystemTrayIcon.
+// The notification-area icon: one icon with a tip, the mouse turned into events, a menu at the
+// cursor, an animation through a list of images, and the owner window put away into the icon when
+// it is minimised. Where the desktop has no notification area the window is never hidden away: a
+// minimised window stays in the taskbar.
 class TCoolTrayIcon : public QObject {
     Q_OBJECT
 public:
-    explicit TCoolTrayIcon(QObject* parent = nullptr) : QObject(parent) {}
+    // The tip holds at most this many characters.
+    static constexpr int MaxHintLength = 63;
 
-    bool IconVisible() const { return m_visible; }
-    void SetIconVisible(bool visible) { m_visible = visible; }
-    int IconIndex() const { return m_iconIndex; }
-    void SetIconIndex(int index) { m_iconIndex = index; }
+    // `owner` is the window that is hidden into the icon and shown again.
+    explicit TCoolTrayIcon(QWidget* owner);
+    ~TCoolTrayIcon() override;
+
+    // Whether a notification area exists (or a test pretends one does).
+    static bool TrayAvailable();
+
+    QList<QIcon> IconList() const { return m_iconList; }
+    void SetIconList(const QList<QIcon>& list);
     bool CycleIcons() const { return m_cycle; }
-    void SetCycleIcons(bool cycle) { m_cycle = cycle; }
+    void SetCycleIcons(bool cycle);
+    int CycleInterval() const;
+    void SetCycleInterval(int milliseconds);
+    bool Enabled() const { return m_enabled; }
+    void SetEnabled(bool enabled) { m_enabled = enabled; }
+    QString Hint() const { return m_hint; }
+    void SetHint(const QString& hint);
+    bool ShowHint() const { return m_showHint; }
+    void SetShowHint(bool show);
+    QIcon Icon() const { return m_icon; }
+    void SetIcon(const QIcon& icon);
+    bool IconVisible() const { return m_visible; }
+    void SetIconVisible(bool visible);
+    int IconIndex() const { return m_iconIndex; }
+    void SetIconIndex(int index);
+    QMenu* PopupMenu() const { return m_menu; }
+    void SetPopupMenu(QMenu* menu);
+    bool LeftPopup() const { return m_leftPopup; }
+    void SetLeftPopup(bool on) { m_leftPopup = on; }
+    bool StartMinimized() const { return m_startMinimized; }
+    void SetStartMinimized(bool on) { m_startMinimized = on; }
+    bool MinimizeToTray() const { return m_minimizeToTray; }
+    void SetMinimizeToTray(bool on) { m_minimizeToTray = on; }
+
+    bool ShowIcon();
+    bool HideIcon();
+    bool ModifyIcon();
+    // The tip as the notification area receives it.
+    QString ShownTip() const;
+
+    // Restores and shows the owner window; puts it away (into the icon, or into the taskbar where
+    // there is no notification area).
+    void ShowMainForm();
+    void HideMainForm();
+
+    // What the desktop reports for the icon: a left click, a double click, the context button or
+    // the middle button. Public so that the desktop's messages can be replayed.
+    void HandleActivation(QSystemTrayIcon::ActivationReason reason);
+    // One step of the animation (the cycle timer's tick).
+    void TimerCycle();
+    // Pops the menu up at the cursor (where the menu is set and enabled).
+    void PopupAtCursor();
+    // Set on the last menu pop-up, for tests that cannot see a menu on the screen.
+    QPoint LastPopupPosition() const { return m_lastPopup; }
+    int PopupCount() const { return m_popupCount; }
+
+    QTimer* CycleTimer() const { return m_cycleTimer; }
+
+signals:
+    void Click();
+    void DblClick();
+    void MouseDown(Qt::MouseButton button, QPoint position);
+    void MouseUp(Qt::MouseButton button, QPoint position);
+    void Cycle(int nextIndex);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    bool m_visible = true;
+    void DoMinimizeToTray();
+    void ApplyIcon();
+
+    QPointer<QWidget> m_owner;
+    QSystemTrayIcon* m_tray = nullptr;
+    QTimer* m_cycleTimer = nullptr;
+    QList<QIcon> m_iconList;
+    QIcon m_icon;
+    QString m_hint;
+    QPointer<QMenu> m_menu;
+    QPoint m_lastPopup;
+    int m_popupCount = 0;
     int m_iconIndex = 0;
     bool m_cycle = false;
+    bool m_enabled = true;
+    bool m_showHint = false;
+    bool m_visible = true;
+    bool m_leftPopup = false;
+    bool m_startMinimized = false;
+    bool m_minimizeToTray = false;
 };
+
+// Test seam: offscreen runs have no notification area; tests may pretend one exists. While
+// pretending, nothing reaches the desktop.
+namespace TraySeam {
+void PretendAvailable(bool available);
+void Reset();
+} // namespace TraySeam
 
 } // namespace qm

@@ -104,8 +104,9 @@ void TMainForm::LoadSettings() {
         int(row.FieldByName(QStringLiteral("DataYearIndex")).AsInteger()));
     Label_esempio_short->setText(FormatDateTime(YearDateFormat, Today()));
 
-    // Start at login: the box only; the login entry will follow it once the autostart component exists.
+    // Start at login: the box, then the login entry that follows it.
     CheckBox_Autostart->setChecked(IsYes(row, "autostart"));
+    LumidorAutostart.SetAutostart(CheckBox_Autostart->isChecked());
 
     AlarmSoundFile = Text(row, "wavesound");
     CheckBox_Minimized->setChecked(IsYes(row, "minimized"));

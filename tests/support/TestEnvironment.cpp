@@ -2,6 +2,9 @@
 
 #include "app/MainForm.h"
 #include "desktop/BrowseForFolder.h"
+#include "desktop/CoolTrayIcon.h"
+#include "desktop/LumidorAutostart.h"
+#include "desktop/ProgramArguments.h"
 #include "dialogs/SelectForm.h"
 #include "engine/Session.h"
 #include "exchange/Report.h"
@@ -23,6 +26,11 @@ namespace qm {
 TestEnvironment::TestEnvironment(const QString& loginName, const QDateTime& now) : m_loginName(loginName) {
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     qputenv("QUELLMIRE_PROGRAM_FOLDER", m_dir.path().toLocal8Bit());
+    // Login entries go to the test's own folder, never to the user's.
+    qputenv("XDG_CONFIG_HOME", (m_dir.path() + QStringLiteral("/config")).toLocal8Bit());
+    TLumidorAutostart::ResetFirstCallForTest();
+    ProgramArgumentsSeam::Set({QStringLiteral("quellmire")});
+    TraySeam::Reset();
     SetTestLoginName(loginName);
     SetTestNow(now);
     MessageBoxSeam::Enable();

@@ -1,0 +1,128 @@
+#include "desktop/LumidorAutostart.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace qm {
+
+namespace {
+
+bool g_firstCall = true;
+
+QString ConfigFolder() {
+    const QString configured = qEnvironmentVariable("XDG_CONFIG_HOME");
+    // The base directory specification ignores a relative path.
+    if (!configured.isEmpty() && QDir::isAbsolutePath(configured))
+        return configured;
+    return QDir::homePath() + QStringLiteral("/.config");
+}
+
+QString FileSafe(const QString& name) {
+    QString safe;
+    for (const QChar c : name)
+        safe += (c.isLetterOrNumber() && c.unicode() < 128) || c == u'-' || c == u'.' ? c : QChar(u'_');
+    return safe;
+}
+
+QString ExecLine(const QFile& file) {
+    QFile reader(file.fileName());
+    if (!reader.open(QIODevice::ReadOnly | QIODevice::Text))
+        return QString();
+    while (!reader.atEnd()) {
+        const QString line = QString::fromUtf8(reader.readLine()).trimmed();
+        if (line.startsWith(QLatin1String("Exec=")))
+            return line.mid(5).trimmed();
+    }
+    return QString();
+}
+
+} // namespace
+
+TLumidorAutostart::TLumidorAutostart(const QString& appName) : m_appName(appName) {
+    if (m_appName.isEmpty())
+        m_appName = QCoreApplication::applicationName() + QStringLiteral("#Autostart");
+}
+
+void TLumidorAutostart::ResetFirstCallForTest() {
+    g_firstCall = true;
+}
+
+QString TLumidorAutostart::EntryFile() const {
+    return ConfigFolder() + QStringLiteral("/autostart/") + FileSafe(m_appName) + QStringLiteral(".desktop");
+}
+
+QString TLumidorAutostart::QuotedCommand(const QString& programPath) {
+    // Inside a quoted argument ", `, $ and \ are escaped; the whole value then escapes its
+    // backslashes once more, and a lone % would be a field code.
+    QString quoted;
+    for (const QChar c : programPath) {
+        if (c == u'"' || c == u'`' || c == u'$' || c == u'\\')
+            quoted += u'\\';
+        quoted += c;
+    }
+    quoted = QLatin1Char('"') + quoted + QLatin1Char('"');
+    quoted.replace(QLatin1String("\\"), QLatin1String("\\\\"));
+    quoted.replace(QLatin1String("%"), QLatin1String("%%"));
+    return quoted;
+}
+
+bool TLumidorAutostart::IsPresent() const {
+    if (m_appName.isEmpty())
+        return false;
+    const QFile file(EntryFile());
+    return file.exists() && !ExecLine(file).isEmpty();
+}
+
+bool TLumidorAutostart::WriteEntry(bool enable) {
+    if (g_firstCall) {
+        enable = IsPresent();
+        g_firstCall = false;
+    }
+    if (m_appName.isEmpty())
+        return false;
+    const QString file = EntryFile();
+    if (!enable) {
+        QFile::remove(file);
+        return false;
+    }
+    if (!QDir().mkpath(QFileInfo(file).absolutePath()))
+        return false;
+    QSaveFile out(file);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Text))
+        return false;
+    const QString text = QStringLiteral("[Desktop Entry]\nType=Application\nName=") +
+                         QCoreApplication::applicationName() + QStringLiteral("\nExec=") +
+                         QuotedCommand(QCoreApplication::applicationFilePath()) +
+                         QStringLiteral("\nX-GNOME-Autostart-enabled=true\n");
+    out.write(text.toUtf8());
+    return out.commit();
+}
+
+bool TLumidorAutostart::Autostart() {
+    m_cache = IsPresent();
+    return m_cache;
+}
+
+void TLumidorAutostart::SetAutostart(bool on) {
+    m_cache = WriteEntry(on);
+}
+
+void TLumidorAutostart::SetAppName(const QString& name) {
+    if (name.toUpper() == m_appName.toUpper())
+        return;
+    const bool held = IsPresent();
+    if (held)
+        QFile::remove(EntryFile());
+    m_appName = name;
+    if (held) {
+        // Moving an entry is not the process's first say on it.
+        g_firstCall = false;
+        WriteEntry(true);
+    }
+    Autostart();
+}
+
+} // namespace qm

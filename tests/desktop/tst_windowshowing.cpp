@@ -1,0 +1,241 @@
+#include "app/MainForm.h"
+#include "desktop/CoolTrayIcon.h"
+#include "desktop/LumidorAutostart.h"
+#include "desktop/ProgramArguments.h"
+#include "engine/Query.h"
+#include "platform/Launcher.h"
+#include "platform/MessageBox.h"
+#include "platform/Sound.h"
+#include "platform/widgets/PageControl.h"
+#include "support/TestEnvironment.h"
+#include "views/ViewTestRows.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QFile>
+#include <QMenu>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+using namespace qm;
+
+namespace {
+
+void SetSettings(const TestEnvironment& env, const QString& assignments) {
+    TestEnvironment::ExecOnFile(env.ArchiveFile(QStringLiteral("QMset90.db")),
+                                QStringLiteral("UPDATE QMset90 SET ") + assignments);
+}
+
+// Builds the archive once, changes the settings row and today's entries as another tool would,
+// then starts again with the given command line.
+TMainForm* StartWith(TestEnvironment& env, const QStringList& arguments, const QString& settings,
+                     bool entryToday) {
+    env.CreateMainForm();
+    env.DestroyMainForm();
+    if (!settings.isEmpty())
+        SetSettings(env, settings);
+    if (entryToday)
+        testrows::OneShot(env, QStringLiteral("Dentist"), QStringLiteral("2026-12-07"));
+    ProgramArgumentsSeam::Set(QStringList{QStringLiteral("quellmire")} + arguments);
+    SoundSeam::Reset();
+    LauncherSeam::Reset();
+    return env.CreateMainForm();
+}
+
+// A timer's tick without waiting for it.
+void Fire(QTimer* timer) {
+    QVERIFY(QMetaObject::invokeMethod(timer, "timeout"));
+}
+
+} // namespace
+
+class WindowShowingTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup() { TraySeam::Reset(); }
+
+    void trayMenuHoldsTheSectionsTheWindowAndQuit() {
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        QStringList captions;
+        for (QAction* item : form->PopupMenuTray->actions())
+            captions << (item->isSeparator() ? QStringLiteral("-") : item->text());
+        QCOMPARE(captions,
+                 (QStringList{"One Shot", "Yearly", "Monthly", "Weekly", "Tasks", "Contacts", "Notes",
+                              "To-Do!", "Options", "-", "Quellmire Organizer", "-", "Kill the quellmire"}));
+        QCOMPARE(form->CoolTrayIcon->PopupMenu(), form->PopupMenuTray);
+        QCOMPARE(form->CoolTrayIcon->CycleInterval(), 300);
+        QCOMPARE(form->CoolTrayIcon->ShownTip(), QStringLiteral("Quellmire Organizer"));
+        QCOMPARE(form->CoolTrayIcon->IconList().size(), 5);
+        QVERIFY(form->PopupMenuTray->defaultAction() == nullptr);
+
+        // Each section item shows its section's colour.
+        form->RefreshTrayMenuImages();
+        const QImage contacts = form->TrayTabItems[5]->icon().pixmap(16, 16).toImage();
+        QCOMPARE(QColor(contacts.pixel(8, 8)), ToQColor(form->SectionColors.ContactColor));
+
+        form->CheckBox_TimeCheck->setChecked(false);
+        form->Closequellmire1->trigger();
+        QVERIFY(form->QuitConfirmed());
+    }
+
+    void startShowsTheWindowUnlessItIsToStayInTheTray() {
+        {
+            TestEnvironment env;
+            TraySeam::PretendAvailable(true);
+            TMainForm* form = StartWith(env, {}, QStringLiteral("minimized = 'N'"), false);
+            QVERIFY(!form->isVisible());
+            Fire(form->TimerRitorna);
+            QVERIFY(!form->TimerRitorna->isActive());
+            QVERIFY(form->TimerAppari->isActive());
+            Fire(form->TimerAppari);
+            QVERIFY(form->isVisible());
+            QCOMPARE(form->CoolTrayIcon->IconIndex(), 0);
+        }
+        {
+            TestEnvironment env;
+            TraySeam::PretendAvailable(true);
+            TMainForm* form = StartWith(env, {}, QStringLiteral("minimized = 'Y'"), false);
+            QCOMPARE(form->CoolTrayIcon->IconIndex(), 4);
+            Fire(form->TimerRitorna);
+            QVERIFY(!form->TimerAppari->isActive());
+            QVERIFY(!form->isVisible());
+            QCOMPARE(form->CoolTrayIcon->IconIndex(), 0);
+        }
+        // Where there is no notification area the window is shown all the same.
+        TestEnvironment env;
+        TraySeam::PretendAvailable(false);
+        TMainForm* form = StartWith(env, {}, QStringLiteral("minimized = 'Y'"), false);
+        Fire(form->TimerRitorna);
+        QVERIFY(form->TimerAppari->isActive());
+    }
+
+    void placeInTrayHidesAndAnAlarmClickOpensOnTasks() {
+        TestEnvironment env; // starts with the desktop as it is: offscreen, no notification area
+        TraySeam::PretendAvailable(true);
+        TMainForm* form = env.CreateMainForm();
+        form->show();
+        form->PageControlMenu->setCurrentWidget(form->TabSheetNotes);
+        form->SpeedButton20->click();
+        QCoreApplication::processEvents();
+        QVERIFY(!form->isVisible());
+        QCOMPARE(form->WindowMinimized, -1);
+        QVERIFY(form->IconHide1.Hidden());
+
+        // An alarm while away animates the icon; a click on it opens the Tasks tab and stops that.
+        form->CoolTrayIcon->SetCycleIcons(true);
+        form->CoolTrayIcon->HandleActivation(QSystemTrayIcon::Trigger);
+        QVERIFY(form->TimerAppari->isActive());
+        Fire(form->TimerAppari);
+        QVERIFY(form->isVisible());
+        QVERIFY(!form->isMinimized());
+        QCOMPARE(form->WindowMinimized, 0);
+        QCOMPARE(form->PageControlMenu->currentWidget(), form->TabSheetTODAY);
+        QVERIFY(!form->CoolTrayIcon->CycleIcons());
+        QVERIFY(!form->TimerAppari->isActive());
+    }
+
+    void minimizeKeepsTheTaskbarButtonAndTheTrayItemOpensItsTab() {
+        TestEnvironment env; // starts with the desktop as it is: offscreen, no notification area
+        TraySeam::PretendAvailable(true);
+        TMainForm* form = env.CreateMainForm();
+        form->show();
+        form->SpeedButton_MINIMIZE->click();
+        QCoreApplication::processEvents();
+        QVERIFY(form->isVisible());
+        QVERIFY(form->isMinimized());
+        QVERIFY(!form->IconHide1.Hidden());
+        QCOMPARE(form->WindowMinimized, -1);
+
+        form->TrayTabItems[5]->trigger(); // "Contacts"
+        QCOMPARE(form->PageControlMenu->currentWidget(), form->TabSheetCONTACTS);
+        Fire(form->TimerAppari);
+        QVERIFY(!form->isMinimized());
+        QCOMPARE(form->PageControlMenu->currentWidget(), form->TabSheetCONTACTS);
+
+        // Shown and kept on top: a click only brings it forward.
+        form->SpeedButtonTOP->setChecked(true);
+        form->Open1->trigger();
+        QVERIFY(!form->TimerAppari->isActive());
+    }
+
+    void placeInTrayWithoutANotificationAreaLeavesTheWindowInTheTaskbar() {
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        form->show();
+        form->SpeedButton20->click();
+        QCoreApplication::processEvents();
+        QVERIFY(form->isVisible());
+        QVERIFY(form->isMinimized());
+    }
+
+    void trayQuitAskedWhileTheAlarmCheckIsOnAndCancelled() {
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        MessageBoxSeam::QueueAnswer(Id::No);
+        form->Closequellmire1->trigger();
+        QCOMPARE(MessageBoxSeam::Shown().size(), 1);
+        QVERIFY(!form->QuitConfirmed());
+        QVERIFY(form->Closequellmire1->isEnabled());
+        QCOMPARE(form->PageControlMenu->currentWidget(), form->TabSheetSetup);
+    }
+
+    void dialAndKillInAnyCase() {
+        TestEnvironment env;
+        TMainForm* form = StartWith(env, {"dial", "555-1234", "kill"}, QString(), false);
+        QCOMPARE(LauncherSeam::Launches(), QStringList{QStringLiteral("tel:555-1234")});
+        QVERIFY(form->TerminateRequested());
+    }
+
+    void dialWithoutKillRunsOnWithTheStartUpAlarm() {
+        TestEnvironment env;
+        TMainForm* form = StartWith(env, {"DIAL", "42"}, QStringLiteral("soundon = '2'"), true);
+        QCOMPARE(LauncherSeam::Launches(), QStringList{QStringLiteral("tel:42")});
+        QVERIFY(!form->TerminateRequested());
+        QVERIFY(form->CoolTrayIcon->CycleIcons());
+        QCOMPARE(SoundSeam::Plays().size(), 1);
+        QVERIFY(form->TimerAppari->isActive()); // the window pops up
+    }
+
+    void controlEndsOnAnEmptyDayAndStartsOtherwise() {
+        {
+            TestEnvironment env;
+            TMainForm* form = StartWith(env, {"control"}, QString(), false);
+            QVERIFY(form->TerminateRequested());
+            QVERIFY(!form->CoolTrayIcon->CycleIcons());
+            QVERIFY(SoundSeam::Plays().isEmpty());
+        }
+        TestEnvironment env;
+        TMainForm* form = StartWith(env, {"CONTROLLO"}, QStringLiteral("soundon = 'N'"), true);
+        QVERIFY(!form->TerminateRequested());
+        QVERIFY(form->CoolTrayIcon->CycleIcons());
+        QVERIFY(SoundSeam::Plays().isEmpty());
+        QVERIFY(!form->TimerAppari->isActive());
+    }
+
+    void noCommandLineAndAnEmptyDayDoNothing() {
+        TestEnvironment env;
+        TMainForm* form = StartWith(env, {}, QStringLiteral("soundon = '2'"), false);
+        QVERIFY(!form->TerminateRequested());
+        QVERIFY(!form->CoolTrayIcon->CycleIcons());
+        QVERIFY(SoundSeam::Plays().isEmpty());
+        QVERIFY(LauncherSeam::Launches().isEmpty());
+    }
+
+    void settingsRowDrivesTheLoginEntry() {
+        TestEnvironment env;
+        TMainForm* form = StartWith(env, {}, QStringLiteral("autostart = 'Y'"), false);
+        QVERIFY(form->CheckBox_Autostart->isChecked());
+        QVERIFY(QFile::exists(form->LumidorAutostart.EntryFile()));
+        QVERIFY(form->LumidorAutostart.EntryFile().startsWith(env.ProgramFolder()));
+        SetSettings(env, QStringLiteral("autostart = 'N'"));
+        form->LoadSettings();
+        QVERIFY(!QFile::exists(form->LumidorAutostart.EntryFile()));
+    }
+};
+
+QTEST_MAIN(WindowShowingTest)
+#include "tst_windowshowing.moc"
