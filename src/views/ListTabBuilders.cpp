@@ -371,25 +371,35 @@ void TMainForm::BuildContactsTab() {
     ComboBox_Contact_Group->setEditable(true);
     ComboBox_Contact_Group->lineEdit()->setMaxLength(30);
     ComboBox_Contact_Group->setInsertPolicy(QComboBox::NoInsert);
-    ComboBox_Contact_Group->addItems(
-        {QString(), QStringLiteral("Association"), QStringLiteral("Bank"), QStringLiteral("Business"),
-         QStringLiteral("Client"), QStringLiteral("Colleague"), QStringLiteral("Doctor"),
-         QStringLiteral("Emergency"), QStringLiteral("Family"), QStringLiteral("Friend"),
-         QStringLiteral("Insurance"), QStringLiteral("Neighbour"), QStringLiteral("Parent"),
-         QStringLiteral("Private"), QStringLiteral("School"), QStringLiteral("Schoolmate"),
-         QStringLiteral("Service"), QStringLiteral("Society"), QStringLiteral("Sport"),
-         QStringLiteral("Supplying"), QStringLiteral("Teacher")});
+    // A long group name must not widen the bar (and with it the window's least width).
+    ComboBox_Contact_Group->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    ComboBox_Contact_Group->setMinimumContentsLength(8);
+    ComboBox_Contact_Group->addItems({QString(),
+                                      QStringLiteral("Association"),
+                                      QStringLiteral("Bank"),
+                                      QStringLiteral("Business"),
+                                      QStringLiteral("Client"),
+                                      QStringLiteral("Colleague"),
+                                      QStringLiteral("Doctor"),
+                                      QStringLiteral("Emergency"),
+                                      QStringLiteral("Family"),
+                                      QStringLiteral("Friend"),
+                                      QStringLiteral("Insurance"),
+                                      QStringLiteral("Neighbour"),
+                                      QStringLiteral("Parent"),
+                                      QStringLiteral("Private"),
+                                      QStringLiteral("School"),
+                                      QStringLiteral("Schoolmate"),
+                                      QStringLiteral("Service"),
+                                      QStringLiteral("Society"),
+                                      QStringLiteral("Sport"),
+                                      QStringLiteral("Supplying"),
+                                      QStringLiteral("Teacher")});
     SpeedButtonClearGroup = MakeSpeedButton(f.bar, QStringLiteral("SpeedButtonClearGroup"), QString(),
                                             QStringLiteral("Clear"), QStyle::SP_LineEditClearButton);
     SpeedButtonClearGroup->setEnabled(false);
-    SpeedButton12 = MakeSpeedButton(f.bar, QStringLiteral("SpeedButton12"), QString(),
-                                    QStringLiteral("Insert group"), QStyle::SP_FileDialogNewFolder);
-    SpeedButton17 = MakeSpeedButton(f.bar, QStringLiteral("SpeedButton17"), QString(),
-                                    QStringLiteral("Remove group"), QStyle::SP_DialogDiscardButton);
     f.barLayout->addWidget(ComboBox_Contact_Group);
     f.barLayout->addWidget(SpeedButtonClearGroup);
-    f.barLayout->addWidget(SpeedButton12);
-    f.barLayout->addWidget(SpeedButton17);
     f.barLayout->addStretch(1);
     const Qt::Alignment centred = Qt::AlignCenter;
     DBGrid_Contact->SetColumns({{QStringLiteral("ragsoc"), QStringLiteral("Name"), 189},
@@ -408,6 +418,13 @@ void TMainForm::BuildContactsTab() {
     Panel_Note_Contact2->setFixedHeight(40);
     auto* detail = new QHBoxLayout(Panel_Note_Contact2);
     detail->setContentsMargins(2, 2, 2, 2);
+    // The group buttons sit below the bar, which has no room left for them.
+    SpeedButton12 = MakeSpeedButton(Panel_Note_Contact2, QStringLiteral("SpeedButton12"), QString(),
+                                    QStringLiteral("Insert group"), QStyle::SP_FileDialogNewFolder);
+    SpeedButton17 = MakeSpeedButton(Panel_Note_Contact2, QStringLiteral("SpeedButton17"), QString(),
+                                    QStringLiteral("Remove group"), QStyle::SP_DialogDiscardButton);
+    detail->addWidget(SpeedButton12);
+    detail->addWidget(SpeedButton17);
     Panel_FullName = new TPanel(Panel_Note_Contact2, QStringLiteral("Panel_FullName"));
     Panel_FullName->SetAlignment(Qt::AlignRight | Qt::AlignVCenter);
     detail->addWidget(Panel_FullName, 1);
@@ -423,6 +440,8 @@ void TMainForm::BuildContactsTab() {
     SpeedButton_ApriAllegato =
         MakeSpeedButton(Panel_Note_Contact2, QStringLiteral("SpeedButton_ApriAllegato"), QString(),
                         QStringLiteral("No attach"), QStyle::SP_DirOpenIcon);
+    // A long file name must not widen the window.
+    SpeedButton_ApriAllegato->setMaximumWidth(240);
     detail->addWidget(SpeedButton_ApriAllegato);
     f.body->addWidget(Panel_Note_Contact);
     f.body->addWidget(Panel_Note_Contact2);
