@@ -338,7 +338,6 @@ public:
     void ConnectAlarmClock();
 
     // --- About box (dialogs/AboutForm.cpp) ---
-    int AboutClicks = 0; // clicks on SpeedButtonAbout so far; the hint changes on the first twenty
     void SpeedButtonAboutClick();
     void ConnectAbout();
 
@@ -358,6 +357,7 @@ public:
     TWinAddressBook* wab = nullptr;
     QListWidget* ListBoxWab = nullptr; // hidden: the names of the address book
     void ImportadallarubricadiOutlookExpress1Click();
+    void SpeedButtonTeleClick();
     void ConnectAddressBook(); // makes wab and ListBoxWab
 
     // --- Notes tab, editor, note dialogs and dropped files (notes/) ---

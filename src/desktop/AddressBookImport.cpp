@@ -1,7 +1,10 @@
 #include "app/MainForm.h"
 #include "desktop/WinAddressBook.h"
 #include "engine/Query.h"
+#include "platform/Application.h"
 #include "platform/MessageBox.h"
+
+#include <QAction>
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -16,6 +19,8 @@ void TMainForm::ConnectAddressBook() {
     ListBoxWab = new QListWidget(this);
     ListBoxWab->setObjectName(QStringLiteral("ListBoxWab"));
     ListBoxWab->hide();
+    ConnectGuarded(ImportadaRubricaWindows, &QAction::triggered, this,
+                   &TMainForm::ImportadallarubricadiOutlookExpress1Click);
 }
 
 // Copies every person of the address book whose name is not yet among the contacts. A failure

@@ -1,6 +1,7 @@
 #include "views/ContactsDetail.h"
 
 #include "app/MainForm.h"
+#include "dialogs/TeleForm.h"
 #include "engine/Query.h"
 #include "platform/Application.h"
 #include "platform/Launcher.h"
@@ -163,12 +164,18 @@ void TMainForm::SpeedButton17Click() {
     ComboBox_Contact_GroupChange();
 }
 
+// The telephone dialog reads the current contact itself.
+void TMainForm::SpeedButtonTeleClick() {
+    ShowTeleForm(this);
+}
+
 void TMainForm::ConnectContactsTab() {
     SpeedButton_ApriAllegato->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     ConnectGuarded(QueryContact, &TQuery::DataChange, this, &TMainForm::DataSourcecontattiDataChange);
     ConnectGuarded(SpeedButtonMailContact, &QToolButton::clicked, this,
                    &TMainForm::SpeedButtonMailContactClick);
     ConnectGuarded(SpeedButtonWeb, &QToolButton::clicked, this, &TMainForm::SpeedButtonWebClick);
+    ConnectGuarded(SpeedButtonTele, &QToolButton::clicked, this, &TMainForm::SpeedButtonTeleClick);
     ConnectGuarded(SpeedButton_ApriAllegato, &QToolButton::clicked, this,
                    &TMainForm::SpeedButton_ApriAllegatoClick);
     ConnectGuarded(SpeedButton12, &QToolButton::clicked, this, &TMainForm::SpeedButton12Click);

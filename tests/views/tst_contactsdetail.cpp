@@ -2,10 +2,12 @@
 #include "engine/Query.h"
 #include "platform/Launcher.h"
 #include "platform/MessageBox.h"
+#include "platform/Modal.h"
 #include "platform/TextLines.h"
 #include "platform/widgets/Panel.h"
 #include "support/TestEnvironment.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -200,6 +202,25 @@ private slots:
         form = env.CreateMainForm();
         QCOMPARE(GroupItems(form->ComboBox_Contact_Group).size(), 22);
         QCOMPARE(MessageBoxSeam::UnansweredCount(), 0);
+    }
+
+    void dialAndAddressBookImportAreReachable() {
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        Contact(env, {"Anna", "02 1", "", "", "", ""});
+        form->RefreshContactQuery();
+        QVERIFY(form->SpeedButtonTele->isEnabled());
+        QString shown;
+        ModalSeam::Queue(
+            [&](QDialog& dialog) { shown = QString::fromLatin1(dialog.metaObject()->className()); });
+        form->SpeedButtonTele->click();
+        QCOMPARE(shown, QStringLiteral("qm::TTeleForm"));
+
+        MessageBoxSeam::QueueAnswer(Id::No);
+        form->ImportadaRubricaWindows->trigger();
+        QCOMPARE(MessageBoxSeam::Shown().size(), 1);
+        QCOMPARE(MessageBoxSeam::Shown()[0].text,
+                 QStringLiteral("Import contacts from Windows address book?"));
     }
 
     void groupChangeFiltersTheContacts() {
