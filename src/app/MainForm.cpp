@@ -37,6 +37,7 @@ TMainForm::TMainForm() : QWidget(nullptr) {
     ConnectTasksView();
     ConnectAlarmClock();
     ConnectOptionsTab();
+    ConnectWorkingFolder();
     ConnectNotesTab();
     ConnectExchange();
     ConnectAbout();

@@ -241,6 +241,16 @@ public:
     void SpeedButton9Click(); // tip
     void ConnectOptionsTab();
 
+    // --- working folder, backup and restore (store/WorkingFolder.cpp) ---
+    void SpeedButton_unicoClick(); // "Use"
+    void SpeedButton_MultiClick(); // "Auto"
+    void SpeedButtonExportClick(); // "Backup to..."
+    void SpeedButtonImportClick(); // "Restore from..."
+    void SpeedButtonAgenteClick(); // "Enable agent"
+    void SpeedButton18Click();     // "Windows"
+    void EndAfterArchiveChange();  // a changed note is offered for saving, then the program ends
+    void ConnectWorkingFolder();
+
     // --- To-Do tab (views/ToDoTab.cpp) ---
     void SpeedButtonDelToDoClick();
     void SpeedButtonDupliToDoClick();

@@ -1,0 +1,218 @@
+#include "app/MainForm.h"
+#include "engine/Session.h"
+#include "platform/Application.h"
+#include "platform/Launcher.h"
+#include "platform/MessageBox.h"
+#include "platform/TextLines.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QToolButton>
+
+#include <cstdio>
+
+namespace qm {
+
+namespace {
+
+const char* const kTableNames[] = {"QMarc80", "QMcon26", "QMtod90", "QMset90"};
+
+// The regular files directly in a folder, hidden ones included, by name.
+QStringList FilesOf(const QString& folder) {
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+}
+
+bool SameFile(const QString& a, const QString& b) {
+    const QString ca = QFileInfo(a).canonicalFilePath();
+    return !ca.isEmpty() && ca == QFileInfo(b).canonicalFilePath();
+}
+
+// Copies over an existing target. A target that is the source itself (a backup chosen inside the
+// archive's own parent, a restore from the archive folder) is left alone: removing it first would
+// destroy the only copy.
+bool CopyOver(const QString& source, const QString& target) {
+    if (SameFile(source, target))
+        return true;
+    if (QFileInfo::exists(target) && !QFile::remove(target))
+        return false;
+    return QFile::copy(source, target);
+}
+
+// Copies through a hidden temporary name and renames it over the target in one step, so the target
+// is either the old file or the whole new one, never a part.
+bool CopyReplacing(const QString& source, const QString& target) {
+    if (SameFile(source, target))
+        return true;
+    const QFileInfo info(target);
+    const QString temporary =
+        JoinPath(info.path(), QStringLiteral(".") + info.fileName() + QStringLiteral(".restoring"));
+    QFile::remove(temporary);
+    if (!QFile::copy(source, temporary))
+        return false;
+    if (std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(target).constData()) != 0) {
+        QFile::remove(temporary);
+        return false;
+    }
+    return true;
+}
+
+// The engine's own name of a table file ("QMarc80.db") when `name` is one without regard to case.
+QString TableFileName(const QString& name) {
+    for (const char* table : kTableNames) {
+        const QString fileName = QString::fromLatin1(table) + QStringLiteral(".db");
+        if (name.compare(fileName, Qt::CaseInsensitive) == 0)
+            return fileName;
+    }
+    return QString();
+}
+
+bool HoldsTables(const QString& folder) {
+    for (const QString& name : FilesOf(folder))
+        if (!TableFileName(name).isEmpty())
+            return true;
+    return false;
+}
+
+} // namespace
+
+void TMainForm::ConnectWorkingFolder() {
+    ConnectGuarded(SpeedButton_unico, &QToolButton::clicked, this, [this] { SpeedButton_unicoClick(); });
+    ConnectGuarded(SpeedButton_Multi, &QToolButton::clicked, this, [this] { SpeedButton_MultiClick(); });
+    ConnectGuarded(SpeedButtonExport, &QToolButton::clicked, this, [this] { SpeedButtonExportClick(); });
+    ConnectGuarded(SpeedButtonImport, &QToolButton::clicked, this, [this] { SpeedButtonImportClick(); });
+    ConnectGuarded(SpeedButtonAgente, &QToolButton::clicked, this, [this] { SpeedButtonAgenteClick(); });
+    ConnectGuarded(SpeedButton18, &QToolButton::clicked, this, [this] { SpeedButton18Click(); });
+}
+
+void TMainForm::EndAfterArchiveChange() {
+    if (!AskToSaveNoteBeforeQuit())
+        return;
+    m_quitConfirmed = true;
+    close();
+    QCoreApplication::quit();
+}
+
+void TMainForm::SpeedButton_unicoClick() {
+    MessageBox(QStringLiteral("If I find valid archives in the new folder I use it, otherwise I'll build new "
+                              "archives."),
+               MsgCaption, MsgOk + MsgInformation);
+    if (!BrowseForFolderBack.Execute(this))
+        return;
+    QString error;
+    QDir().mkpath(DefaultArchiveFolder);
+    if (!SaveTextLines(JoinPath(DefaultArchiveFolder, QStringLiteral("Net.txt")),
+                       {BrowseForFolderBack.FolderName}, &error)) {
+        MessageBox(QStringLiteral("I can't write the working folder: ") + error, MsgCaption,
+                   MsgOk + MsgExclamation);
+        return;
+    }
+    MessageBox(QStringLiteral("You must restart me manually!"), MsgCaption, MsgOk + MsgInformation);
+    EndAfterArchiveChange();
+}
+
+void TMainForm::SpeedButton_MultiClick() {
+    if (MessageBox(QStringLiteral("Back to work in the default folder for this profile?"), MsgCaption,
+                   MsgYesNo + MsgQuestion) != MsgYes)
+        return;
+    const QString netFile = JoinPath(DefaultArchiveFolder, QStringLiteral("Net.txt"));
+    if (QFileInfo::exists(netFile) && !QFile::remove(netFile)) {
+        MessageBox(QStringLiteral("I can't delete ") + netFile + QStringLiteral("!"), MsgCaption,
+                   MsgOk + MsgExclamation);
+        return;
+    }
+    MessageBox(QStringLiteral("You must restart me manually!"), MsgCaption, MsgOk + MsgInformation);
+    EndAfterArchiveChange();
+}
+
+void TMainForm::SpeedButtonExportClick() {
+    if (!BrowseForFolderBack.Execute(this))
+        return;
+    const QString target = JoinPath(BrowseForFolderBack.FolderName, ProfileName);
+    if (!QDir().mkpath(target))
+        MessageBox(QStringLiteral("Can't create the destination folder for the archives!"), MsgCaption,
+                   MsgOk + MsgExclamation);
+    // The engine keeps no file open while the archive is copied, so each copy is whole.
+    Session::Instance().CloseAll();
+    for (const QString& name : FilesOf(ArchiveFolder))
+        if (!CopyOver(JoinPath(ArchiveFolder, name), JoinPath(target, name)))
+            ShowMessage(QStringLiteral(" Error coping: ") + name);
+
+    if (CheckBox_includeNotes->isChecked()) {
+        const QString notesTarget = JoinPath(target, QStringLiteral("notes"));
+        if (!QDir().mkpath(notesTarget))
+            MessageBox(QStringLiteral("Can't create the destination folder for the notes!"), MsgCaption,
+                       MsgOk + MsgExclamation);
+        for (const QString& name : FilesOf(NotesFolder))
+            if (!CopyOver(JoinPath(NotesFolder, name), JoinPath(notesTarget, name)))
+                ShowMessage(QStringLiteral(" I can't copy: ") + name);
+    }
+    ShowMessage(QStringLiteral("Exponting procedure complete!"));
+}
+
+void TMainForm::SpeedButtonImportClick() {
+    if (!BrowseForFolderBack.Execute(this))
+        return;
+    const QString source = BrowseForFolderBack.FolderName;
+    QStringList failed;
+    const auto copyFailed = [&failed](const QString& name) {
+        ShowMessage(QStringLiteral("Can't copy: ") + name);
+        failed << name;
+    };
+
+    if (!HoldsTables(source)) {
+        ShowMessage(QStringLiteral("I can't find the archives!"));
+    } else {
+        Session::Instance().CloseAll();
+        for (const QString& name : FilesOf(source)) {
+            const QString tableFile = TableFileName(name);
+            const QString from = JoinPath(source, name);
+            // Table files keep the engine's spelling. Every file is replaced whole or not at all.
+            if (!CopyReplacing(from, JoinPath(ArchiveFolder, tableFile.isEmpty() ? name : tableFile)))
+                copyFailed(name);
+        }
+    }
+
+    if (CheckBox_includeNotes->isChecked()) {
+        const QString notesSource = JoinPath(source, QStringLiteral("notes"));
+        if (QFileInfo(notesSource).isDir()) {
+            QDir().mkpath(NotesFolder);
+            for (const QString& name : FilesOf(notesSource))
+                if (!CopyReplacing(JoinPath(notesSource, name), JoinPath(NotesFolder, name)))
+                    copyFailed(name);
+        } else {
+            ShowMessage(QStringLiteral("I can't find the notes!"));
+        }
+    }
+
+    if (failed.isEmpty())
+        MessageBox(QStringLiteral("Importing procedure complete! Restart me manually!"), MsgCaption,
+                   MsgOk + MsgInformation);
+    else
+        MessageBox(QStringLiteral("Importing procedure incomplete! These files were not restored and keep "
+                                  "their old content: ") +
+                       failed.join(QStringLiteral(", ")) + QStringLiteral(". Restart me manually!"),
+                   MsgCaption, MsgOk + MsgExclamation);
+    EndAfterArchiveChange();
+}
+
+void TMainForm::SpeedButtonAgenteClick() {
+    const QString agent = ProgramFolder + QStringLiteral("qmage.exe");
+    if (QFileInfo::exists(agent)) {
+        // The agent starts the organizer itself, so the organizer's own start entry goes.
+        CheckBox_Autostart->setChecked(false);
+        SaveOptionSettings();
+        LoadSettings();
+    }
+    if (!ShellOpen(agent))
+        ShowMessage(QStringLiteral("I can't find my agent! Repeat the installation!"));
+}
+
+void TMainForm::SpeedButton18Click() {
+    // The desktop has no regional settings program of its own to start.
+    ShowMessage(QStringLiteral("I can't help you, go to Windows control panel!"));
+}
+
+} // namespace qm

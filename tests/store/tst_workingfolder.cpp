@@ -1,0 +1,243 @@
+#include "app/MainForm.h"
+#include "desktop/BrowseForFolder.h"
+#include "platform/Launcher.h"
+#include "platform/MessageBox.h"
+#include "platform/TextLines.h"
+#include "support/TestEnvironment.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTest>
+#include <QToolButton>
+
+using namespace qm;
+
+namespace {
+
+QStringList Texts() {
+    QStringList texts;
+    for (const ShownBox& box : MessageBoxSeam::Shown())
+        texts << box.text;
+    return texts;
+}
+
+void WriteFile(const QString& path, const QByteArray& content) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(content);
+}
+
+QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+QStringList Titles(const QString& table) {
+    QStringList titles;
+    for (const QStringList& row : TestEnvironment::RowsOfFile(table, "SELECT id FROM QMtod90 ORDER BY id"))
+        titles << row.value(0);
+    return titles;
+}
+
+void AddToDo(const QString& table, const QString& title) {
+    TestEnvironment::ExecOnFile(table,
+                                QStringLiteral("INSERT INTO QMtod90 (id, note, priority, flag, percento) "
+                                               "VALUES ('%1', '', 1, 'No', 0)")
+                                    .arg(title));
+}
+
+QString MakeFolder(const TestEnvironment& env, const QString& name) {
+    const QString path = env.ProgramFolder() + name;
+    QDir().mkpath(path);
+    return path;
+}
+
+} // namespace
+
+class WorkingFolderTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void useWritesNetFileAndEnds() {
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        const QString netFile = env.ArchiveFile("Net.txt");
+
+        // Cancelled in the browser: nothing written, the program goes on.
+        form->SpeedButton_unico->click();
+        QVERIFY(!QFileInfo::exists(netFile));
+        QVERIFY(!form->QuitConfirmed());
+        QCOMPARE(Texts(), QStringList{"If I find valid archives in the new folder I use it, otherwise I'll "
+                                      "build new archives."});
+
+        MessageBoxSeam::Reset();
+        const QString work = MakeFolder(env, "work");
+        BrowseForFolderSeam::QueueFolder(work);
+        form->SpeedButton_unico->click();
+        QCOMPARE(ReadFile(netFile), (work + "\r\n").toUtf8());
+        QCOMPARE(Texts().last(), QStringLiteral("You must restart me manually!"));
+        QVERIFY(form->QuitConfirmed());
+
+        // The next start works in the chosen folder and offers the way back.
+        env.DestroyMainForm();
+        form = env.CreateMainForm();
+        QCOMPARE(form->ArchiveFolder, work);
+        QVERIFY(QFileInfo::exists(work + "/QMarc80.db"));
+        QVERIFY(form->SpeedButton_Multi->isEnabled());
+
+        MessageBoxSeam::QueueAnswer(Id::No);
+        form->SpeedButton_Multi->click();
+        QVERIFY(QFileInfo::exists(netFile));
+        QVERIFY(!form->QuitConfirmed());
+
+        MessageBoxSeam::QueueAnswer(Id::Yes);
+        form->SpeedButton_Multi->click();
+        QVERIFY(!QFileInfo::exists(netFile));
+        QCOMPARE(Texts().last(), QStringLiteral("You must restart me manually!"));
+        QVERIFY(form->QuitConfirmed());
+    }
+
+    void backupCopiesArchiveAndNotes() {
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        WriteFile(env.ArchiveFile(".hidden"), "h");
+        WriteFile(env.ArchiveFile("notes/shopping.txt"), "milk");
+        AddToDo(env.ArchiveFile("QMtod90.db"), "first");
+        const QString backups = MakeFolder(env, "backups");
+
+        form->CheckBox_includeNotes->setChecked(false);
+        BrowseForFolderSeam::QueueFolder(backups);
+        form->SpeedButtonExport->click();
+        const QString profile = backups + "/testerArc";
+        for (const char* name : {"QMarc80.db", "QMcon26.db", "QMtod90.db", "QMset90.db", ".hidden"})
+            QVERIFY2(QFileInfo::exists(profile + "/" + name), name);
+        QVERIFY(!QFileInfo::exists(profile + "/notes"));
+        QCOMPARE(Titles(profile + "/QMtod90.db"), QStringList{"first"});
+        QCOMPARE(Texts(), QStringList{"Exponting procedure complete!"});
+        QVERIFY(!form->QuitConfirmed());
+
+        // Into an existing backup: every file is replaced by the current one.
+        MessageBoxSeam::Reset();
+        WriteFile(profile + "/.hidden", "stale");
+        AddToDo(env.ArchiveFile("QMtod90.db"), "second");
+        form->CheckBox_includeNotes->setChecked(true);
+        BrowseForFolderSeam::QueueFolder(backups);
+        form->SpeedButtonExport->click();
+        QCOMPARE(Titles(profile + "/QMtod90.db"), (QStringList{"first", "second"}));
+        QCOMPARE(ReadFile(profile + "/.hidden"), QByteArray("h"));
+        QCOMPARE(ReadFile(profile + "/notes/shopping.txt"), QByteArray("milk"));
+        QCOMPARE(Texts(), QStringList{"Exponting procedure complete!"});
+
+        // The root "/" gives one separator before the profile folder.
+        QCOMPARE(JoinPath("/", form->ProfileName), QStringLiteral("/testerArc"));
+    }
+
+    void backupOntoTheArchiveItselfLosesNothing() {
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        AddToDo(env.ArchiveFile("QMtod90.db"), "kept");
+        // The archive's parent folder: the backup folder is the archive folder itself.
+        BrowseForFolderSeam::QueueFolder(QFileInfo(env.ArchiveFolder()).path());
+        form->SpeedButtonExport->click();
+        QCOMPARE(Titles(env.ArchiveFile("QMtod90.db")), QStringList{"kept"});
+        QCOMPARE(Texts(), QStringList{"Exponting procedure complete!"});
+    }
+
+    void restoreCopiesTablesAndNotesAndEnds() {
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        AddToDo(env.ArchiveFile("QMtod90.db"), "backed up");
+        WriteFile(env.ArchiveFile("notes/plan.txt"), "old plan");
+        const QString backups = MakeFolder(env, "backups");
+        BrowseForFolderSeam::QueueFolder(backups);
+        form->SpeedButtonExport->click();
+        const QString profile = backups + "/testerArc";
+        // A backup made where file names are upper case is found the same.
+        QVERIFY(QFile::rename(profile + "/QMtod90.db", profile + "/QMtod90.DB"));
+        WriteFile(profile + "/notes/plan.txt", "new plan");
+
+        AddToDo(env.ArchiveFile("QMtod90.db"), "later");
+        MessageBoxSeam::Reset();
+        BrowseForFolderSeam::QueueFolder(profile);
+        form->SpeedButtonImport->click();
+        QCOMPARE(Titles(env.ArchiveFile("QMtod90.db")), QStringList{"backed up"});
+        QVERIFY(!QFileInfo::exists(env.ArchiveFile("QMtod90.DB")));
+        QCOMPARE(ReadFile(env.ArchiveFile("notes/plan.txt")), QByteArray("new plan"));
+        QCOMPARE(Texts(), QStringList{"Importing procedure complete! Restart me manually!"});
+        QVERIFY(form->QuitConfirmed());
+    }
+
+    void restoreFromTheWrongFolder() {
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        AddToDo(env.ArchiveFile("QMtod90.db"), "mine");
+        const QString backups = MakeFolder(env, "backups");
+        BrowseForFolderSeam::QueueFolder(backups);
+        form->SpeedButtonExport->click();
+        MessageBoxSeam::Reset();
+
+        // The parent of the profile folder holds no tables and no notes; the program still ends.
+        BrowseForFolderSeam::QueueFolder(backups);
+        form->SpeedButtonImport->click();
+        QCOMPARE(Texts(), (QStringList{"I can't find the archives!", "I can't find the notes!",
+                                       "Importing procedure complete! Restart me manually!"}));
+        QCOMPARE(Titles(env.ArchiveFile("QMtod90.db")), QStringList{"mine"});
+        QVERIFY(form->QuitConfirmed());
+    }
+
+    void restoreReportsWhatItCouldNotCopy() {
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        const QString backups = MakeFolder(env, "backups");
+        BrowseForFolderSeam::QueueFolder(backups);
+        form->SpeedButtonExport->click();
+        const QString profile = backups + "/testerArc";
+        WriteFile(profile + "/Groups.txt", "Family\r\n");
+        WriteFile(profile + "/Style.txt", "1\r\n");
+        // A folder in the way of one file: that one fails, the others are still restored.
+        QDir().mkpath(env.ArchiveFile("Groups.txt"));
+        MessageBoxSeam::Reset();
+
+        form->CheckBox_includeNotes->setChecked(false);
+        BrowseForFolderSeam::QueueFolder(profile);
+        form->SpeedButtonImport->click();
+        const QList<ShownBox> shown = MessageBoxSeam::Shown();
+        QCOMPARE(shown.size(), 2);
+        QCOMPARE(shown[0].text, QStringLiteral("Can't copy: Groups.txt"));
+        QVERIFY(shown[1].text.startsWith("Importing procedure incomplete!"));
+        QVERIFY(shown[1].text.contains("Groups.txt"));
+        QCOMPARE(shown[1].flags, Mb::Ok | Mb::IconExclamation);
+        QCOMPARE(ReadFile(env.ArchiveFile("Style.txt")), QByteArray("1\r\n"));
+        // No temporary file stays behind.
+        QCOMPARE(QDir(env.ArchiveFolder()).entryList({"*.restoring"}, QDir::Files | QDir::Hidden),
+                 QStringList());
+    }
+
+    void agentAndRegionalSettings() {
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        form->SpeedButtonAgente->click();
+        QCOMPARE(Texts(), QStringList{"I can't find my agent! Repeat the installation!"});
+        QVERIFY(LauncherSeam::Launches().isEmpty());
+
+        MessageBoxSeam::Reset();
+        const QString agent = env.ProgramFolder() + "qmage.exe";
+        WriteFile(agent, "agent");
+        form->CheckBox_Autostart->setChecked(true);
+        form->SpeedButtonAgente->click();
+        QCOMPARE(LauncherSeam::Launches(), QStringList{agent});
+        QVERIFY(!form->CheckBox_Autostart->isChecked());
+        QCOMPARE(
+            TestEnvironment::RowsOfFile(env.ArchiveFile("QMset90.db"), "SELECT autostart FROM QMset90")[0],
+            QStringList{"N"});
+        QCOMPARE(Texts(), QStringList());
+
+        form->SpeedButton18->click();
+        QCOMPARE(Texts(), QStringList{"I can't help you, go to Windows control panel!"});
+    }
+};
+
+QTEST_MAIN(WorkingFolderTest)
+#include "tst_workingfolder.moc"
