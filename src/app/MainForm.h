@@ -342,7 +342,6 @@ public:
     void SpeedButtonWinSoundClick();
     void SpeedButtonCambiaSuonoClick();
     void Label_SoundNameMouseMove();
-    void ShowWindowForAlarm(); // raises the window on the Tasks tab
     // The caption label's text: the clock while the application is active, the title otherwise.
     QString ClockCaption(bool applicationActive) const;
     void ConnectAlarmClock();

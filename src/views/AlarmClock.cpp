@@ -7,6 +7,7 @@
 #include "platform/Sound.h"
 #include "platform/widgets/PageControl.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QDir>
 #include <QEvent>
@@ -103,17 +104,18 @@ void TMainForm::TimerContolloOrarioTimer() {
                 PageControlMenu->setCurrentWidget(TabSheetTODAY);
             }
             if (CheckBox_Visivo->isChecked())
-                ShowWindowForAlarm();
+                Open1->trigger();
             AlarmHurryText = QStringLiteral(" Hurry Up!  It's time to... ");
             AlarmFlashing = -1;
             AlarmEntryText = QStringLiteral(" ") +
                              QueryParallelo->FieldByName(QStringLiteral("id")).AsString() +
                              QStringLiteral("!");
             SetMessageLook(MemoOrario, 0x80FFFF, Colors::clRed, Qt::PointingHandCursor);
+            // A window the user put away only animates the icon; any other comes up on its own.
             if (WindowMinimized)
                 CoolTrayIcon->SetCycleIcons(true);
             else
-                ShowWindowForAlarm();
+                TimerAppari->start();
         }
         QueryParallelo->Next();
     }
@@ -150,13 +152,6 @@ void TMainForm::MemoOrarioClick() {
     AlarmFlashing = 0;
     MemoOrario->clear();
     SetMessageLook(MemoOrario, Colors::clBtnFace, Colors::clNavy, Qt::ArrowCursor);
-}
-
-void TMainForm::ShowWindowForAlarm() {
-    PageControlMenu->setCurrentWidget(TabSheetTODAY);
-    showNormal();
-    raise();
-    activateWindow();
 }
 
 // ---- the alarm sound on the options tab ----

@@ -123,6 +123,8 @@ void TestAlarmClock::minimisedWindowAnimatesTheIcon() {
     form->WindowMinimized = 0;
     form->PageControlMenu->setCurrentWidget(form->TabSheetShot);
     Tick(env, form, QTime(10, 0, 0));
+    QVERIFY(form->TimerAppari->isActive());
+    form->TimerAppariTimer();
     QVERIFY(!form->CoolTrayIcon->CycleIcons());
     QVERIFY(form->isVisible());
     QCOMPARE(form->PageControlMenu->currentWidget(), form->TabSheetTODAY);
