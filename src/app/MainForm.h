@@ -406,6 +406,22 @@ public:
     bool AskToSaveNoteBeforeQuit();
     void HandleDroppedFile(const QString& path);
     void ConnectNotesTab();
+    // (notes/NotesEditorFont.cpp)
+    void ComboBox_FontsChange();
+    void SpinEdit_SizeChange();
+    void Panel_Font_ColorClick();
+    void Panel_Editor_ColorClick();
+    void SpeedButton_Aggiorna_Editor_SetupClick();
+    void SpeedButton2Click(); // favourite folders (notes/NoteFavourites.cpp)
+    // (notes/NotesExtras.cpp)
+    void SpeedButton7Click(); // opens the listed folder
+    void SpeedButton10Click();
+    void SpeedButtonPrintNoteClick();
+    void SpeedButtonImportTextClick();
+    void SpeedButtonOpenClick(); // shows or hides the list
+    void SplitterNoteCanResize();
+    void SpeedButtonExeguiSelezioneClick();
+    void ConnectNotesExtras();
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -332,6 +332,7 @@ void TMainForm::ConnectNotesTab() {
         ConnectGuarded(item, &QAction::triggered, this,
                        [this, item] { CharSetItemClick(item->data().toInt()); });
     ConnectGuarded(SpeedButtonFind, &QToolButton::clicked, this, [this] { SpeedButtonFindClick(); });
+    ConnectNotesExtras();
 }
 
 } // namespace qm

@@ -51,6 +51,12 @@ struct NotesTab {
     TPanel* Panel_totnote = nullptr;
     TPanel* Panel_CharSet = nullptr;
     QMenu* PopupMenu_CharSet = nullptr;
+    QToolButton* SpeedButton7 = nullptr; // opens the listed folder in the file manager
+    QToolButton* SpeedButton2 = nullptr; // favourite folders
+    QToolButton* SpeedButton10 = nullptr;
+    QToolButton* SpeedButtonOpen = nullptr; // toggle: down while the list is hidden
+    QToolButton* SpeedButtonImportText = nullptr;
+    QToolButton* SpeedButtonExeguiSelezione = nullptr; // toggle: down while the active note is off
 
     // What the notes list shows: its folder (no trailing "/") and file mask.
     QString NoteListDirectory;

@@ -65,10 +65,22 @@ void TMainForm::BuildNotesTab() {
                                         QStringLiteral("Launch!"), QStyle::SP_MediaPlay);
     SpeedButton_NoteHome = MakeSpeedButton(bar, QStringLiteral("SpeedButton_NoteHome"), QString(),
                                            QStringLiteral("Default folder"), QStyle::SP_DirHomeIcon);
+    SpeedButton7 = MakeSpeedButton(bar, QStringLiteral("SpeedButton7"), QString(), QStringLiteral("Open"),
+                                   QStyle::SP_DirOpenIcon);
+    SpeedButton2 = MakeSpeedButton(bar, QStringLiteral("SpeedButton2"), QString(),
+                                   QStringLiteral("Favourite folders"), QStyle::SP_DirLinkIcon);
+    SpeedButtonImportText = MakeSpeedButton(bar, QStringLiteral("SpeedButtonImportText"), QString(),
+                                            QStringLiteral("Import"), QStyle::SP_ArrowDown);
+    SpeedButtonOpen = MakeSpeedButton(bar, QStringLiteral("SpeedButtonOpen"), QString(),
+                                      QStringLiteral("Show/hide note's list"), QStyle::SP_ArrowLeft);
+    SpeedButtonOpen->setCheckable(true);
+    SpeedButton10 =
+        MakeSpeedButton(bar, QStringLiteral("SpeedButton10"), QStringLiteral("?"), QStringLiteral("Tip"));
     // Two rows, so that the tab never makes the window wider than its smallest size.
     for (QToolButton* b :
          {SpeedButtonAggNote, SpeedButtonmodNote, SpeedButtonDelnote, SpeedButtonUpdate, SpeedButtonPrintNote,
-          SpeedButtonRinfrescaNote, SpeedButtonLancia, SpeedButton_NoteHome})
+          SpeedButtonRinfrescaNote, SpeedButtonLancia, SpeedButton_NoteHome, SpeedButton7, SpeedButton2,
+          SpeedButtonImportText, SpeedButtonOpen, SpeedButton10})
         barLayout->addWidget(b);
     barLayout->addStretch(1);
     body->addWidget(bar);
@@ -82,6 +94,8 @@ void TMainForm::BuildNotesTab() {
     SpinEdit_Size = new QSpinBox(Panel_Format);
     SpinEdit_Size->setObjectName(QStringLiteral("SpinEdit_Size"));
     SpinEdit_Size->setRange(8, 72);
+    // The editor takes a size once it is complete, not at every digit typed.
+    SpinEdit_Size->setKeyboardTracking(false);
     Panel_Font_Color = new TPanel(Panel_Format, QStringLiteral("Panel_Font_Color"));
     Panel_Font_Color->setFixedSize(24, 20);
     Panel_Editor_Color = new TPanel(Panel_Format, QStringLiteral("Panel_Editor_Color"));
@@ -133,8 +147,13 @@ void TMainForm::BuildNotesTab() {
 
     auto* filterBar = new QHBoxLayout;
     filterBar->setContentsMargins(0, 0, 0, 0);
-    for (QToolButton* b : {SpeedButtonFind, SpeedButtonRestoreNote, SpeedButtonSaveAs, SpeedButtonAggData,
-                           SpeedButtonStat, SpeedButton_Breakline, SpeedButton_Formatbar})
+    SpeedButtonExeguiSelezione =
+        MakeSpeedButton(Panel_Contorno_Notes2, QStringLiteral("SpeedButtonExeguiSelezione"), QString(),
+                        QStringLiteral("Disable/Enable the active note function"), QStyle::SP_CommandLink);
+    SpeedButtonExeguiSelezione->setCheckable(true);
+    for (QToolButton* b :
+         {SpeedButtonFind, SpeedButtonRestoreNote, SpeedButtonSaveAs, SpeedButtonAggData, SpeedButtonStat,
+          SpeedButton_Breakline, SpeedButton_Formatbar, SpeedButtonExeguiSelezione})
         filterBar->addWidget(b);
     Edit_Filtrafile =
         MakeEdit(Panel_Contorno_Notes2, QStringLiteral("Edit_Filtrafile"), QStringLiteral("Filtering mask"));
