@@ -47,6 +47,9 @@ TMainForm::TMainForm() : QWidget(nullptr) {
 }
 
 TMainForm::~TMainForm() {
+    // Tearing the window down still moves the focus and sends events; none may reach the window's
+    // handlers once it is no longer whole.
+    DisconnectShell();
     if (MainForm == this)
         MainForm = nullptr;
 }

@@ -111,6 +111,7 @@ public:
     void Elimina1Click();
     void Modifica1Click();
     void ConnectShell(); // binds the handlers above to their controls
+    void DisconnectShell();
 
     // --- view queries (views/ViewQueries.cpp) ---
     void RefreshShotQuery();

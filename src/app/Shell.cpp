@@ -390,6 +390,11 @@ void TMainForm::Modifica1Click() {
         button->click();
 }
 
+void TMainForm::DisconnectShell() {
+    if (ShellEvents)
+        qApp->removeEventFilter(ShellEvents);
+}
+
 void TMainForm::ConnectShell() {
     ShellEvents = new TShellEvents(this);
     qApp->installEventFilter(ShellEvents);
