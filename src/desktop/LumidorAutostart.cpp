@@ -14,7 +14,7 @@ bool g_firstCall = true;
 
 QString ConfigFolder() {
     const QString configured = qEnvironmentVariable("XDG_CONFIG_HOME");
-    // The base directory specification ignores a relative path.
+    // The XDG base-directory rules ignore a relative path.
     if (!configured.isEmpty() && QDir::isAbsolutePath(configured))
         return configured;
     return QDir::homePath() + QStringLiteral("/.config");

@@ -62,13 +62,13 @@ TContactFormBase::TContactFormBase(QWidget* owner, const QString& name, const QS
     auto* grid = new QGridLayout(p);
     grid->setContentsMargins(8, 6, 8, 6);
     grid->setVerticalSpacing(4);
-    struct FieldSpec {
+    struct FieldLayout {
         QLineEdit** field;
         const char* name;
         const char* label;
         int maxLength;
     };
-    const FieldSpec specs[] = {
+    const FieldLayout layouts[] = {
         {&Edit_ragsoc, "Edit_ragsoc", "Name", 50}, {&Edit_Company, "Edit_Company", "Company", 50},
         {&Edit_tel, "Edit_tel", "Phone", 100},     {&Edit_Mobile, "Edit_Mobile", "Mobile", 100},
         {&Edit_Fax, "Edit_Fax", "Fax", 100},       {&Edit_email, "Edit_email", "E-mail", 50},
@@ -77,11 +77,11 @@ TContactFormBase::TContactFormBase(QWidget* owner, const QString& name, const QS
     };
     int row = 0;
     QWidget* previous = nullptr;
-    for (const FieldSpec& spec : specs) {
-        QLineEdit* edit = MakeEdit(p, QString::fromLatin1(spec.name), QString());
-        edit->setMaxLength(spec.maxLength);
-        *spec.field = edit;
-        grid->addWidget(Caption(p, QString::fromLatin1(spec.label), row == 0), row, 0);
+    for (const FieldLayout& layout : layouts) {
+        QLineEdit* edit = MakeEdit(p, QString::fromLatin1(layout.name), QString());
+        edit->setMaxLength(layout.maxLength);
+        *layout.field = edit;
+        grid->addWidget(Caption(p, QString::fromLatin1(layout.label), row == 0), row, 0);
         grid->addWidget(edit, row, 1, 1, 5);
         ColourOnFocus(edit);
         if (previous)
