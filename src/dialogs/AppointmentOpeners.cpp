@@ -1,32 +1,12 @@
 #include "app/MainForm.h"
 #include "dialogs/AppointmentDialogs.h"
-#include "platform/Modal.h"
-
-#include <memory>
+#include "dialogs/DialogOpeners.h"
 
 namespace qm {
 
 namespace {
 
 const QString kKeyField = QStringLiteral("codimp");
-
-template <typename Dialog> void RunDialog(TMainForm* owner) {
-    const auto dialog = std::make_unique<Dialog>(owner);
-    RunModal(*dialog);
-}
-
-template <typename Dialog> void ModifyCurrentRow(TMainForm* form, TQuery* query) {
-    form->SavedRecNo = query->RecNo();
-    const qint64 key = form->SavedRecNo > 0 ? query->FieldByName(kKeyField).AsInteger() : -1;
-    RunDialog<Dialog>(form);
-    // The refresh reopens the list on its first row and a new sort may have moved the entry, so
-    // the list goes back to the entry itself; when it is no longer listed, to the old row number.
-    form->RestoreRowByKey(query, kKeyField, key);
-    const int count = query->RecordCount();
-    const bool found = count > 0 && query->FieldByName(kKeyField).AsInteger() == key;
-    if (!found && form->SavedRecNo >= 1 && form->SavedRecNo <= count)
-        query->SetRecNo(form->SavedRecNo);
-}
 
 } // namespace
 
@@ -51,19 +31,19 @@ void TMainForm::SpeedButtonAggWeekClick() {
 }
 
 void TMainForm::SpeedButtonModShotClick() {
-    ModifyCurrentRow<TModShotForm>(this, QueryShot);
+    ModifyCurrentRow<TModShotForm>(this, QueryShot, kKeyField);
 }
 
 void TMainForm::SpeedButtonModYearClick() {
-    ModifyCurrentRow<TModYearForm>(this, QueryYear);
+    ModifyCurrentRow<TModYearForm>(this, QueryYear, kKeyField);
 }
 
 void TMainForm::SpeedButtonModMeseClick() {
-    ModifyCurrentRow<TModMeseForm>(this, QueryMonth);
+    ModifyCurrentRow<TModMeseForm>(this, QueryMonth, kKeyField);
 }
 
 void TMainForm::SpeedButtonModWeekClick() {
-    ModifyCurrentRow<TModWeekForm>(this, QueryWeek);
+    ModifyCurrentRow<TModWeekForm>(this, QueryWeek, kKeyField);
 }
 
 } // namespace qm

@@ -1,4 +1,5 @@
 #include "dialogs/ContactDialogs.h"
+#include "dialogs/DialogOpeners.h"
 
 #include "app/MainForm.h"
 #include "engine/Query.h"
@@ -357,27 +358,12 @@ bool TModConForm::FormKeyPress(QKeyEvent* event, QObject* target) {
 // ---- openers on the Contacts tab ----
 
 void TMainForm::SpeedButtonAggContactClick() {
-    const auto dialog = std::make_unique<TAggConForm>(this);
-    RunModal(*dialog);
+    RunDialog<TAggConForm>(this);
     FormResize();
 }
 
 void TMainForm::SpeedButtonModContactClick() {
-    if (QueryContact->RecordCount() < 1)
-        return;
-    SavedRecNo = QueryContact->RecNo();
-    const qint64 key = QueryContact->FieldByName(QStringLiteral("codcon")).AsInteger();
-    {
-        const auto dialog = std::make_unique<TModConForm>(this);
-        RunModal(*dialog);
-    }
-    // A new name may have moved the contact: back on the contact itself, or on the old row number
-    // when it is no longer listed.
-    RestoreRowByKey(QueryContact, QStringLiteral("codcon"), key);
-    const int count = QueryContact->RecordCount();
-    const bool found = count > 0 && QueryContact->FieldByName(QStringLiteral("codcon")).AsInteger() == key;
-    if (!found && SavedRecNo >= 1 && SavedRecNo <= count)
-        QueryContact->SetRecNo(SavedRecNo);
+    ModifyCurrentRow<TModConForm>(this, QueryContact, QStringLiteral("codcon"));
 }
 
 } // namespace qm

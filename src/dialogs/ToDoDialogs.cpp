@@ -1,4 +1,5 @@
 #include "dialogs/ToDoDialogs.h"
+#include "dialogs/DialogOpeners.h"
 
 #include "app/MainForm.h"
 #include "engine/Query.h"
@@ -345,27 +346,12 @@ bool TModToDoForm::FormKeyPress(QKeyEvent* event, QObject* target) {
 // ---- openers on the To-Do! tab ----
 
 void TMainForm::SpeedButtonAggToDoClick() {
-    const auto dialog = std::make_unique<TAggToDoForm>(this);
-    RunModal(*dialog);
+    RunDialog<TAggToDoForm>(this);
     FormResize();
 }
 
 void TMainForm::SpeedButtonModToDoClick() {
-    if (QueryToDo->RecordCount() < 1)
-        return;
-    SavedRecNo = QueryToDo->RecNo();
-    const qint64 key = QueryToDo->FieldByName(QStringLiteral("codtod")).AsInteger();
-    {
-        const auto dialog = std::make_unique<TModToDoForm>(this);
-        RunModal(*dialog);
-    }
-    // A new priority or title may have moved the item: back on the item itself, or on the old row
-    // number when it is no longer listed.
-    RestoreRowByKey(QueryToDo, QStringLiteral("codtod"), key);
-    const int count = QueryToDo->RecordCount();
-    const bool found = count > 0 && QueryToDo->FieldByName(QStringLiteral("codtod")).AsInteger() == key;
-    if (!found && SavedRecNo >= 1 && SavedRecNo <= count)
-        QueryToDo->SetRecNo(SavedRecNo);
+    ModifyCurrentRow<TModToDoForm>(this, QueryToDo, QStringLiteral("codtod"));
 }
 
 } // namespace qm
