@@ -394,6 +394,7 @@ public:
     void Edit_FiltrafileDblClick();
     void SpeedButtonSpiegazioneImpegnoClick();
     void SpeedButtonSaveAsClick();
+    void SaveDialog1TypeChange();
     void SpeedButtonAggDataClick();
     void SpeedButtonStatClick();
     void SpeedButtonRestoreNoteClick();

@@ -93,8 +93,9 @@ void TMainForm::SaveDialogCSVTypeChange(int filterIndex) {
 }
 
 // The file type is read from the chosen name: a name ending in ".csv" is a CSV file, any other
-// an exchange file.
+// an exchange file. Picking the CSV type gives a name without extension ".csv".
 void TMainForm::SpeedButtonCSVClick() {
+    SaveDialogCSV.FilterIndex = 1;
     SaveDialogCSVTypeChange(1);
     SaveDialogCSV.InitialDir = UserComp1.Desktop;
     const QString group = ComboBox_Contact_Group->currentText();

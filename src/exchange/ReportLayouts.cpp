@@ -167,6 +167,7 @@ void TMainForm::ConnectExchange() {
 
     const QString contactsFilter = QStringLiteral("Quellmire Organizer Contacts (*.QOC)|*.QOC");
     SaveDialogCSV.Filter = contactsFilter + QStringLiteral("|Comma delimited ascii files (*.csv)|*.csv");
+    SaveDialogCSV.OnTypeChange = [this] { SaveDialogCSVTypeChange(SaveDialogCSV.FilterIndex); };
     SaveDialogCSV2.Filter = QStringLiteral("Comma delimited ascii files (*.csv)|*.csv");
     OpenDialogQOC.Filter = contactsFilter;
 

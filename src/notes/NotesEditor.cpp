@@ -32,12 +32,28 @@ QString UpperAsciiLetters(QString text) {
 
 } // namespace
 
+// The extension follows the file type picked, and stays for the next export.
+void TMainForm::SaveDialog1TypeChange() {
+    switch (SaveDialog1.FilterIndex) {
+    case 1:
+        SaveDialog1.DefaultExt = QStringLiteral("txt");
+        break;
+    case 2:
+        SaveDialog1.DefaultExt = QStringLiteral("htm");
+        break;
+    default:
+        SaveDialog1.DefaultExt = QStringLiteral("");
+        break;
+    }
+}
+
 void TMainForm::SpeedButtonSaveAsClick() {
     SaveDialog1.InitialDir = UserComp1.Desktop;
     SaveDialog1.Filter = QStringLiteral(
         "Text files (*.txt)|*.txt|Html files (*.htm, *.html)|*.htm;*.html|All files (*.*)|*.*");
     if (SaveDialog1.DefaultExt.isNull())
         SaveDialog1.DefaultExt = QStringLiteral("txt");
+    SaveDialog1.OnTypeChange = [this] { SaveDialog1TypeChange(); };
     const QString fileName = NoteListFileName();
     if (!fileName.isEmpty() && QFileInfo(fileName).isFile())
         SaveDialog1.FileName = QFileInfo(fileName).fileName();

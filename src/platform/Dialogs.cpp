@@ -15,6 +15,7 @@ struct SeamState {
     bool enabled = false;
     QList<std::optional<TColor>> colors;
     QList<std::optional<QString>> files;
+    QList<int> fileTypes; // the type picked with each queued file; 0 = the one preselected
     QList<ShownDialog> shown;
     int unhandled = 0;
 };
@@ -32,12 +33,19 @@ std::optional<QString> SeamFile(const QString& kind, const QString& initialDir, 
         ++seam.unhandled;
         return std::nullopt;
     }
+    seam.fileTypes.removeFirst();
     return seam.files.takeFirst();
+}
+
+int SeamFileType() {
+    const SeamState& seam = Seam();
+    return seam.fileTypes.isEmpty() ? 0 : seam.fileTypes.constFirst();
 }
 
 // Asks for a file with a Qt file dialog; nullopt when cancelled.
 std::optional<QString> AskFile(QWidget* parent, QFileDialog::AcceptMode mode, const QString& title,
-                               const QString& fileName, const QString& initialDir, const QString& filter) {
+                               const QString& fileName, const QString& initialDir, const QString& filter,
+                               TSaveDialog* saveDialog = nullptr) {
     QFileDialog dialog(parent, title, initialDir);
     // The same dialog on every desktop, and the program asks before overwriting, not the dialog.
     dialog.setOption(QFileDialog::DontUseNativeDialog);
@@ -48,6 +56,17 @@ std::optional<QString> AskFile(QWidget* parent, QFileDialog::AcceptMode mode, co
         dialog.setNameFilter(QtFileFilter(filter));
     if (!fileName.isEmpty())
         dialog.selectFile(fileName);
+    if (saveDialog && !filter.isEmpty()) {
+        const QStringList filters = dialog.nameFilters();
+        if (saveDialog->FilterIndex >= 1 && saveDialog->FilterIndex <= filters.size())
+            dialog.selectNameFilter(filters[saveDialog->FilterIndex - 1]);
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                         [&dialog, saveDialog](const QString& chosen) {
+                             saveDialog->FilterIndex = int(dialog.nameFilters().indexOf(chosen)) + 1;
+                             if (saveDialog->OnTypeChange)
+                                 saveDialog->OnTypeChange();
+                         });
+    }
     if (RunModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().constFirst();
@@ -100,9 +119,17 @@ bool TOpenDialog::Execute(QWidget* parent) {
 }
 
 bool TSaveDialog::Execute(QWidget* parent) {
+    if (Seam().enabled) {
+        const int type = SeamFileType();
+        if (type > 0 && type != FilterIndex) {
+            FilterIndex = type;
+            if (OnTypeChange)
+                OnTypeChange();
+        }
+    }
     std::optional<QString> chosen =
         Seam().enabled ? SeamFile(QStringLiteral("save"), InitialDir, Filter, DefaultExt)
-                       : AskFile(parent, QFileDialog::AcceptSave, Title, FileName, InitialDir, Filter);
+                       : AskFile(parent, QFileDialog::AcceptSave, Title, FileName, InitialDir, Filter, this);
     if (!chosen)
         return false;
     if (!DefaultExt.isEmpty() && QFileInfo(*chosen).suffix().isEmpty() && !chosen->endsWith(u'.'))
@@ -130,7 +157,12 @@ void QueueColor(std::optional<TColor> color) {
 }
 
 void QueueFile(std::optional<QString> fileName) {
+    QueueFileOfType(std::move(fileName), 0);
+}
+
+void QueueFileOfType(std::optional<QString> fileName, int filterIndex) {
     Seam().files.append(std::move(fileName));
+    Seam().fileTypes.append(filterIndex);
 }
 
 QList<ShownDialog> Shown() {
@@ -145,6 +177,7 @@ void Reset() {
     SeamState& seam = Seam();
     seam.colors.clear();
     seam.files.clear();
+    seam.fileTypes.clear();
     seam.shown.clear();
     seam.unhandled = 0;
 }

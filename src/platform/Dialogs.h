@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <functional>
 #include <optional>
 
 class QWidget;
@@ -37,6 +38,9 @@ public:
     QString Filter;
     QString DefaultExt; // added (after a dot) when the chosen name has no extension
     QString Title;
+    int FilterIndex = 1; // the file type shown, counted from 1; the one chosen after Execute()
+    // Runs when the user picks another file type (FilterIndex already changed), e.g. to change DefaultExt.
+    std::function<void()> OnTypeChange;
     bool Execute(QWidget* parent = nullptr);
 };
 
@@ -59,6 +63,8 @@ void Disable();
 bool IsEnabled();
 void QueueColor(std::optional<TColor> color);
 void QueueFile(std::optional<QString> fileName);
+// A save dialog in which the user first picks the file type `filterIndex` (from 1), then the name.
+void QueueFileOfType(std::optional<QString> fileName, int filterIndex);
 QList<ShownDialog> Shown();
 int UnhandledCount();
 void Reset();

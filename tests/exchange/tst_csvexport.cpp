@@ -96,6 +96,13 @@ private slots:
         QVERIFY(lines[1].startsWith("Adams,"));
         QVERIFY(lines[2].startsWith("Carter,"));
 
+        // Picking the CSV type makes a name typed without extension a CSV file.
+        const QString typed = env.ProgramFolder() + QStringLiteral("typed");
+        DialogSeam::QueueFileOfType(typed, 2);
+        form->SpeedButtonCSV->click();
+        QVERIFY(Bytes(typed + QStringLiteral(".csv")).startsWith("NAME,"));
+        QCOMPARE(form->SaveDialogCSV.FilterIndex, 2);
+
         // A find text typed with SQL in it is a text, not a statement.
         form->ComboBox_Contact_Group->setCurrentText(QString());
         form->Edit_ragsoc->setText(QStringLiteral("\") OR 1=1 --"));

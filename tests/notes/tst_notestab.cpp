@@ -292,6 +292,23 @@ private slots:
         QCOMPARE(MessageBoxSeam::UnansweredCount(), 0);
     }
 
+    void exportTakesTheExtensionOfThePickedType() {
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        form->Editor->setPlainText(QStringLiteral("<p>hello</p>"));
+        const QString base = env.ProgramFolder() + QStringLiteral("page");
+        DialogSeam::QueueFileOfType(base, 2);
+        form->SpeedButtonSaveAsClick();
+        QVERIFY(QFile::exists(base + QStringLiteral(".htm")));
+        // The type stays for the next export; the third type adds nothing.
+        DialogSeam::QueueFile(base + QStringLiteral("2"));
+        form->SpeedButtonSaveAsClick();
+        QVERIFY(QFile::exists(base + QStringLiteral("2.htm")));
+        DialogSeam::QueueFileOfType(base + QStringLiteral("3"), 3);
+        form->SpeedButtonSaveAsClick();
+        QVERIFY(QFile::exists(base + QStringLiteral("3")));
+    }
+
     void quitAsksAboutAChangedNote() {
         TestEnvironment env;
         WriteFile(NotesDir(env) + "/n.txt", "old");
