@@ -1,4 +1,5 @@
 #include "app/MainForm.h"
+#include "platform/Charsets.h"
 #include "platform/widgets/Controls.h"
 #include "platform/widgets/Panel.h"
 
@@ -115,26 +116,7 @@ void TMainForm::BuildNotesTab() {
     PopupMenu_CharSet = new QMenu(this);
     PopupMenu_CharSet->setObjectName(QStringLiteral("PopupMenu_CharSet"));
     auto* charsetGroup = new QActionGroup(PopupMenu_CharSet);
-    const std::pair<const char*, int> charsets[] = {{"ANSI", 0},
-                                                    {"DEFAULT", 1},
-                                                    {"SYMBOL", 2},
-                                                    {"MAC", 77},
-                                                    {"Korean (Wansung)", 129},
-                                                    {"Japanese shift-jis", 128},
-                                                    {"Chinese (Simplified)", 134},
-                                                    {"Chinese (Traditional) ", 136},
-                                                    {"Korean (Johab)", 130},
-                                                    {"Turkish", 162},
-                                                    {"Greek", 161},
-                                                    {"Vietnamese", 163},
-                                                    {"Arabic", 178},
-                                                    {"Hebrew", 177},
-                                                    {"Baltic", 186},
-                                                    {"Cyrillic", 204},
-                                                    {"EASTEUROPE", 238},
-                                                    {"Thai", 222},
-                                                    {"OEM", 255}};
-    for (const auto& [caption, code] : charsets) {
+    for (const auto& [caption, code] : kWindowsCharsets) {
         QAction* item = PopupMenu_CharSet->addAction(QString::fromLatin1(caption));
         item->setData(code);
         charsetGroup->addAction(item);

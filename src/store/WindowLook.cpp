@@ -1,6 +1,7 @@
 #include "app/MainForm.h"
 #include "engine/DataControls.h"
 #include "platform/Application.h"
+#include "platform/Charsets.h"
 #include "platform/MessageBox.h"
 #include "platform/TextLines.h"
 #include "platform/widgets/PageControl.h"
@@ -23,33 +24,6 @@
 namespace qm {
 
 namespace {
-
-// The interface charsets offered, in menu order, with their font charset codes.
-struct CharsetItem {
-    const char* caption;
-    int code;
-};
-const CharsetItem kCharsets[] = {
-    {"ANSI", 0},
-    {"DEFAULT", 1},
-    {"SYMBOL", 2},
-    {"MAC", 77},
-    {"Korean (Wansung)", 129},
-    {"Japanese shift-jis", 128},
-    {"Chinese (Simplified)", 134},
-    {"Chinese (Traditional) ", 136},
-    {"Korean (Johab)", 130},
-    {"Turkish", 162},
-    {"Greek", 161},
-    {"Vietnamese", 163},
-    {"Arabic", 178},
-    {"Hebrew", 177},
-    {"Baltic", 186},
-    {"Cyrillic", 204},
-    {"EASTEUROPE", 238},
-    {"Thai", 222},
-    {"OEM", 255},
-};
 
 // Runs `action` on a double-click of the watched widget and swallows the click, so a double-click
 // does not also count as a second press.
@@ -104,7 +78,7 @@ void TMainForm::ConnectWindowLook() {
     SpeedButtonIntCharset->installEventFilter(
         new DoubleClickFilter(SpeedButtonIntCharset, [this] { SpeedButtonIntCharsetDblClick(); }));
     int item = 1;
-    for (const CharsetItem& charset : kCharsets) {
+    for (const CharsetItem& charset : kWindowsCharsets) {
         QAction* action = PopupMenuIntCharset->addAction(QString::fromLatin1(charset.caption));
         action->setObjectName(QStringLiteral("MenuItem%1").arg(item++));
         const int code = charset.code;
