@@ -11,6 +11,7 @@
 #include "platform/Printing.h"
 #include "platform/widgets/Controls.h"
 #include "platform/widgets/MaskEdit.h"
+#include "platform/widgets/MemoLimit.h"
 #include "platform/widgets/PageControl.h"
 #include "platform/widgets/Panel.h"
 
@@ -260,8 +261,7 @@ void TAppointmentForm::BuildFields() {
     Memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo->setTabChangesFocus(true);
     layout->addWidget(Memo, 1);
-    connect(Memo->document(), &QTextDocument::contentsChange, this,
-            [this](int position, int, int added) { LimitMemo(position, added); });
+    LimitMemoLength(Memo, MemoMaxLength);
 
     for (QWidget* field : {static_cast<QWidget*>(Edit_id), static_cast<QWidget*>(Memo),
                            static_cast<QWidget*>(MaskEdit_Hour), static_cast<QWidget*>(MaskEdit_hour2)})
@@ -312,30 +312,6 @@ void TAppointmentForm::SetTabOrder() {
         order << CheckBox_DeleteAfter << CheckBox_Torment;
     for (int i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
-}
-
-// The note column holds 255 characters; whatever goes beyond is cut from what was just put in.
-void TAppointmentForm::LimitMemo(int position, int added) {
-    if (m_limitingMemo)
-        return;
-    const int excess = int(Memo->toPlainText().size()) - MemoMaxLength;
-    if (excess <= 0)
-        return;
-    m_limitingMemo = true;
-    QTextCursor cursor(Memo->document());
-    const int lastPosition = Memo->document()->characterCount() - 1;
-    const int end = std::min(position + added, lastPosition);
-    const int start = std::max(end - excess, 0);
-    cursor.setPosition(start);
-    cursor.setPosition(end, QTextCursor::KeepAnchor);
-    cursor.removeSelectedText();
-    const int stillOver = int(Memo->toPlainText().size()) - MemoMaxLength;
-    if (stillOver > 0) {
-        cursor.setPosition(MemoMaxLength);
-        cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
-        cursor.removeSelectedText();
-    }
-    m_limitingMemo = false;
 }
 
 TQuery* TAppointmentForm::ViewQuery() const {

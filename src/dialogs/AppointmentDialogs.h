@@ -80,7 +80,6 @@ private:
     void BuildFields();
     void BuildButtons();
     void SetTabOrder();
-    void LimitMemo(int position, int added);
     bool TimesAreValid();
     void ApplyDefaultTitle();
     QString DateLabelText() const;
@@ -92,7 +91,6 @@ private:
     TAppointmentKind m_kind;
     TDialogMode m_mode;
     QString KeptCodimp; // one-shot modify: the key of the edited row, read when it loads
-    bool m_limitingMemo = false;
 };
 
 class TAggMeseForm : public TAppointmentForm {

@@ -7,6 +7,7 @@
 #include "platform/Modal.h"
 #include "platform/Printing.h"
 #include "platform/widgets/Controls.h"
+#include "platform/widgets/MemoLimit.h"
 #include "platform/widgets/Panel.h"
 
 #include <QCheckBox>
@@ -103,8 +104,7 @@ void TToDoFormBase::BuildFields(QWidget* percentageRow) {
     Memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo->setTabChangesFocus(true);
     layout->addWidget(Memo, 1);
-    connect(Memo->document(), &QTextDocument::contentsChange, this,
-            [this](int position, int, int added) { LimitMemo(position, added); });
+    LimitMemoLength(Memo, MemoMaxLength);
 
     for (QWidget* field : {static_cast<QWidget*>(SpinEdit_Priority), static_cast<QWidget*>(Edit_id),
                            static_cast<QWidget*>(Memo)})
@@ -138,28 +138,6 @@ bool TToDoFormBase::IsEnterField(QObject* target) const {
     auto* widget = qobject_cast<QWidget*>(target);
     return widget &&
            (widget == Edit_id || widget == SpinEdit_Priority || SpinEdit_Priority->isAncestorOf(widget));
-}
-
-// The note column holds 255 characters; whatever goes beyond is cut from what was just put in.
-void TToDoFormBase::LimitMemo(int position, int added) {
-    if (m_limitingMemo)
-        return;
-    const int excess = int(Memo->toPlainText().size()) - MemoMaxLength;
-    if (excess <= 0)
-        return;
-    m_limitingMemo = true;
-    QTextCursor cursor(Memo->document());
-    const int lastPosition = Memo->document()->characterCount() - 1;
-    const int end = std::min(position + added, lastPosition);
-    cursor.setPosition(std::max(end - excess, 0));
-    cursor.setPosition(end, QTextCursor::KeepAnchor);
-    cursor.removeSelectedText();
-    if (Memo->toPlainText().size() > MemoMaxLength) {
-        cursor.setPosition(MemoMaxLength);
-        cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
-        cursor.removeSelectedText();
-    }
-    m_limitingMemo = false;
 }
 
 // ---- add ----

@@ -43,10 +43,6 @@ protected:
     // An empty description is replaced, and the priority with it.
     void ApplyDefaultTitle();
     bool IsEnterField(QObject* target) const;
-
-private:
-    void LimitMemo(int position, int added);
-    bool m_limitingMemo = false;
 };
 
 class TAggToDoForm : public TToDoFormBase {
