@@ -1,7 +1,8 @@
 #include "TextLines.h"
 
+#include "SafeFile.h"
+
 #include <QFile>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 namespace qm {
@@ -55,30 +56,12 @@ QStringList LoadTextLines(const QString& path) {
 }
 
 bool SaveTextLines(const QString& path, const QStringList& lines, QString* error) {
-    QSaveFile file(path);
-    auto fail = [&] {
-        if (error)
-            *error = QStringLiteral("Cannot write %1: %2").arg(path, file.errorString());
-        file.cancelWriting();
-        return false;
-    };
-    if (!file.open(QIODevice::WriteOnly))
-        return fail();
     QByteArray bytes;
     for (const QString& line : lines) {
         bytes += line.toUtf8();
         bytes += "\r\n";
     }
-    if (file.write(bytes) != bytes.size())
-        return fail();
-    if (!file.commit()) {
-        if (error)
-            *error = QStringLiteral("Cannot write %1: %2").arg(path, file.errorString());
-        return false;
-    }
-    if (error)
-        error->clear();
-    return true;
+    return WriteFileAtomically(path, bytes, error);
 }
 
 QString JoinPath(const QString& folder, const QString& name) {

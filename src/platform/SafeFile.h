@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// The one writer for every file the program writes. Qt's QSaveFile is not enough on its own: with a
+// full disk its commit() can succeed after the buffered flush failed and rename an empty file over
+// the target.
+namespace qm {
+
+// Temporary files are named "." + target name + kTemporaryMarker + a random tail, in the target's
+// folder: hidden from every list (they start with a dot and end in no mask's extension), and
+// recognisable, so that the ones a crash leaves behind are swept at the next start.
+inline constexpr char kTemporaryMarker[] = ".qmtmp-";
+
+// Writes `data` so that a crash or a full disk leaves the old file or the new one: every write and
+// the close are checked, the file is synced, renamed over the target, and the folder synced. A new
+// file is created with `newFileMode` (an existing one keeps its mode). On failure the target is
+// untouched, no temporary file is left, and `error` holds a message for the user naming the file.
+bool WriteFileAtomically(const QString& path, const QByteArray& data, QString* error = nullptr,
+                         int newFileMode = 0666);
+
+// Copies `source` over `target` the same way: the old target stays whole until the copy is.
+bool CopyFileAtomically(const QString& source, const QString& target, QString* error = nullptr,
+                        int newFileMode = 0666);
+
+// True for the names WriteFileAtomically uses for its temporary files.
+bool IsTemporaryFileName(const QString& fileName);
+
+// Removes the temporary files a crash left in `folder` (not below it). Returns how many went.
+int SweepTemporaryFiles(const QString& folder);
+
+} // namespace qm
