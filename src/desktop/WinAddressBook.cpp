@@ -439,9 +439,15 @@ QStringList ReadCard(const RawCard& card, bool unicode, bool* named) {
 
 // The .vcf files of a folder, in name order.
 QStringList CardFiles(const QDir& folder) {
+    const QFileInfo info(folder.path());
+    if (!info.isReadable() || !info.isExecutable())
+        throw std::runtime_error(QStringLiteral("Cannot read the folder %1.")
+                                     .arg(QDir::toNativeSeparators(folder.path()))
+                                     .toStdString());
     QStringList files;
-    for (const QString& name : folder.entryList({QStringLiteral("*.vcf")}, QDir::Files | QDir::Readable,
-                                                QDir::Name | QDir::IgnoreCase))
+    // Unreadable files are listed too, so that reading them says why it failed.
+    for (const QString& name :
+         folder.entryList({QStringLiteral("*.vcf")}, QDir::Files, QDir::Name | QDir::IgnoreCase))
         files.append(folder.filePath(name));
     return files;
 }
@@ -483,8 +489,8 @@ void TWinAddressBook::loadFile() {
         // keep them) are read after the files of the folder itself.
         const QDir folder(fileName);
         files = CardFiles(folder);
-        for (const QString& book : folder.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Readable,
-                                                    QDir::Name | QDir::IgnoreCase))
+        for (const QString& book :
+             folder.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase))
             files.append(CardFiles(QDir(folder.filePath(book))));
     } else if (info.isFile()) {
         files.append(fileName);

@@ -349,6 +349,29 @@ private slots:
         ImportThroughTheMenu(form);
         QCOMPARE(MessageBoxSeam::Shown().at(1).text, QStringLiteral("I have imported 1 new contacts."));
     }
+
+    void longNamesAreFoundAgainAtTheNextImport() {
+        DataHome home;
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        const QString mail =
+            QStringLiteral("bartholomew.featherstonehaugh.longname@accountsdepartment.example.org");
+        const QString name = QStringLiteral("Bartholomew Featherstonehaugh-Wolfeschlegelsteinhausen Jr.");
+        WriteFile(home.Contacts(QStringLiteral("long.vcf")),
+                  "BEGIN:VCARD\r\nVERSION:3.0\r\nEMAIL:" + mail.toLatin1() +
+                      "\r\nEND:VCARD\r\n"
+                      "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:" +
+                      name.toLatin1() + "\r\nTEL:1\r\nEND:VCARD\r\n");
+        ImportThroughTheMenu(form);
+        QCOMPARE(MessageBoxSeam::Shown().at(1).text, QStringLiteral("I have imported 2 new contacts."));
+        MessageBoxSeam::Reset();
+        ImportThroughTheMenu(form);
+        QCOMPARE(MessageBoxSeam::Shown().at(1).text, QStringLiteral("I have imported 0 new contacts."));
+        const auto c = StoredContacts(env);
+        QCOMPARE(c.size(), 2);
+        QCOMPARE(c.value(mail.left(50)).at(3), mail);
+        QCOMPARE(c.value(name.left(50)).at(1), QStringLiteral("1 (home)"));
+    }
 };
 
 QTEST_MAIN(TestVCardImport)
