@@ -1,5 +1,6 @@
 #include "app/MainForm.h"
 #include "desktop/CoolTrayIcon.h"
+#include "desktop/Dialer.h"
 #include "desktop/ProgramArguments.h"
 #include "platform/Launcher.h"
 #include "platform/Sound.h"
@@ -20,7 +21,7 @@ void TMainForm::ProcessCommandLine() {
     if (mode == QLatin1String("DIAL")) {
         // The desktop's telephone handler dials; whether it could is not reported.
         const QString number = arguments.size() > 2 ? arguments[2] : QString();
-        ShellOpen(QStringLiteral("tel:") + number);
+        ShellOpen(TelAddress(number));
         if (word(3) == QLatin1String("KILL"))
             RequestTerminate();
     }

@@ -13,6 +13,34 @@
 
 namespace qm {
 
+namespace {
+
+constexpr int NameColumnWidth = 50;
+
+// The home address on one line: street, PO box, postal code, city, region, country, the parts
+// that are there separated by ", ".
+QString AddressText(const QStringList& properties) {
+    QStringList parts;
+    for (const char* name :
+         {"HOME_ADDRESS_STREET", "HOME_ADDRESS_POST_OFFICE_BOX", "HOME_ADDRESS_POSTAL_CODE",
+          "HOME_ADDRESS_CITY", "HOME_ADDRESS_STATE_OR_PROVINCE", "HOME_ADDRESS_COUNTRY"})
+        if (const QString part = TWinAddressBook::PropertyValue(properties, QString::fromLatin1(name));
+            !part.isEmpty())
+            parts.append(part);
+    return parts.join(QStringLiteral(", "));
+}
+
+QString SkippedText(int skipped) {
+    if (skipped == 1)
+        return QStringLiteral("\n\n1 card of the address book was skipped: it has no name, organisation or "
+                              "e-mail address.");
+    return QStringLiteral("\n\n%1 cards of the address book were skipped: they have no name, organisation or "
+                          "e-mail address.")
+        .arg(skipped);
+}
+
+} // namespace
+
 void TMainForm::ConnectAddressBook() {
     wab = new TWinAddressBook(this);
     wab->setObjectName(QStringLiteral("wab"));
@@ -41,7 +69,10 @@ void TMainForm::ImportadallarubricadiOutlookExpress1Click() {
     int count = 0;
     for (int row = 0; row < ListBoxWab->count(); ++row) {
         const QString name = ListBoxWab->item(row)->text();
-        Edit_ragsoc->setText(name);
+        // The name column and its find field hold 50 characters: a longer name (an e-mail address
+        // often is) is stored as its first 50, so that the next import finds it again.
+        const QString stored = name.left(NameColumnWidth);
+        Edit_ragsoc->setText(stored);
         FindContactExact();
         if (QueryContact->RecordCount() > 0)
             continue;
@@ -69,10 +100,8 @@ void TMainForm::ImportadallarubricadiOutlookExpress1Click() {
         const auto param = [this](const char* name, const QString& text) {
             Query_Jolly->ParamByName(QString::fromLatin1(name)).SetAsString(text);
         };
-        param("ragsoc", value("DISPLAY_NAME"));
-        param("indirizzo", value("HOME_ADDRESS_STREET") + value("HOME_ADDRESS_POSTAL_CODE") +
-                               value("HOME_ADDRESS_CITY") + value("HOME_ADDRESS_STATE_OR_PROVINCE") +
-                               value("HOME_ADDRESS_COUNTRY"));
+        param("ragsoc", stored);
+        param("indirizzo", AddressText(wab->properties));
         param("tel", tel);
         param("fax", fax);
         param("email", value("EMAIL_ADDRESS"));
@@ -87,8 +116,11 @@ void TMainForm::ImportadallarubricadiOutlookExpress1Click() {
         ++count;
     }
     SpeedButtonClearName->click();
-    MessageBox(QStringLiteral("I have imported ") + QString::number(count) + QStringLiteral(" new contacts."),
-               MsgCaption, Mb::Ok | Mb::IconInformation);
+    QString notice =
+        QStringLiteral("I have imported ") + QString::number(count) + QStringLiteral(" new contacts.");
+    if (wab->skippedCards > 0)
+        notice += SkippedText(wab->skippedCards);
+    MessageBox(notice, MsgCaption, Mb::Ok | Mb::IconInformation);
 }
 
 } // namespace qm

@@ -58,6 +58,22 @@ bool WriteAll(QSerialPort& port, const QByteArray& bytes) {
 
 } // namespace
 
+QString TelAddress(const QString& number) {
+    static const QByteArray kept("+*-.()");
+    static const char hex[] = "0123456789ABCDEF";
+    QByteArray address("tel:");
+    for (const char byte : number.trimmed().toUtf8()) {
+        if ((byte >= '0' && byte <= '9') || kept.contains(byte)) {
+            address += byte;
+        } else {
+            address += '%';
+            address += hex[uchar(byte) >> 4];
+            address += hex[uchar(byte) & 0xF];
+        }
+    }
+    return QString::fromLatin1(address);
+}
+
 QString TDialer::PortName(TComPort port) {
     return QStringLiteral("COM") + QString::number(int(port) + 1);
 }
@@ -77,8 +93,8 @@ QString TDialer::DialDesktop() {
     const QString number = NumberToDial.left(80).trimmed();
     if (number.isEmpty())
         return QStringLiteral("TapiInvalidAddress");
-    return ShellOpen(QStringLiteral("tel:") + number) ? QStringLiteral("TapiConnected")
-                                                      : QStringLiteral("TapiNotAvailable");
+    return ShellOpen(TelAddress(number)) ? QStringLiteral("TapiConnected")
+                                         : QStringLiteral("TapiNotAvailable");
 }
 
 QString TDialer::DialModem() {

@@ -37,6 +37,12 @@ private:
     QString DialModem();
 };
 
+// The "tel:" address that hands `number` to the desktop's telephony program. Every character but the
+// digits, "+", "*" and the visual separators "-", ".", "(" and ")" is percent-encoded, so that "#"
+// (which would start a fragment), blanks and letters reach the program as typed. Blanks at both
+// ends are dropped.
+QString TelAddress(const QString& number);
+
 // Test seam: the ports can be pointed at other devices (a pseudo-terminal).
 namespace DialerSeam {
 void SetPortDevice(TComPort port, const QString& path);

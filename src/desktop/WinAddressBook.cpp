@@ -1,10 +1,11 @@
 #include "desktop/WinAddressBook.h"
 
+#include "desktop/VCardText.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QStringDecoder>
 #include <stdexcept>
 
 namespace qm {
@@ -12,6 +13,7 @@ namespace qm {
 namespace {
 
 struct VLine {
+    QString group;                  // upper case, as in "ITEM1.TEL"; empty when none
     QString name;                   // upper case, group prefix removed
     QStringList types;              // lower case
     QHash<QString, QString> params; // upper-case names, except TYPE
@@ -45,56 +47,78 @@ QString Unescape(const QString& value) {
     return SplitValue(value, QChar(0)).join(QString());
 }
 
-QByteArray DecodeQuotedPrintable(const QByteArray& raw) {
-    QByteArray out;
-    for (qsizetype i = 0; i < raw.size(); ++i) {
-        const char c = raw.at(i);
-        if (c == '=' && i + 2 < raw.size()) {
-            bool ok = false;
-            const int byte = raw.mid(i + 1, 2).toInt(&ok, 16);
-            if (ok) {
-                out.append(char(byte));
-                i += 2;
-                continue;
-            }
-        }
-        out.append(c);
-    }
-    return out;
-}
-
-QString DecodeText(const QByteArray& bytes, const QString& charset) {
-    if (!charset.isEmpty() && charset.compare(QLatin1String("UTF-8"), Qt::CaseInsensitive) != 0) {
-        QStringDecoder decoder(charset.toLatin1().constData());
-        if (decoder.isValid())
-            return decoder.decode(bytes);
-    }
-    return QString::fromUtf8(bytes);
-}
-
-// Finds the colon that ends the name and parameters; a colon inside a quoted parameter value
-// does not count.
-qsizetype ValueColon(const QByteArray& line) {
+// Splits the name and parameters on `sep` outside double quotes; returns the position of the
+// colon that ends them through `colon` (-1 when the line has none).
+QList<QByteArray> SplitHead(const QByteArray& line, qsizetype* colon) {
+    QList<QByteArray> pieces;
+    QByteArray current;
     bool quoted = false;
+    *colon = -1;
     for (qsizetype i = 0; i < line.size(); ++i) {
-        if (line.at(i) == '"')
+        const char c = line.at(i);
+        if (c == '"') {
             quoted = !quoted;
-        else if (line.at(i) == ':' && !quoted)
-            return i;
+        } else if (!quoted && c == ':') {
+            *colon = i;
+            break;
+        } else if (!quoted && c == ';') {
+            pieces.append(current);
+            current.clear();
+            continue;
+        }
+        current.append(c);
     }
-    return -1;
+    pieces.append(current);
+    return pieces;
 }
 
-VLine ParseLine(const QByteArray& line) {
+// The name and group of a line, before its value is looked at.
+void NameAndGroup(const QByteArray& head, VLine* line) {
+    QString name = QString::fromLatin1(head).trimmed().toUpper();
+    if (const qsizetype dot = name.lastIndexOf(u'.'); dot >= 0) {
+        line->group = name.left(dot);
+        name = name.mid(dot + 1);
+    }
+    line->name = name;
+}
+
+QString LineName(const QByteArray& raw) {
+    qsizetype colon = -1;
+    const QList<QByteArray> head = SplitHead(raw, &colon);
+    if (colon < 0)
+        return QString();
+    VLine line;
+    NameAndGroup(head.first(), &line);
+    return line.name;
+}
+
+QString LineValue(const QByteArray& raw) {
+    qsizetype colon = -1;
+    SplitHead(raw, &colon);
+    return colon < 0 ? QString() : QString::fromLatin1(raw.mid(colon + 1)).trimmed().toUpper();
+}
+
+// What the organizer reads of a card; other lines (photos, keys, sounds) are not decoded.
+bool IsRead(const QString& name) {
+    static const QStringList read{"KIND",  "X-ADDRESSBOOKSERVER-KIND",
+                                  "FN",    "N",
+                                  "EMAIL", "TEL",
+                                  "NOTE",  "ORG",
+                                  "TITLE", "URL",
+                                  "ADR",   "X-ABLABEL"};
+    return read.contains(name);
+}
+
+// `unicode`: the file was UTF-16, so a value that is not encoded is text already.
+VLine ParseLine(const QByteArray& raw, bool legacy, bool unicode) {
     VLine result;
-    const qsizetype colon = ValueColon(line);
+    qsizetype colon = -1;
+    const QList<QByteArray> head = SplitHead(raw, &colon);
     if (colon < 0)
         return result;
-    const QList<QByteArray> head = line.left(colon).split(';');
-    QString name = QString::fromLatin1(head.first()).trimmed().toUpper();
-    if (const qsizetype dot = name.lastIndexOf(u'.'); dot >= 0)
-        name = name.mid(dot + 1);
-    result.name = name;
+    NameAndGroup(head.first(), &result);
+    if (!IsRead(result.name))
+        return result;
     for (qsizetype i = 1; i < head.size(); ++i) {
         const QString param = QString::fromLatin1(head.at(i)).trimmed();
         const qsizetype eq = param.indexOf(u'=');
@@ -104,7 +128,7 @@ VLine ParseLine(const QByteArray& line) {
             if (bare == QLatin1String("QUOTED-PRINTABLE") || bare == QLatin1String("BASE64") ||
                 bare == QLatin1String("8BIT") || bare == QLatin1String("7BIT"))
                 result.params.insert(QStringLiteral("ENCODING"), bare);
-            else
+            else if (!bare.isEmpty())
                 result.types.append(param.toLower());
             continue;
         }
@@ -120,16 +144,23 @@ VLine ParseLine(const QByteArray& line) {
     }
     if (result.params.contains(QStringLiteral("PREF")))
         result.types.append(QStringLiteral("pref"));
-    QByteArray raw = line.mid(colon + 1);
-    if (result.params.value(QStringLiteral("ENCODING"))
-            .compare(QLatin1String("QUOTED-PRINTABLE"), Qt::CaseInsensitive) == 0)
-        raw = DecodeQuotedPrintable(raw);
-    result.value = DecodeText(raw, result.params.value(QStringLiteral("CHARSET")));
+    const QString encoding = result.params.value(QStringLiteral("ENCODING")).toUpper();
+    const QString charset = result.params.value(QStringLiteral("CHARSET"));
+    const QByteArray value = raw.mid(colon + 1);
+    if (encoding == QLatin1String("QUOTED-PRINTABLE"))
+        result.value = vcard::DecodeValue(vcard::DecodeQuotedPrintable(value), charset, legacy);
+    else if (encoding == QLatin1String("B") || encoding == QLatin1String("BASE64"))
+        result.value = vcard::DecodeValue(vcard::DecodeBase64(value), charset, legacy);
+    else if (unicode)
+        result.value = QString::fromUtf8(value);
+    else
+        result.value = vcard::DecodeValue(value, charset, legacy);
     return result;
 }
 
 bool IsQuotedPrintable(const QByteArray& line) {
-    const qsizetype colon = ValueColon(line);
+    qsizetype colon = -1;
+    SplitHead(line, &colon);
     return colon > 0 && line.left(colon).toUpper().contains("QUOTED-PRINTABLE");
 }
 
@@ -156,63 +187,116 @@ QList<QByteArray> LogicalLines(const QByteArray& text) {
     return lines;
 }
 
+// The types that an Apple label ("_$!<HomeFAX>!$_") or a plain one ("Work") stands for.
+QStringList LabelTypes(const QString& label) {
+    QString word = label.trimmed().toLower();
+    if (word.startsWith(QLatin1String("_$!<")) && word.endsWith(QLatin1String(">!$_")))
+        word = word.mid(4, word.size() - 8);
+    if (word == QLatin1String("home") || word == QLatin1String("work") || word == QLatin1String("fax") ||
+        word == QLatin1String("pager"))
+        return {word};
+    if (word == QLatin1String("mobile") || word == QLatin1String("cell") || word == QLatin1String("iphone"))
+        return {QStringLiteral("cell")};
+    if (word == QLatin1String("homefax"))
+        return {QStringLiteral("home"), QStringLiteral("fax")};
+    if (word == QLatin1String("workfax"))
+        return {QStringLiteral("work"), QStringLiteral("fax")};
+    return {};
+}
+
+// A value's claim on its slot: a typed value beats an untyped one, and a preferred value beats
+// one that is not, between values of the same kind; otherwise the first one given stays.
+int Strength(bool typed, bool preferred) {
+    return (typed ? 2 : 0) + (preferred ? 1 : 0);
+}
+
+// ADR parts: PO box; extended; street; locality; region; postal code; country.
+using Address = QStringList;
+
+// One line of text from a part that may hold several.
+QString OneLine(const QString& text) {
+    QStringList lines;
+    for (const QString& line : text.split(u'\n'))
+        if (!line.trimmed().isEmpty())
+            lines.append(line.trimmed());
+    return lines.join(QStringLiteral(", "));
+}
+
 class Person {
 public:
-    void Set(const QString& name, const QString& value) {
-        if (value.isEmpty() || m_values.contains(name))
-            return;
-        m_values.insert(name, value);
-        m_order.append(name);
-    }
-    // A value marked as preferred replaces the first one given, once.
-    void SetPreferred(const QString& name, const QString& value, bool preferred) {
+    void Offer(const QString& name, const QString& value, int strength) {
         if (value.isEmpty())
             return;
-        if (preferred && !m_preferred.contains(name)) {
-            m_preferred.append(name);
-            if (m_values.contains(name)) {
-                m_values.insert(name, value);
-                return;
-            }
+        auto slot = m_values.find(name);
+        if (slot == m_values.end()) {
+            m_values.insert(name, {value, strength});
+            m_order.append(name);
+        } else if (strength > slot->second) {
+            *slot = {value, strength};
         }
-        Set(name, value);
     }
+    void OfferAddress(bool business, const Address& address, int strength) {
+        Address& slot = business ? m_business : m_home;
+        int& held = business ? m_businessStrength : m_homeStrength;
+        if (strength > held) {
+            slot = address;
+            held = strength;
+        }
+    }
+    QString Value(const QString& name) const { return m_values.value(name).first; }
     QStringList Lines() const {
         QStringList lines;
         for (const QString& name : m_order)
-            lines.append(name + u'=' + m_values.value(name));
+            lines.append(name + u'=' + m_values.value(name).first);
+        AddressLines(m_home, "HOME_ADDRESS_", false, lines);
+        AddressLines(m_business, "", true, lines);
         return lines;
     }
 
 private:
-    QHash<QString, QString> m_values;
+    // The street keeps its extended part (flat, floor) after it.
+    static void AddressLines(const Address& a, const char* prefix, bool business, QStringList& lines) {
+        if (a.isEmpty())
+            return;
+        QStringList street;
+        for (int part : {2, 1})
+            if (const QString text = OneLine(a.at(part)); !text.isEmpty())
+                street.append(text);
+        const auto add = [&](const char* home, const char* work, const QString& text) {
+            if (!text.isEmpty())
+                lines.append(QString::fromLatin1(prefix) + QLatin1String(business ? work : home) + u'=' +
+                             text);
+        };
+        add("STREET", "STREET_ADDRESS", street.join(QStringLiteral(", ")));
+        add("CITY", "LOCALITY", OneLine(a.at(3)));
+        add("STATE_OR_PROVINCE", "STATE_OR_PROVINCE", OneLine(a.at(4)));
+        add("POSTAL_CODE", "POSTAL_CODE", OneLine(a.at(5)));
+        add("COUNTRY", "COUNTRY", OneLine(a.at(6)));
+        add("POST_OFFICE_BOX", "POST_OFFICE_BOX", OneLine(a.at(0)));
+    }
+
+    QHash<QString, std::pair<QString, int>> m_values;
     QStringList m_order;
-    QStringList m_preferred;
+    Address m_home;
+    Address m_business;
+    int m_homeStrength = -1;
+    int m_businessStrength = -1;
 };
 
-void AddAddress(Person& person, const QString& value, const QString& prefix, bool business) {
-    // PO box; extended; street; locality; region; postal code; country
-    QStringList parts = SplitValue(value, u';');
+void AddAddress(Person& person, const VLine& line) {
+    Address parts = SplitValue(line.value, u';');
     while (parts.size() < 7)
         parts.append(QString());
-    QString street = parts.at(2);
-    if (!parts.at(1).isEmpty())
-        street = street.isEmpty() ? parts.at(1) : street + u' ' + parts.at(1);
-    if (business) {
-        person.Set(QStringLiteral("POST_OFFICE_BOX"), parts.at(0));
-        person.Set(QStringLiteral("STREET_ADDRESS"), street);
-        person.Set(QStringLiteral("LOCALITY"), parts.at(3));
-        person.Set(QStringLiteral("STATE_OR_PROVINCE"), parts.at(4));
-        person.Set(QStringLiteral("POSTAL_CODE"), parts.at(5));
-        person.Set(QStringLiteral("COUNTRY"), parts.at(6));
-        return;
+    bool empty = true;
+    for (QString& part : parts) {
+        part = part.trimmed();
+        empty = empty && part.isEmpty();
     }
-    person.Set(prefix + QStringLiteral("POST_OFFICE_BOX"), parts.at(0));
-    person.Set(prefix + QStringLiteral("STREET"), street);
-    person.Set(prefix + QStringLiteral("CITY"), parts.at(3));
-    person.Set(prefix + QStringLiteral("STATE_OR_PROVINCE"), parts.at(4));
-    person.Set(prefix + QStringLiteral("POSTAL_CODE"), parts.at(5));
-    person.Set(prefix + QStringLiteral("COUNTRY"), parts.at(6));
+    if (empty)
+        return;
+    const bool work = line.types.contains(QLatin1String("work"));
+    const bool typed = work || line.types.contains(QLatin1String("home"));
+    person.OfferAddress(work, parts, Strength(typed, line.types.contains(QLatin1String("pref"))));
 }
 
 void AddTelephone(Person& person, const VLine& line) {
@@ -221,17 +305,21 @@ void AddTelephone(Person& person, const VLine& line) {
         number = number.mid(4);
     const auto has = [&line](const char* type) { return line.types.contains(QLatin1String(type)); };
     QString name;
-    if (has("fax"))
+    bool typed = true;
+    if (has("fax")) {
         name = has("work") ? QStringLiteral("BUSINESS_FAX_NUMBER") : QStringLiteral("HOME_FAX_NUMBER");
-    else if (has("cell"))
+        typed = has("work") || has("home");
+    } else if (has("cell") || has("iphone")) {
         name = QStringLiteral("MOBILE_TELEPHONE_NUMBER");
-    else if (has("pager"))
+    } else if (has("pager")) {
         name = QStringLiteral("PAGER_TELEPHONE_NUMBER");
-    else if (has("work"))
+    } else if (has("work")) {
         name = QStringLiteral("BUSINESS_TELEPHONE_NUMBER");
-    else
+    } else {
         name = QStringLiteral("HOME_TELEPHONE_NUMBER");
-    person.SetPreferred(name, number, has("pref"));
+        typed = has("home");
+    }
+    person.Offer(name, number, Strength(typed, has("pref")));
 }
 
 QString NameFromN(const QString& value) {
@@ -246,6 +334,124 @@ QString NameFromN(const QString& value) {
     return words.join(u' ');
 }
 
+// The lines of one card, BEGIN and END left out; a card nested in it (a 2.1 AGENT) is not one
+// of the people.
+struct RawCard {
+    QList<QByteArray> lines;
+};
+
+QList<RawCard> SplitCards(const QByteArray& text) {
+    QList<RawCard> cards;
+    int depth = 0;
+    for (const QByteArray& raw : LogicalLines(text)) {
+        if (raw.trimmed().isEmpty())
+            continue;
+        const QString name = LineName(raw);
+        if (name == QLatin1String("BEGIN") && LineValue(raw) == QLatin1String("VCARD")) {
+            if (++depth == 1)
+                cards.append(RawCard());
+            continue;
+        }
+        if (name == QLatin1String("END") && LineValue(raw) == QLatin1String("VCARD")) {
+            if (depth > 0)
+                --depth;
+            continue;
+        }
+        if (depth == 1)
+            cards.last().lines.append(raw);
+    }
+    return cards;
+}
+
+// The property lines of one card; empty for a group card. `named` tells whether anything named
+// the person.
+QStringList ReadCard(const RawCard& card, bool unicode, bool* named) {
+    *named = true;
+    const bool legacy = !vcard::IsValidUtf8(card.lines.join('\n'));
+    QList<VLine> lines;
+    QHash<QString, QStringList> labels; // group -> types of its X-ABLabel
+    for (const QByteArray& raw : card.lines) {
+        VLine line = ParseLine(raw, legacy, unicode);
+        if (line.name == QLatin1String("X-ABLABEL") && !line.group.isEmpty())
+            labels[line.group] += LabelTypes(Unescape(line.value));
+        else if (!line.name.isEmpty())
+            lines.append(line);
+    }
+
+    Person person;
+    QString fullName;
+    QString structuredName;
+    QString organisation;
+    for (VLine& line : lines) {
+        if (!line.group.isEmpty())
+            line.types += labels.value(line.group);
+        const QString& n = line.name;
+        const QString upperValue = line.value.trimmed().toUpper();
+        const bool preferred = line.types.contains(QLatin1String("pref"));
+        if (n == QLatin1String("KIND") || n == QLatin1String("X-ADDRESSBOOKSERVER-KIND")) {
+            if (upperValue == QLatin1String("GROUP"))
+                return {};
+        } else if (n == QLatin1String("FN")) {
+            if (fullName.isEmpty())
+                fullName = Unescape(line.value).trimmed();
+        } else if (n == QLatin1String("N")) {
+            if (structuredName.isEmpty())
+                structuredName = line.value;
+            const QStringList parts = SplitValue(line.value, u';');
+            person.Offer(QStringLiteral("SURNAME"), parts.value(0).trimmed(), 0);
+            person.Offer(QStringLiteral("GIVEN_NAME"), parts.value(1).trimmed(), 0);
+        } else if (n == QLatin1String("EMAIL")) {
+            person.Offer(QStringLiteral("EMAIL_ADDRESS"), Unescape(line.value).trimmed(),
+                         Strength(false, preferred));
+        } else if (n == QLatin1String("TEL")) {
+            AddTelephone(person, line);
+        } else if (n == QLatin1String("NOTE")) {
+            person.Offer(QStringLiteral("COMMENT"), Unescape(line.value), 0);
+        } else if (n == QLatin1String("ORG")) {
+            if (organisation.isEmpty())
+                organisation = SplitValue(line.value, u';').value(0).trimmed();
+            person.Offer(QStringLiteral("COMPANY_NAME"), organisation, 0);
+        } else if (n == QLatin1String("TITLE")) {
+            person.Offer(QStringLiteral("TITLE"), Unescape(line.value).trimmed(), 0);
+        } else if (n == QLatin1String("URL")) {
+            const bool work = line.types.contains(QLatin1String("work"));
+            const bool typed = work || line.types.contains(QLatin1String("home"));
+            person.Offer(work ? QStringLiteral("BUSINESS_HOME_PAGE") : QStringLiteral("PERSONAL_HOME_PAGE"),
+                         Unescape(line.value).trimmed(), Strength(typed, preferred));
+        } else if (n == QLatin1String("ADR")) {
+            AddAddress(person, line);
+        }
+    }
+    // Phones write cards of a company or of a bare e-mail address without a name.
+    QString name = !fullName.isEmpty() ? fullName : NameFromN(structuredName);
+    if (name.isEmpty())
+        name = organisation;
+    if (name.isEmpty())
+        name = person.Value(QStringLiteral("EMAIL_ADDRESS"));
+    if (name.isEmpty()) {
+        *named = false;
+        return {};
+    }
+    QStringList result{QStringLiteral("DISPLAY_NAME=") + name};
+    result.append(person.Lines());
+    return result;
+}
+
+// The .vcf files of a folder, in name order.
+QStringList CardFiles(const QDir& folder) {
+    const QFileInfo info(folder.path());
+    if (!info.isReadable() || !info.isExecutable())
+        throw std::runtime_error(QStringLiteral("Cannot read the folder %1.")
+                                     .arg(QDir::toNativeSeparators(folder.path()))
+                                     .toStdString());
+    QStringList files;
+    // Unreadable files are listed too, so that reading them says why it failed.
+    for (const QString& name :
+         folder.entryList({QStringLiteral("*.vcf")}, QDir::Files, QDir::Name | QDir::IgnoreCase))
+        files.append(folder.filePath(name));
+    return files;
+}
+
 } // namespace
 
 TWinAddressBook::TWinAddressBook(QObject* owner) : QObject(owner) {}
@@ -257,72 +463,17 @@ void TWinAddressBook::setToDefaultAddressBook() {
     fileName = dataHome + QStringLiteral("/contacts");
 }
 
-QList<QStringList> TWinAddressBook::ParseVCards(const QByteArray& text) {
+QList<QStringList> TWinAddressBook::ParseVCards(const QByteArray& file, int* skipped) {
+    bool unicode = false;
+    const QByteArray text = vcard::FileBytes(file, &unicode);
     QList<QStringList> people;
-    int depth = 0;
-    bool group = false;
-    Person person;
-    QString fullName;
-    QString structuredName;
-    for (const QByteArray& raw : LogicalLines(text)) {
-        if (raw.trimmed().isEmpty())
-            continue;
-        const VLine line = ParseLine(raw);
-        const QString upperValue = line.value.trimmed().toUpper();
-        if (line.name == QLatin1String("BEGIN") && upperValue == QLatin1String("VCARD")) {
-            if (++depth == 1) {
-                person = Person();
-                group = false;
-                fullName.clear();
-                structuredName.clear();
-            }
-            continue;
-        }
-        if (line.name == QLatin1String("END") && upperValue == QLatin1String("VCARD")) {
-            if (depth > 0 && --depth == 0 && !group) {
-                const QString name = !fullName.isEmpty() ? fullName : NameFromN(structuredName);
-                // A card without a name cannot be told apart from the contacts already there.
-                if (!name.isEmpty()) {
-                    QStringList lines{QStringLiteral("DISPLAY_NAME=") + name};
-                    lines.append(person.Lines());
-                    people.append(lines);
-                }
-            }
-            continue;
-        }
-        if (depth != 1)
-            continue;
-        const QString& n = line.name;
-        if (n == QLatin1String("KIND") || n == QLatin1String("X-ADDRESSBOOKSERVER-KIND")) {
-            group = upperValue == QLatin1String("GROUP");
-        } else if (n == QLatin1String("FN")) {
-            if (fullName.isEmpty())
-                fullName = Unescape(line.value).trimmed();
-        } else if (n == QLatin1String("N")) {
-            if (structuredName.isEmpty())
-                structuredName = line.value;
-            const QStringList parts = SplitValue(line.value, u';');
-            person.Set(QStringLiteral("SURNAME"), parts.value(0).trimmed());
-            person.Set(QStringLiteral("GIVEN_NAME"), parts.value(1).trimmed());
-        } else if (n == QLatin1String("EMAIL")) {
-            person.SetPreferred(QStringLiteral("EMAIL_ADDRESS"), Unescape(line.value).trimmed(),
-                                line.types.contains(QLatin1String("pref")));
-        } else if (n == QLatin1String("TEL")) {
-            AddTelephone(person, line);
-        } else if (n == QLatin1String("NOTE")) {
-            person.Set(QStringLiteral("COMMENT"), Unescape(line.value));
-        } else if (n == QLatin1String("ORG")) {
-            person.Set(QStringLiteral("COMPANY_NAME"), SplitValue(line.value, u';').value(0).trimmed());
-        } else if (n == QLatin1String("TITLE")) {
-            person.Set(QStringLiteral("TITLE"), Unescape(line.value).trimmed());
-        } else if (n == QLatin1String("URL")) {
-            const bool work = line.types.contains(QLatin1String("work"));
-            person.Set(work ? QStringLiteral("BUSINESS_HOME_PAGE") : QStringLiteral("PERSONAL_HOME_PAGE"),
-                       Unescape(line.value).trimmed());
-        } else if (n == QLatin1String("ADR")) {
-            const bool work = line.types.contains(QLatin1String("work"));
-            AddAddress(person, line.value, QStringLiteral("HOME_ADDRESS_"), work);
-        }
+    for (const RawCard& card : SplitCards(text)) {
+        bool named = true;
+        const QStringList lines = ReadCard(card, unicode, &named);
+        if (!lines.isEmpty())
+            people.append(lines);
+        else if (!named && skipped)
+            ++*skipped;
     }
     return people;
 }
@@ -330,14 +481,17 @@ QList<QStringList> TWinAddressBook::ParseVCards(const QByteArray& text) {
 void TWinAddressBook::loadFile() {
     contacts.clear();
     m_people.clear();
+    skippedCards = 0;
     const QFileInfo info(fileName);
     QStringList files;
     if (info.isDir()) {
+        // Address books kept one per sub-folder (one card per file, as synchronising programs
+        // keep them) are read after the files of the folder itself.
         const QDir folder(fileName);
-        for (const QString& name : folder.entryList({QStringLiteral("*.vcf"), QStringLiteral("*.VCF")},
-                                                    QDir::Files | QDir::Readable, QDir::Name))
-            files.append(folder.filePath(name));
-        files.removeDuplicates();
+        files = CardFiles(folder);
+        for (const QString& book :
+             folder.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase))
+            files.append(CardFiles(QDir(folder.filePath(book))));
     } else if (info.isFile()) {
         files.append(fileName);
     } else {
@@ -351,7 +505,7 @@ void TWinAddressBook::loadFile() {
             throw std::runtime_error(QStringLiteral("Cannot read %1: %2")
                                          .arg(QDir::toNativeSeparators(path), file.errorString())
                                          .toStdString());
-        for (const QStringList& lines : ParseVCards(file.readAll())) {
+        for (const QStringList& lines : ParseVCards(file.readAll(), &skippedCards)) {
             contacts.append(PropertyValue(lines, QStringLiteral("DISPLAY_NAME")));
             m_people.append(lines);
         }

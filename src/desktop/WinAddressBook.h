@@ -16,12 +16,15 @@ class TWinAddressBook : public QObject {
 public:
     explicit TWinAddressBook(QObject* owner = nullptr);
 
-    // A folder (every *.vcf file in it, in name order) or one .vcf file.
+    // A folder (every *.vcf file in it, then those of each of its sub-folders, in name order) or
+    // one .vcf file.
     QString fileName;
     // Display names, in the order the files give them.
     QStringList contacts;
     // The lines of the last person asked for.
     QStringList properties;
+    // Cards of the last loadFile that nothing names: no name, organisation or e-mail address.
+    int skippedCards = 0;
 
     // fileName := the contacts folder of the user's data folder ($XDG_DATA_HOME/contacts).
     void setToDefaultAddressBook();
@@ -36,8 +39,10 @@ public:
 
     // The value of the first line named `name` of `lines`, empty when there is none.
     static QString PropertyValue(const QStringList& lines, const QString& name);
-    // The people of one vCard text, as name and property lines.
-    static QList<QStringList> ParseVCards(const QByteArray& text);
+    // The people of one vCard file, as name and property lines. A person without a name is named
+    // by the organisation, else the e-mail address; cards with none of them are counted in
+    // `skipped`.
+    static QList<QStringList> ParseVCards(const QByteArray& file, int* skipped = nullptr);
 
 private:
     QList<QStringList> m_people; // in step with contacts

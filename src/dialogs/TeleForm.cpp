@@ -168,7 +168,7 @@ void TTeleForm::SpeedButtonDialClick() {
 void TTeleForm::SpeedButtonDialTelephonyClick() {
     const QString number = ComboBox_telefoni->currentText().trimmed();
     if (!number.isEmpty())
-        ShellOpen(QStringLiteral("tel:") + number);
+        ShellOpen(TelAddress(number));
 }
 
 void TTeleForm::ComboBoxCOMChange() {

@@ -113,6 +113,72 @@ private slots:
         QCOMPARE(Value(luca, "HOME_TELEPHONE_NUMBER"), QStringLiteral("+39-011-22"));
     }
 
+    void typedValuesWinTheirSlotsAndAddressesStayWhole() {
+        const QList<QStringList> people =
+            TWinAddressBook::ParseVCards("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Slots\r\n"
+                                         "TEL;TYPE=VOICE,PREF:1 untyped preferred\r\n"
+                                         "TEL;TYPE=HOME:2 home\r\n"
+                                         "TEL;TYPE=HOME,PREF:3 home preferred\r\n"
+                                         "TEL;TYPE=HOME:4 home later\r\n"
+                                         "TEL;TYPE=FAX:5 fax\r\n"
+                                         "TEL;TYPE=WORK,FAX:6 work fax\r\n"
+                                         "TEL;TYPE=PAGER:7 pager\r\n"
+                                         "ADR;TYPE=HOME:;;Via Corta 1;;;;\r\n"
+                                         "ADR:;;Via Lunga 2;Genova;GE;16100;Italia\r\n"
+                                         "ADR;TYPE=WORK:;;;Pisa;;;\r\n"
+                                         "ADR;TYPE=WORK,PREF:;;Lungarno 3;Firenze;;50100;\r\n"
+                                         "ADR;TYPE=WORK:;;Viale 4;Siena;SI;53100;Italia\r\n"
+                                         "ADR;TYPE=HOME:;;;;;;\r\n"
+                                         "END:VCARD\r\n");
+        QCOMPARE(people.size(), 1);
+        const QStringList& p = people.at(0);
+        QCOMPARE(Value(p, "HOME_TELEPHONE_NUMBER"), QStringLiteral("3 home preferred"));
+        QCOMPARE(Value(p, "HOME_FAX_NUMBER"), QStringLiteral("5 fax"));
+        QCOMPARE(Value(p, "BUSINESS_FAX_NUMBER"), QStringLiteral("6 work fax"));
+        QCOMPARE(Value(p, "PAGER_TELEPHONE_NUMBER"), QStringLiteral("7 pager"));
+        // The home address is the typed one, street alone: nothing of the untyped one joins it.
+        QCOMPARE(Value(p, "HOME_ADDRESS_STREET"), QStringLiteral("Via Corta 1"));
+        for (const char* part : {"HOME_ADDRESS_CITY", "HOME_ADDRESS_STATE_OR_PROVINCE",
+                                 "HOME_ADDRESS_POSTAL_CODE", "HOME_ADDRESS_COUNTRY"})
+            QCOMPARE(Value(p, part), QString());
+        QCOMPARE(Value(p, "STREET_ADDRESS"), QStringLiteral("Lungarno 3"));
+        QCOMPARE(Value(p, "LOCALITY"), QStringLiteral("Firenze"));
+        QCOMPARE(Value(p, "POSTAL_CODE"), QStringLiteral("50100"));
+        QCOMPARE(Value(p, "STATE_OR_PROVINCE"), QString());
+        QCOMPARE(Value(p, "COUNTRY"), QString());
+
+        // An untyped value still fills a slot that no typed one claims.
+        const QStringList untyped =
+            TWinAddressBook::ParseVCards("BEGIN:VCARD\nFN:U\nTEL:9\nADR:;;Via 9;Bari;;;\n"
+                                         "END:VCARD\n")
+                .value(0);
+        QCOMPARE(Value(untyped, "HOME_TELEPHONE_NUMBER"), QStringLiteral("9"));
+        QCOMPARE(Value(untyped, "HOME_ADDRESS_CITY"), QStringLiteral("Bari"));
+    }
+
+    void eachCardKeepsItsOwnEncoding() {
+        // Cards gathered into one file from a UTF-8 phone and an old 8-bit program; a CHARSET no
+        // converter knows falls back to the same rule.
+        int skipped = 0;
+        const QList<QStringList> people = TWinAddressBook::ParseVCards(
+            "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:J\xC3\xBCrgen\r\nNOTE:\xC3\x83\xC2\xA9 stays\r\n"
+            "END:VCARD\r\n"
+            "BEGIN:VCARD\r\nVERSION:2.1\r\nFN:J\xFCrgen Alt\r\nNOTE:\xC3\xA9 and \x80\r\nEND:VCARD\r\n"
+            "BEGIN:VCARD\r\nVERSION:2.1\r\nFN;CHARSET=X-UNHEARD-OF:Ren\xC3\xA9\r\n"
+            "NOTE;CHARSET=X-UNHEARD-OF;ENCODING=QUOTED-PRINTABLE:Ren=E9\r\nEND:VCARD\r\n"
+            "BEGIN:VCARD\r\nVERSION:3.0\r\nFN: \r\nN:;;;;\r\nORG:;Dept\r\nEND:VCARD\r\n",
+            &skipped);
+        QCOMPARE(people.size(), 3);
+        QCOMPARE(skipped, 1);
+        QCOMPARE(Value(people.at(0), "DISPLAY_NAME"), QStringLiteral("Jürgen"));
+        QCOMPARE(Value(people.at(0), "COMMENT"), QStringLiteral("Ã© stays"));
+        // The whole card is no UTF-8: even its UTF-8-looking bytes are Windows-1252.
+        QCOMPARE(Value(people.at(1), "DISPLAY_NAME"), QStringLiteral("Jürgen Alt"));
+        QCOMPARE(Value(people.at(1), "COMMENT"), QStringLiteral("Ã© and €"));
+        QCOMPARE(Value(people.at(2), "DISPLAY_NAME"), QStringLiteral("René"));
+        QCOMPARE(Value(people.at(2), "COMMENT"), QStringLiteral("René"));
+    }
+
     void folderNamesAndProperties() {
         DataHome home;
         WriteFile(home.Contacts() + QStringLiteral("/b.vcf"), Cards);
@@ -165,7 +231,8 @@ private slots:
                            "FROM QMcon26 ORDER BY codcon"));
         QCOMPARE(rows.size(), 4);
         QCOMPARE(rows.at(1),
-                 QStringList({QStringLiteral("Mario Rossi"), QStringLiteral("Via Roma 120100MilanoMIItalia"),
+                 QStringList({QStringLiteral("Mario Rossi"),
+                              QStringLiteral("Via Roma 1, 20100, Milano, MI, Italia"),
                               QStringLiteral("02 1234 (home) 02 9999 (business)"),
                               QStringLiteral(" 02 8888 (business)"), QStringLiteral("mario@example.org"),
                               QStringLiteral("Caffè al bar\r\ndomani"), QString(), QString(), QString(),

@@ -1,5 +1,6 @@
 #include "app/MainForm.h"
 #include "desktop/Dialer.h"
+#include "desktop/ProgramArguments.h"
 #include "dialogs/TeleForm.h"
 #include "engine/Query.h"
 #include "platform/Launcher.h"
@@ -11,7 +12,9 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QToolButton>
+#include <QUrl>
 #include <QtTest>
 #include <fcntl.h>
 #include <functional>
@@ -79,6 +82,24 @@ void OpenTele(TMainForm* form, const std::function<void(TTeleForm&)>& act) {
     QCOMPARE(ModalSeam::UnhandledCount(), 0);
 }
 
+// Numbers as people type them: service codes with "*" and "#", international numbers with blanks,
+// vanity numbers with letters, an extension after a comma.
+const QStringList TypedNumbers{QStringLiteral("*31#0612345678"), QStringLiteral("#31#+44 20 7946 0000"),
+                               QStringLiteral("1-800-FLOWERS"), QStringLiteral("+39 (02) 555.1, 22")};
+const QStringList TelAddresses{
+    QStringLiteral("tel:*31%230612345678"), QStringLiteral("tel:%2331%23+44%2020%207946%200000"),
+    QStringLiteral("tel:1-800-%46%4C%4F%57%45%52%53"), QStringLiteral("tel:+39%20(02)%20555.1%2C%2022")};
+
+// What the desktop gets from a launch: the address as a URL, its number read back in full.
+void CheckReachesTheDesktop(const QString& launched, const QString& typed) {
+    const QUrl url(launched, QUrl::TolerantMode);
+    QVERIFY(url.isValid());
+    QCOMPARE(url.scheme(), QStringLiteral("tel"));
+    QVERIFY(!url.hasFragment());
+    QCOMPARE(url.path(QUrl::FullyDecoded), typed);
+    QCOMPARE(QUrl::fromPercentEncoding(url.toEncoded().mid(4)), typed);
+}
+
 QString ModemText(TestEnvironment& env) {
     QFile file(env.ArchiveFolder() + QStringLiteral("/Modem.txt"));
     return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()) : QStringLiteral("<missing>");
@@ -103,7 +124,7 @@ private slots:
         dialer.NumberToDial = QStringLiteral("0123 456");
         MessageBoxSeam::QueueAnswer(Id::Ok);
         QCOMPARE(dialer.Dial(), QStringLiteral("OK"));
-        QCOMPARE(modem.Received(17), QByteArray("ATDT0123 456\r\nATH\r\n"));
+        QCOMPARE(modem.Received(19), QByteArray("ATDT0123 456\r\nATH\r\n"));
         const auto shown = MessageBoxSeam::Shown();
         QCOMPARE(shown.size(), 1); // Confirm is off: nothing asked before
         QCOMPARE(shown.at(0).text, QStringLiteral("Pick up phone"));
@@ -147,6 +168,56 @@ private slots:
         dialer.NumberToDial.clear();
         QCOMPARE(dialer.Dial(), QStringLiteral("TapiInvalidAddress"));
         QCOMPARE(LauncherSeam::Launches().size(), 2);
+    }
+
+    void telAddressesKeepEveryCharacter() {
+        TestEnvironment env;
+        for (qsizetype i = 0; i < TypedNumbers.size(); ++i) {
+            QCOMPARE(TelAddress(TypedNumbers[i]), TelAddresses[i]);
+            LauncherSeam::Reset();
+            TDialer dialer;
+            dialer.Mode = mTapi;
+            dialer.NumberToDial = TypedNumbers[i];
+            QCOMPARE(dialer.Dial(), QStringLiteral("TapiConnected"));
+            QCOMPARE(LauncherSeam::Launches(), QStringList(TelAddresses[i]));
+            CheckReachesTheDesktop(LauncherSeam::Launches().at(0), TypedNumbers[i]);
+        }
+        QCOMPARE(TelAddress(QStringLiteral(" 0612 ")), QStringLiteral("tel:0612"));
+        QCOMPARE(TelAddress(QStringLiteral("Åsa")), QStringLiteral("tel:%C3%85%73%61"));
+    }
+
+    void commandLineDialKeepsEveryCharacter() {
+        for (qsizetype i = 0; i < TypedNumbers.size(); ++i) {
+            TestEnvironment env;
+            ProgramArgumentsSeam::Set({QStringLiteral("quellmire"), QStringLiteral("Dial"), TypedNumbers[i]});
+            TMainForm* form = env.CreateMainForm();
+            QCOMPARE(LauncherSeam::Launches(), QStringList(TelAddresses[i]));
+            CheckReachesTheDesktop(LauncherSeam::Launches().at(0), TypedNumbers[i]);
+            QVERIFY(!form->TerminateRequested());
+        }
+        ProgramArgumentsSeam::Reset();
+    }
+
+    void telephonyButtonClickedSendsTheTypedNumber() {
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        AddContact(env, QStringLiteral("Neri"), QString(), QString());
+        form->RefreshContactQuery();
+        QStringList launched;
+        OpenTele(form, [&launched](TTeleForm& tele) {
+            for (const QString& number : TypedNumbers) {
+                tele.ComboBox_telefoni->lineEdit()->clear();
+                QTest::keyClicks(tele.ComboBox_telefoni, number);
+                QCOMPARE(tele.ComboBox_telefoni->currentText(), number);
+                QVERIFY(tele.SpeedButtonDialTelephony->isEnabled());
+                QTest::mouseClick(tele.SpeedButtonDialTelephony, Qt::LeftButton);
+            }
+            launched = LauncherSeam::Launches();
+            QVERIFY(tele.isVisible());
+        });
+        QCOMPARE(launched, TelAddresses);
+        for (qsizetype i = 0; i < launched.size(); ++i)
+            CheckReachesTheDesktop(launched[i], TypedNumbers[i]);
     }
 
     void numbersAreCleaned() {
@@ -204,7 +275,7 @@ private slots:
             QCOMPARE(tele.Label_result->text(), QStringLiteral("OK"));
             QVERIFY(tele.isVisible());
         });
-        QCOMPARE(modem.Received(16), QByteArray("ATDT0612\r\nATH\r\n"));
+        QCOMPARE(modem.Received(15), QByteArray("ATDT0612\r\nATH\r\n"));
         QCOMPARE(MessageBoxSeam::Shown().size(), 1);
     }
 
