@@ -120,6 +120,8 @@ public:
     void RefreshWeekQuery();
     void RefreshContactQuery();
     void FindContactExact();
+    // The same with a name longer than the find field holds.
+    void FindContactExact(const QString& name);
     void RefreshToDoQuery();
     void RefreshTodayQuery();
     void RefreshAlarmQuery();

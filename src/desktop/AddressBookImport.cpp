@@ -15,8 +15,6 @@ namespace qm {
 
 namespace {
 
-constexpr int NameColumnWidth = 50;
-
 // The home address on one line: street, PO box, postal code, city, region, country, the parts
 // that are there separated by ", ".
 QString AddressText(const QStringList& properties) {
@@ -69,11 +67,10 @@ void TMainForm::ImportadallarubricadiOutlookExpress1Click() {
     int count = 0;
     for (int row = 0; row < ListBoxWab->count(); ++row) {
         const QString name = ListBoxWab->item(row)->text();
-        // The name column and its find field hold 50 characters: a longer name (an e-mail address
-        // often is) is stored as its first 50, so that the next import finds it again.
-        const QString stored = name.left(NameColumnWidth);
-        Edit_ragsoc->setText(stored);
-        FindContactExact();
+        // The find field holds 50 characters; a longer name (an e-mail address often is) is looked
+        // up whole, so that the next import finds it again and nothing of it is cut.
+        Edit_ragsoc->setText(name);
+        FindContactExact(name);
         if (QueryContact->RecordCount() > 0)
             continue;
         wab->getPropertiesOf(name);
@@ -100,7 +97,7 @@ void TMainForm::ImportadallarubricadiOutlookExpress1Click() {
         const auto param = [this](const char* name, const QString& text) {
             Query_Jolly->ParamByName(QString::fromLatin1(name)).SetAsString(text);
         };
-        param("ragsoc", stored);
+        param("ragsoc", name);
         param("indirizzo", AddressText(wab->properties));
         param("tel", tel);
         param("fax", fax);

@@ -140,6 +140,10 @@ void TMainForm::RefreshContactQuery() {
 }
 
 void TMainForm::FindContactExact() {
+    FindContactExact(Edit_ragsoc->text());
+}
+
+void TMainForm::FindContactExact(const QString& name) {
     // The whole text, compared without regard to case; % and _ are plain characters here.
     const QString column = SearchedColumn(ComboBox_KindFindContact->currentText());
     const QString group = ComboBox_Contact_Group->currentText();
@@ -149,7 +153,7 @@ void TMainForm::FindContactExact() {
         QStringLiteral("SELECT * FROM QMcon26 WHERE ") + column + QStringLiteral(" = UPPER(:name)") +
         (group.isEmpty() ? QString() : QStringLiteral("AND UPPER(gruppo) LIKE UPPER(:group)")) +
         QStringLiteral(" ORDER BY ragsoc ") + ContactOrder + QStringLiteral(",company,gruppo"));
-    QueryContact->ParamByName(QStringLiteral("name")).SetAsString(Edit_ragsoc->text());
+    QueryContact->ParamByName(QStringLiteral("name")).SetAsString(name);
     QueryContact->ParamByName(QStringLiteral("group")).SetAsString(ContainsPattern(group));
     OpenListQuery(QueryContact, panel_contact, ListTabOf(*this, ListKind::Contact).rowButtons);
 }
