@@ -96,11 +96,11 @@ bool TLumidorAutostart::WriteEntry(bool enable) {
             ReportEntryFailure(QStringLiteral("The file \"%1\" could not be removed.").arg(file));
         return false;
     }
-    const QByteArray text = (QStringLiteral("[Desktop Entry]\nType=Application\nName=") +
-                             QCoreApplication::applicationName() + QStringLiteral("\nExec=") +
-                             QuotedCommand(QCoreApplication::applicationFilePath()) +
-                             QStringLiteral("\nX-GNOME-Autostart-enabled=true\n"))
-                                .toUtf8();
+    const QByteArray text =
+        (QStringLiteral("[Desktop Entry]\nType=Application\nName=") + QCoreApplication::applicationName() +
+         QStringLiteral("\nExec=") + QuotedCommand(QCoreApplication::applicationFilePath()) +
+         QStringLiteral("\nX-GNOME-Autostart-enabled=true\n"))
+            .toUtf8();
     // Every settings change comes here: an entry that already says the same is left alone.
     QFile current(file);
     if (current.open(QIODevice::ReadOnly) && current.readAll() == text)
@@ -108,7 +108,8 @@ bool TLumidorAutostart::WriteEntry(bool enable) {
     current.close();
     QString error;
     if (!QDir().mkpath(QFileInfo(file).absolutePath())) {
-        ReportEntryFailure(QStringLiteral("The folder \"%1\" could not be created.").arg(QFileInfo(file).absolutePath()));
+        ReportEntryFailure(
+            QStringLiteral("The folder \"%1\" could not be created.").arg(QFileInfo(file).absolutePath()));
         return false;
     }
     if (!WriteFileAtomically(file, text, &error)) {

@@ -129,7 +129,8 @@ void TMainForm::SaveGroupList() {
     MemoGroup->setPlainText(items.join(u'\n'));
     QString error;
     if (!SaveTextLines(JoinPath(ArchiveFolder, kGroupsFile), items, &error))
-        MessageBox(QStringLiteral("I can't write the group list.\r") + error, MsgCaption, MsgOk + MsgExclamation);
+        MessageBox(QStringLiteral("I can't write the group list.\r") + error, MsgCaption,
+                   MsgOk + MsgExclamation);
 }
 
 void TMainForm::SpeedButton12Click() {

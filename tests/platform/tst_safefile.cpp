@@ -8,8 +8,8 @@
 #include <QtTest>
 
 #include <csignal>
-#include <memory>
 #include <fcntl.h>
+#include <memory>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -106,7 +106,9 @@ private slots:
         QString error;
         const QString missing = dir_->filePath("no/such/folder/out.txt");
         QVERIFY(!WriteFileAtomically(missing, "x", &error));
-        QCOMPARE(error, QStringLiteral("The file \"%1\" could not be written: No such file or directory.").arg(missing));
+        QCOMPARE(
+            error,
+            QStringLiteral("The file \"%1\" could not be written: No such file or directory.").arg(missing));
 
         const QString folder = dir_->filePath("folder");
         QVERIFY(QDir().mkpath(folder));
@@ -138,7 +140,8 @@ private slots:
         // Small enough to sit in any write buffer: the failure must still be seen.
         QString error;
         QVERIFY(!WriteFileAtomically(path, "Family\r\nWork\r\n", &error));
-        QCOMPARE(error, QStringLiteral("The file \"%1\" could not be written: No space left on device.").arg(path));
+        QCOMPARE(error,
+                 QStringLiteral("The file \"%1\" could not be written: No space left on device.").arg(path));
         QVERIFY(!CopyFileAtomically(source, path, &error));
         QVERIFY2(error.contains("No space left on device"), qPrintable(error));
         QCOMPARE(ReadBytes(path), QByteArray("Family\r\n"));
@@ -192,7 +195,8 @@ private slots:
     void killedWritesLeaveOldOrNew() {
         const QString path = dir_->filePath("Note0");
         const QString source = dir_->filePath("source");
-        const QByteArray versions[] = {Pattern('a', 256 * 1024), Pattern('b', 300 * 1024), Pattern('c', 200 * 1024)};
+        const QByteArray versions[] = {Pattern('a', 256 * 1024), Pattern('b', 300 * 1024),
+                                       Pattern('c', 200 * 1024)};
         WriteBytes(path, versions[0]);
         WriteBytes(source, versions[2]);
         auto* random = QRandomGenerator::global();
@@ -220,8 +224,10 @@ private slots:
             char done;
             for (int i = 0; i < writes; ++i)
                 QCOMPARE(::read(progress[0], &done, 1), ssize_t(1));
-            for (volatile quint32 spin = random->bounded(200000u); spin > 0; spin = spin - 1) {
-            }
+            // A busy wait of random length, not a sleep: the kill lands anywhere in the next write.
+            const quint32 spins = random->bounded(200000u);
+            for (quint32 n = 0; n < spins; ++n)
+                asm volatile("" ::: "memory");
             ::kill(child, SIGKILL);
             int status = 0;
             QCOMPARE(::waitpid(child, &status, 0), child);
@@ -260,8 +266,8 @@ private slots:
     void sweepRemovesOnlyTemporaryFiles() {
         const QString sub = dir_->filePath("sub");
         QDir().mkpath(sub);
-        for (const char* name : {".set.clr.qmtmp-1x", ".Groups.txt.qmtmp-zz9", "Groups.txt", ".hidden",
-                                 "Note0.qmtmp-1x"})
+        for (const char* name :
+             {".set.clr.qmtmp-1x", ".Groups.txt.qmtmp-zz9", "Groups.txt", ".hidden", "Note0.qmtmp-1x"})
             WriteBytes(dir_->filePath(name), "x");
         WriteBytes(sub + "/.deep.qmtmp-1", "x");
         QCOMPARE(SweepTemporaryFiles(dir_->path()), 2);

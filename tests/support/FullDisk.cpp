@@ -27,7 +27,8 @@ FullDisk::FullDisk(const QString& folder, qint64 bytes) : m_folder(folder) {
     QDir().mkpath(folder);
     const QByteArray options = "size=" + QByteArray::number(bytes) + ",mode=0755";
     if (::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, options.constData()) != 0) {
-        m_reason = QStringLiteral("the tmpfs could not be mounted: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
+        m_reason = QStringLiteral("the tmpfs could not be mounted: %1")
+                       .arg(QString::fromLocal8Bit(std::strerror(errno)));
         return;
     }
     m_mounted = true;
@@ -39,7 +40,8 @@ FullDisk::~FullDisk() {
 }
 
 void FullDisk::Fill() {
-    const int fd = ::open(QFile::encodeName(Filler(m_folder)).constData(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+    const int fd =
+        ::open(QFile::encodeName(Filler(m_folder)).constData(), O_WRONLY | O_CREAT | O_APPEND, 0600);
     if (fd < 0)
         qFatal("cannot create the filler file: %s", std::strerror(errno));
     // Large blocks first, then single bytes, until not one more byte fits.
