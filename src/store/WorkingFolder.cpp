@@ -45,6 +45,11 @@ bool CopyReplacing(const QString& source, const QString& target, QString* error)
     return CopyFileAtomically(source, target, error);
 }
 
+// The engine's files: the archive's tables, the old contacts table, a transfer table.
+bool IsTableFile(const QString& name) {
+    return name.endsWith(QLatin1String(".db"), Qt::CaseInsensitive);
+}
+
 // Brings a table file to a settled state before it is copied or replaced: opening it lets the
 // engine roll back a transaction a crash left in its journal, then the connection is closed and any
 // journal left over goes.
@@ -143,8 +148,9 @@ void TMainForm::SpeedButtonExportClick() {
     // The engine keeps no file open and no transaction pending while the archive is copied, so
     // each copy is a whole, settled table.
     Session::Instance().CloseAll();
-    for (const char* table : kTableNames)
-        SettleTable(JoinPath(ArchiveFolder, QString::fromLatin1(table) + QStringLiteral(".db")));
+    for (const QString& name : FilesOf(ArchiveFolder))
+        if (IsTableFile(name))
+            SettleTable(JoinPath(ArchiveFolder, name));
     QString error;
     for (const QString& name : FilesOf(ArchiveFolder))
         if (!CopyReplacing(JoinPath(ArchiveFolder, name), JoinPath(target, name), &error)) {
@@ -196,7 +202,7 @@ void TMainForm::SpeedButtonImportClick() {
             // Table files keep the engine's spelling. A table is replaced only once its own pending
             // transaction is settled and its journal gone, so no journal is played over the copy.
             const QString to = JoinPath(ArchiveFolder, tableFile.isEmpty() ? name : tableFile);
-            if (!tableFile.isEmpty() && !SameFile(from, to))
+            if (IsTableFile(name) && !SameFile(from, to))
                 SettleTable(to);
             if (!CopyReplacing(from, to, &error))
                 copyFailed(name);
