@@ -311,6 +311,42 @@ private slots:
         QVERIFY(!form->QuitConfirmed());
     }
 
+    void restoreOntoAFullDiskKeepsTheArchive() {
+        TestEnvironment env;
+        FullDisk disk(env.ArchiveFolder(), 1024 * 1024);
+        QM_REQUIRE_FULL_DISK(disk);
+        TMainForm* form = env.CreateMainForm();
+        AddToDo(env.ArchiveFile("QMtod90.db"), "mine");
+        WriteFile(env.ArchiveFile("notes/plan.txt"), "my plan");
+        const QString backups = MakeFolder(env, "backups");
+        BrowseForFolderSeam::QueueFolder(backups);
+        form->SpeedButtonExport->click();
+        const QString profile = backups + "/testerArc";
+        AddToDo(profile + "/QMtod90.db", "from the backup");
+        WriteFile(profile + "/notes/plan.txt", "the backup's plan");
+        Session::Instance().CloseAll();
+        const QMap<QString, QByteArray> before = Snapshot(env.ArchiveFolder());
+
+        disk.Fill();
+        MessageBoxSeam::Reset();
+        BrowseForFolderSeam::QueueFolder(profile);
+        form->SpeedButtonImport->click();
+        QMap<QString, QByteArray> after = Snapshot(env.ArchiveFolder());
+        after.remove(".filler");
+        QCOMPARE(after, before);
+        const QStringList texts = Texts();
+        QVERIFY(texts.contains("Can't copy: QMtod90.db\rThe file \"" + env.ArchiveFile("QMtod90.db") +
+                               "\" could not be written: No space left on device."));
+        QVERIFY(texts.contains("Can't copy: plan.txt\rThe file \"" + env.ArchiveFile("notes/plan.txt") +
+                               "\" could not be written: No space left on device."));
+        QVERIFY(!texts.contains("Importing procedure complete! Restart me manually!"));
+        QVERIFY2(texts.last().startsWith("Importing procedure incomplete!") &&
+                     texts.last().contains("QMtod90.db"),
+                 qPrintable(texts.last()));
+        disk.Free();
+        QCOMPARE(Titles(env.ArchiveFile("QMtod90.db")), QStringList{"mine"});
+    }
+
     void backupIntoAFolderThatCannotBeMadeSaysSo() {
         TestEnvironment env;
         TMainForm* form = env.CreateMainForm();
