@@ -7,6 +7,7 @@
 #include "platform/DateFormat.h"
 #include "platform/MessageBox.h"
 #include "platform/ProgramFolder.h"
+#include "platform/SafeFile.h"
 #include "platform/TextLines.h"
 #include "platform/widgets/PageControl.h"
 #include "platform/widgets/Panel.h"
@@ -98,6 +99,9 @@ void TMainForm::FormCreate() {
     FillMonthCombo();
     InitPathsAndDefaults();
     ApplyWorkingFolder();
+    // Temporary files of writes that a crash cut short.
+    for (const QString& folder : {ProgramFolder, DefaultArchiveFolder, ArchiveFolder, NotesFolder})
+        SweepTemporaryFiles(folder);
     ReadLookFiles();
     Guarded([this] { RegisterDatabaseAlias(); });
     Guarded([this] { CreateArchive(); });

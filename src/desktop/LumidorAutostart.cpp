@@ -1,10 +1,12 @@
 #include "desktop/LumidorAutostart.h"
 
+#include "platform/MessageBox.h"
+#include "platform/SafeFile.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace qm {
 
@@ -37,6 +39,11 @@ QString ExecLine(const QFile& file) {
             return line.mid(5).trimmed();
     }
     return QString();
+}
+
+void ReportEntryFailure(const QString& error) {
+    MessageBox(QStringLiteral("The start at login could not be changed.\r") + error,
+               QStringLiteral("Quellmire Organizer"), Mb::Ok + Mb::IconExclamation);
 }
 
 } // namespace
@@ -85,20 +92,31 @@ bool TLumidorAutostart::WriteEntry(bool enable) {
         return false;
     const QString file = EntryFile();
     if (!enable) {
-        QFile::remove(file);
+        if (QFileInfo::exists(file) && !QFile::remove(file))
+            ReportEntryFailure(QStringLiteral("The file \"%1\" could not be removed.").arg(file));
         return false;
     }
-    if (!QDir().mkpath(QFileInfo(file).absolutePath()))
+    const QByteArray text =
+        (QStringLiteral("[Desktop Entry]\nType=Application\nName=") + QCoreApplication::applicationName() +
+         QStringLiteral("\nExec=") + QuotedCommand(QCoreApplication::applicationFilePath()) +
+         QStringLiteral("\nX-GNOME-Autostart-enabled=true\n"))
+            .toUtf8();
+    // Every settings change comes here: an entry that already says the same is left alone.
+    QFile current(file);
+    if (current.open(QIODevice::ReadOnly) && current.readAll() == text)
+        return true;
+    current.close();
+    QString error;
+    if (!QDir().mkpath(QFileInfo(file).absolutePath())) {
+        ReportEntryFailure(
+            QStringLiteral("The folder \"%1\" could not be created.").arg(QFileInfo(file).absolutePath()));
         return false;
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Text))
+    }
+    if (!WriteFileAtomically(file, text, &error)) {
+        ReportEntryFailure(error);
         return false;
-    const QString text = QStringLiteral("[Desktop Entry]\nType=Application\nName=") +
-                         QCoreApplication::applicationName() + QStringLiteral("\nExec=") +
-                         QuotedCommand(QCoreApplication::applicationFilePath()) +
-                         QStringLiteral("\nX-GNOME-Autostart-enabled=true\n");
-    out.write(text.toUtf8());
-    return out.commit();
+    }
+    return true;
 }
 
 bool TLumidorAutostart::Autostart() {

@@ -6,6 +6,7 @@
 #include "platform/Launcher.h"
 #include "platform/MessageBox.h"
 #include "platform/Modal.h"
+#include "platform/SafeFile.h"
 #include "platform/TextLines.h"
 #include "platform/widgets/Controls.h"
 #include "platform/widgets/Panel.h"
@@ -17,7 +18,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QSaveFile>
 #include <QToolButton>
 
 namespace qm {
@@ -108,12 +108,10 @@ namespace {
 
 // The file holds the bare number, with no line break.
 bool WriteModemFile(const QString& text) {
-    QSaveFile file(TTeleForm::ModemFile());
-    if (file.open(QIODevice::WriteOnly) && file.write(text.toLatin1()) == text.size() && file.commit())
+    QString error;
+    if (WriteFileAtomically(TTeleForm::ModemFile(), text.toLatin1(), &error))
         return true;
-    MessageBox(QStringLiteral("Cannot write ") + TTeleForm::ModemFile() + QStringLiteral(": ") +
-                   file.errorString(),
-               QStringLiteral("Quellmire Organizer"), Mb::Ok | Mb::IconError);
+    MessageBox(error, QStringLiteral("Quellmire Organizer"), Mb::Ok | Mb::IconError);
     return false;
 }
 

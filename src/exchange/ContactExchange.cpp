@@ -5,13 +5,13 @@
 #include "exchange/CsvExport.h"
 #include "platform/Application.h"
 #include "platform/MessageBox.h"
+#include "platform/SafeFile.h"
 
 #include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
-#include <QSaveFile>
 #include <QToolButton>
 
 // Contacts travel between archives as a table file of the engine's own kind, filled and read
@@ -43,18 +43,6 @@ void RemoveTransferFile(const TMainForm& form) {
     if (QFileInfo::exists(file))
         QFile::remove(file);
     QFile::remove(file + QStringLiteral("-journal"));
-}
-
-// Copies a whole file so that the target holds the old content or the new, never a part.
-bool CopyWhole(const QString& from, const QString& to) {
-    QFile source(from);
-    if (!source.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray bytes = source.readAll();
-    if (source.error() != QFileDevice::NoError)
-        return false;
-    QSaveFile target(to);
-    return target.open(QIODevice::WriteOnly) && target.write(bytes) == bytes.size() && target.commit();
 }
 
 QString ColumnName(sqlite3_stmt* statement, int column) {
@@ -177,8 +165,9 @@ void TMainForm::SpeedButtonCSVClick() {
         Session::Instance().CloseConnection(file);
         written = true;
     });
-    if (written && !CopyWhole(TransferFile(*this), target))
-        ShowMessage(QStringLiteral("Error exporting!"));
+    QString error;
+    if (written && !CopyFileAtomically(TransferFile(*this), target, &error))
+        ShowMessage(QStringLiteral("Error exporting!\r") + error);
     RemoveTransferFile(*this);
 }
 
@@ -192,8 +181,9 @@ void TMainForm::ImportadaContattiDaFileClick() {
     if (!OpenDialogQOC.Execute(this))
         return;
     const QString chosen = OpenDialogQOC.FileName;
-    if (!CopyWhole(chosen, TransferFile(*this))) {
-        ShowMessage(QStringLiteral("Error importing!"));
+    QString error;
+    if (!CopyFileAtomically(chosen, TransferFile(*this), &error)) {
+        ShowMessage(QStringLiteral("Error importing!\r") + error);
         RemoveTransferFile(*this);
         return;
     }

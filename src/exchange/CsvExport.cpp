@@ -3,11 +3,11 @@
 #include "app/MainForm.h"
 #include "engine/Query.h"
 #include "platform/DateFormat.h"
+#include "platform/SafeFile.h"
 
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLineEdit>
-#include <QSaveFile>
 #include <stdexcept>
 
 namespace qm {
@@ -34,12 +34,6 @@ private:
     TQuery& m_dataSet;
     bool m_wasActive;
 };
-
-[[noreturn]] void ThrowWriteError(const QString& fileName, const QString& reason) {
-    throw std::runtime_error(
-        (QStringLiteral("Cannot write the file \"") + fileName + QStringLiteral("\": ") + reason)
-            .toStdString());
-}
 
 } // namespace
 
@@ -73,13 +67,9 @@ void ExportDataSetToCSV(TQuery& dataSet, const QString& fileName) {
         endLine(out);
     }
 
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        ThrowWriteError(fileName, file.errorString());
-    if (file.write(out) != out.size())
-        ThrowWriteError(fileName, file.errorString());
-    if (!file.commit())
-        ThrowWriteError(fileName, file.errorString());
+    QString error;
+    if (!WriteFileAtomically(fileName, out, &error))
+        throw std::runtime_error(error.toStdString());
 }
 
 void TMainForm::SpeedButtonEportTodayClick() {

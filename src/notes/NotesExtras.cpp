@@ -4,6 +4,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Launcher.h"
 #include "platform/MessageBox.h"
+#include "platform/SafeFile.h"
 #include "platform/TextLines.h"
 #include "platform/widgets/Panel.h"
 
@@ -13,7 +14,6 @@
 #include <QFileInfo>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
-#include <QSaveFile>
 #include <QSpinBox>
 #include <QSplitter>
 #include <QTextBlock>
@@ -24,23 +24,11 @@ namespace qm {
 
 namespace {
 
-// Copies a file whole, replacing the target atomically. Copying a file onto itself is left alone,
-// since removing the target first would lose it.
-bool CopyReplacing(const QString& from, const QString& to) {
-    if (QFileInfo(from).canonicalFilePath() == QFileInfo(to).canonicalFilePath())
-        return QFileInfo(from).isFile();
-    QFile source(from);
-    if (!source.open(QIODevice::ReadOnly))
-        return false;
-    QSaveFile target(to);
-    if (!target.open(QIODevice::WriteOnly))
-        return false;
-    const QByteArray bytes = source.readAll();
-    if (source.error() != QFileDevice::NoError || target.write(bytes) != bytes.size()) {
-        target.cancelWriting();
-        return false;
-    }
-    return target.commit();
+// Copies a file whole, replacing the target atomically. Copying a file onto itself is left alone.
+bool CopyReplacing(const QString& from, const QString& to, QString* error) {
+    if (QFileInfo(from).canonicalFilePath() == QFileInfo(to).canonicalFilePath() && QFileInfo(from).isFile())
+        return true;
+    return CopyFileAtomically(from, to, error);
 }
 
 // The lines the editor shows: each wrapped piece is a line of its own while lines wrap.
@@ -123,8 +111,9 @@ void TMainForm::SpeedButtonImportTextClick() {
     const QString chosen = OpenDialogSound.FileName;
     if (SpeedButtonUpdate->isEnabled())
         FileListBoxNoteClick();
-    if (!CopyReplacing(chosen, JoinPath(NoteListDirectory, QFileInfo(chosen).fileName())))
-        ShowMessage(QStringLiteral("Importing error!"));
+    QString error;
+    if (!CopyReplacing(chosen, JoinPath(NoteListDirectory, QFileInfo(chosen).fileName()), &error))
+        ShowMessage(QStringLiteral("Importing error!\r") + error);
     NoteListUpdate();
 }
 

@@ -17,7 +17,6 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
-#include <QSaveFile>
 #include <QToolButton>
 
 namespace qm {

@@ -6,6 +6,8 @@
 #include <QRandomGenerator>
 
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -27,10 +29,12 @@ bool Fail(QString* error, const QString& message) {
     return false;
 }
 
-QString TemporaryPathFor(const QString& path) {
-    const QFileInfo info(path);
-    const QString tail = QString::number(QRandomGenerator::global()->generate64(), 36);
-    return info.dir().filePath(u'.' + info.fileName() + QLatin1String(kTemporaryMarker) + tail);
+// Long names are shortened in the temporary name so that it stays within the file system's limit.
+QByteArray TemporaryNameFor(const QByteArray& folder, const QByteArray& fileName) {
+    static constexpr int kRoom = 200;
+    QByteArray stem = fileName.left(kRoom);
+    const QByteArray tail = QByteArray::number(QRandomGenerator::global()->generate64(), 36);
+    return folder + '/' + '.' + stem + kTemporaryMarker + tail;
 }
 
 bool WriteAll(int fd, const char* data, qint64 size) {
@@ -41,14 +45,17 @@ bool WriteAll(int fd, const char* data, qint64 size) {
                 continue;
             return false;
         }
+        if (written == 0) {
+            errno = EIO;
+            return false;
+        }
         data += written;
         size -= written;
     }
     return true;
 }
 
-void SyncFolderOf(const QString& path) {
-    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
+void SyncFolder(const QByteArray& folder) {
     const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
         ::fsync(fd);
@@ -56,19 +63,41 @@ void SyncFolderOf(const QString& path) {
     }
 }
 
+// The file a write to `path` replaces: a symbolic link is followed, so the link stays a link.
+QByteArray ResolvedTarget(const QByteArray& path) {
+    struct stat link {};
+    if (::lstat(path.constData(), &link) != 0 || !S_ISLNK(link.st_mode))
+        return path;
+    char resolved[PATH_MAX];
+    if (::realpath(path.constData(), resolved))
+        return QByteArray(resolved);
+    return path;
+}
+
 // Writes through `produce` (called with the open descriptor) into a temporary file, then renames.
 template <typename Produce>
 bool WriteThroughTemporary(const QString& path, QString* error, int newFileMode, Produce produce) {
-    const QByteArray target = QFile::encodeName(path);
+    const QByteArray target = ResolvedTarget(QFile::encodeName(path));
     struct stat existing {};
     const bool exists = ::stat(target.constData(), &existing) == 0;
     if (exists && S_ISDIR(existing.st_mode))
         return Fail(error, Describe(path, "written", EISDIR));
+    // Renaming would replace a read-only file the user protected; writing it would not.
+    if (exists && ::access(target.constData(), W_OK) != 0)
+        return Fail(error, Describe(path, "written", errno));
     const mode_t mode = exists ? (existing.st_mode & 07777) : static_cast<mode_t>(newFileMode);
 
-    const QString temporary = TemporaryPathFor(path);
-    const QByteArray temporaryName = QFile::encodeName(temporary);
-    const int fd = ::open(temporaryName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    const int slash = target.lastIndexOf('/');
+    const QByteArray folder = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : target.left(slash);
+    const QByteArray fileName = target.mid(slash + 1);
+    QByteArray temporary;
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < 16; ++attempt) {
+        temporary = TemporaryNameFor(folder, fileName);
+        fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fd < 0 && errno != EEXIST)
+            break;
+    }
     if (fd < 0)
         return Fail(error, Describe(path, "written", errno));
     if (exists)
@@ -81,13 +110,13 @@ bool WriteThroughTemporary(const QString& path, QString* error, int newFileMode,
         err = errno;
     if (::close(fd) != 0 && !err)
         err = errno;
-    if (!err && ::rename(temporaryName.constData(), target.constData()) != 0)
+    if (!err && ::rename(temporary.constData(), target.constData()) != 0)
         err = errno;
     if (err) {
-        ::unlink(temporaryName.constData());
+        ::unlink(temporary.constData());
         return Fail(error, Describe(path, "written", err));
     }
-    SyncFolderOf(path);
+    SyncFolder(folder);
     if (error)
         error->clear();
     return true;
@@ -109,6 +138,12 @@ bool CopyFileAtomically(const QString& source, const QString& target, QString* e
     const int in = ::open(sourceName.constData(), O_RDONLY | O_CLOEXEC);
     if (in < 0)
         return Fail(error, Describe(source, "read", errno));
+    struct stat info {};
+    if (::fstat(in, &info) != 0 || S_ISDIR(info.st_mode)) {
+        const int err = S_ISDIR(info.st_mode) ? EISDIR : errno;
+        ::close(in);
+        return Fail(error, Describe(source, "read", err));
+    }
     int readErr = 0;
     const bool ok = WriteThroughTemporary(target, error, newFileMode, [&](int fd, int& err) {
         char buffer[64 * 1024];
@@ -135,7 +170,18 @@ bool CopyFileAtomically(const QString& source, const QString& target, QString* e
 }
 
 bool IsTemporaryFileName(const QString& fileName) {
-    return fileName.startsWith(u'.') && fileName.contains(QLatin1String(kTemporaryMarker));
+    if (!fileName.startsWith(u'.'))
+        return false;
+    const qsizetype marker = fileName.lastIndexOf(QLatin1String(kTemporaryMarker));
+    const qsizetype tail = marker + qsizetype(sizeof kTemporaryMarker) - 1;
+    if (marker < 2 || tail >= fileName.size())
+        return false;
+    for (qsizetype i = tail; i < fileName.size(); ++i) {
+        const QChar c = fileName[i];
+        if (!(c >= u'0' && c <= u'9') && !(c >= u'a' && c <= u'z'))
+            return false;
+    }
+    return true;
 }
 
 int SweepTemporaryFiles(const QString& folder) {

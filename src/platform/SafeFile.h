@@ -13,16 +13,20 @@ namespace qm {
 // recognisable, so that the ones a crash leaves behind are swept at the next start.
 inline constexpr char kTemporaryMarker[] = ".qmtmp-";
 
+// The mode of a file the writer creates: the organizer's files are private to their user.
+inline constexpr int kPrivateFileMode = 0600;
+
 // Writes `data` so that a crash or a full disk leaves the old file or the new one: every write and
 // the close are checked, the file is synced, renamed over the target, and the folder synced. A new
-// file is created with `newFileMode` (an existing one keeps its mode). On failure the target is
+// file is created with `newFileMode` (an existing one keeps its mode; a symbolic link is written
+// through to its file). A file the user may not write is refused. On failure the target is
 // untouched, no temporary file is left, and `error` holds a message for the user naming the file.
 bool WriteFileAtomically(const QString& path, const QByteArray& data, QString* error = nullptr,
-                         int newFileMode = 0666);
+                         int newFileMode = kPrivateFileMode);
 
 // Copies `source` over `target` the same way: the old target stays whole until the copy is.
 bool CopyFileAtomically(const QString& source, const QString& target, QString* error = nullptr,
-                        int newFileMode = 0666);
+                        int newFileMode = kPrivateFileMode);
 
 // True for the names WriteFileAtomically uses for its temporary files.
 bool IsTemporaryFileName(const QString& fileName);

@@ -1,8 +1,10 @@
 #include "app/MainForm.h"
+#include "engine/EngineError.h"
 #include "engine/Session.h"
 #include "platform/Application.h"
 #include "platform/Launcher.h"
 #include "platform/MessageBox.h"
+#include "platform/SafeFile.h"
 #include "platform/TextLines.h"
 
 #include <QCheckBox>
@@ -12,17 +14,21 @@
 #include <QFileInfo>
 #include <QToolButton>
 
-#include <cstdio>
-
 namespace qm {
 
 namespace {
 
 const char* const kTableNames[] = {"QMarc80", "QMcon26", "QMtod90", "QMset90"};
 
-// The regular files directly in a folder, hidden ones included, by name.
+// The files that travel in a backup or a restore: the regular files directly in a folder, hidden
+// ones included, by name. A table's journal never travels: beside another copy of the table it
+// would be played back over it at the next open. Nor do the writer's temporary files.
 QStringList FilesOf(const QString& folder) {
-    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    QStringList files;
+    for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name))
+        if (!name.endsWith(QLatin1String("-journal"), Qt::CaseInsensitive) && !IsTemporaryFileName(name))
+            files << name;
+    return files;
 }
 
 bool SameFile(const QString& a, const QString& b) {
@@ -30,33 +36,35 @@ bool SameFile(const QString& a, const QString& b) {
     return !ca.isEmpty() && ca == QFileInfo(b).canonicalFilePath();
 }
 
-// Copies over an existing target. A target that is the source itself (a backup chosen inside the
-// archive's own parent, a restore from the archive folder) is left alone: removing it first would
-// destroy the only copy.
-bool CopyOver(const QString& source, const QString& target) {
+// Copies through a hidden temporary name renamed over the target, so the target is either the old
+// file or the whole new one. A target that is the source itself (a backup chosen inside the
+// archive's own parent, a restore from the archive folder) is left alone.
+bool CopyReplacing(const QString& source, const QString& target, QString* error) {
     if (SameFile(source, target))
         return true;
-    if (QFileInfo::exists(target) && !QFile::remove(target))
-        return false;
-    return QFile::copy(source, target);
+    return CopyFileAtomically(source, target, error);
 }
 
-// Copies through a hidden temporary name and renames it over the target in one step, so the target
-// is either the old file or the whole new one, never a part.
-bool CopyReplacing(const QString& source, const QString& target) {
-    if (SameFile(source, target))
-        return true;
-    const QFileInfo info(target);
-    const QString temporary =
-        JoinPath(info.path(), QStringLiteral(".") + info.fileName() + QStringLiteral(".restoring"));
-    QFile::remove(temporary);
-    if (!QFile::copy(source, temporary))
-        return false;
-    if (std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(target).constData()) != 0) {
-        QFile::remove(temporary);
-        return false;
+// The engine's files: the archive's tables, the old contacts table, a transfer table.
+bool IsTableFile(const QString& name) {
+    return name.endsWith(QLatin1String(".db"), Qt::CaseInsensitive);
+}
+
+// Brings a table file to a settled state before it is copied or replaced: opening it lets the
+// engine roll back a transaction a crash left in its journal, then the connection is closed and any
+// journal left over goes.
+void SettleTable(const QString& file) {
+    if (QFileInfo(file).isFile()) {
+        try {
+            Session::Instance().Connection(file);
+        } catch (const EngineError&) {
+            // A damaged file is copied or replaced as it is.
+        }
+        Session::Instance().CloseConnection(file);
     }
-    return true;
+    const QString journal = file + QStringLiteral("-journal");
+    if (QFileInfo::exists(journal))
+        QFile::remove(journal);
 }
 
 // The engine's own name of a table file ("QMarc80.db") when `name` is one without regard to case.
@@ -131,25 +139,46 @@ void TMainForm::SpeedButtonExportClick() {
     if (!BrowseForFolderBack.Execute(this))
         return;
     const QString target = JoinPath(BrowseForFolderBack.FolderName, ProfileName);
-    if (!QDir().mkpath(target))
+    QStringList failed;
+    if (!QDir().mkpath(target)) {
         MessageBox(QStringLiteral("Can't create the destination folder for the archives!"), MsgCaption,
                    MsgOk + MsgExclamation);
-    // The engine keeps no file open while the archive is copied, so each copy is whole.
+        failed << QDir::toNativeSeparators(target);
+    }
+    // The engine keeps no file open and no transaction pending while the archive is copied, so
+    // each copy is a whole, settled table.
     Session::Instance().CloseAll();
     for (const QString& name : FilesOf(ArchiveFolder))
-        if (!CopyOver(JoinPath(ArchiveFolder, name), JoinPath(target, name)))
-            ShowMessage(QStringLiteral(" Error coping: ") + name);
+        if (IsTableFile(name))
+            SettleTable(JoinPath(ArchiveFolder, name));
+    QString error;
+    for (const QString& name : FilesOf(ArchiveFolder))
+        if (!CopyReplacing(JoinPath(ArchiveFolder, name), JoinPath(target, name), &error)) {
+            ShowMessage(QStringLiteral(" Error coping: ") + name + QStringLiteral("\r") + error);
+            failed << name;
+        }
 
     if (CheckBox_includeNotes->isChecked()) {
         const QString notesTarget = JoinPath(target, QStringLiteral("notes"));
-        if (!QDir().mkpath(notesTarget))
+        if (!QDir().mkpath(notesTarget)) {
             MessageBox(QStringLiteral("Can't create the destination folder for the notes!"), MsgCaption,
                        MsgOk + MsgExclamation);
+            failed << QDir::toNativeSeparators(notesTarget);
+        }
         for (const QString& name : FilesOf(NotesFolder))
-            if (!CopyOver(JoinPath(NotesFolder, name), JoinPath(notesTarget, name)))
-                ShowMessage(QStringLiteral(" I can't copy: ") + name);
+            if (!CopyReplacing(JoinPath(NotesFolder, name), JoinPath(notesTarget, name), &error)) {
+                ShowMessage(QStringLiteral(" I can't copy: ") + name + QStringLiteral("\r") + error);
+                failed << QStringLiteral("notes/") + name;
+            }
     }
-    ShowMessage(QStringLiteral("Exponting procedure complete!"));
+    if (failed.isEmpty())
+        ShowMessage(QStringLiteral("Exponting procedure complete!"));
+    else
+        MessageBox(QStringLiteral("Exponting procedure incomplete! These were not copied into the backup "
+                                  "folder \"") +
+                       QDir::toNativeSeparators(target) + QStringLiteral("\": ") +
+                       failed.join(QStringLiteral(", ")) + QStringLiteral("."),
+                   MsgCaption, MsgOk + MsgExclamation);
 }
 
 void TMainForm::SpeedButtonImportClick() {
@@ -157,8 +186,9 @@ void TMainForm::SpeedButtonImportClick() {
         return;
     const QString source = BrowseForFolderBack.FolderName;
     QStringList failed;
-    const auto copyFailed = [&failed](const QString& name) {
-        ShowMessage(QStringLiteral("Can't copy: ") + name);
+    QString error;
+    const auto copyFailed = [&failed, &error](const QString& name) {
+        ShowMessage(QStringLiteral("Can't copy: ") + name + QStringLiteral("\r") + error);
         failed << name;
     };
 
@@ -169,8 +199,12 @@ void TMainForm::SpeedButtonImportClick() {
         for (const QString& name : FilesOf(source)) {
             const QString tableFile = TableFileName(name);
             const QString from = JoinPath(source, name);
-            // Table files keep the engine's spelling. Every file is replaced whole or not at all.
-            if (!CopyReplacing(from, JoinPath(ArchiveFolder, tableFile.isEmpty() ? name : tableFile)))
+            // Table files keep the engine's spelling. A table is replaced only once its own pending
+            // transaction is settled and its journal gone, so no journal is played over the copy.
+            const QString to = JoinPath(ArchiveFolder, tableFile.isEmpty() ? name : tableFile);
+            if (IsTableFile(name) && !SameFile(from, to))
+                SettleTable(to);
+            if (!CopyReplacing(from, to, &error))
                 copyFailed(name);
         }
     }
@@ -180,7 +214,7 @@ void TMainForm::SpeedButtonImportClick() {
         if (QFileInfo(notesSource).isDir()) {
             QDir().mkpath(NotesFolder);
             for (const QString& name : FilesOf(notesSource))
-                if (!CopyReplacing(JoinPath(notesSource, name), JoinPath(NotesFolder, name)))
+                if (!CopyReplacing(JoinPath(notesSource, name), JoinPath(NotesFolder, name), &error))
                     copyFailed(name);
         } else {
             ShowMessage(QStringLiteral("I can't find the notes!"));

@@ -127,10 +127,10 @@ void TMainForm::SpeedButton_ApriAllegatoClick() {
 void TMainForm::SaveGroupList() {
     const QStringList items = ComboItems(ComboBox_Contact_Group);
     MemoGroup->setPlainText(items.join(u'\n'));
-    if (!SaveTextLines(JoinPath(ArchiveFolder, kGroupsFile), items))
-        MessageBox(QStringLiteral("I can't write the group list in \"") +
-                       JoinPath(ArchiveFolder, kGroupsFile) + QStringLiteral("\"."),
-                   MsgCaption, MsgOk + MsgExclamation);
+    QString error;
+    if (!SaveTextLines(JoinPath(ArchiveFolder, kGroupsFile), items, &error))
+        MessageBox(QStringLiteral("I can't write the group list.\r") + error, MsgCaption,
+                   MsgOk + MsgExclamation);
 }
 
 void TMainForm::SpeedButton12Click() {

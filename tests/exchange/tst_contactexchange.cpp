@@ -128,7 +128,9 @@ private slots:
         // A file that cannot be read.
         DialogSeam::QueueFile(env.ProgramFolder() + QStringLiteral("missing.QOC"));
         form->ImportadaContattiDaFileClick();
-        QCOMPARE(MessageBoxSeam::Shown().last().text, QStringLiteral("Error importing!"));
+        QCOMPARE(MessageBoxSeam::Shown().last().text,
+                 "Error importing!\rThe file \"" + env.ProgramFolder() +
+                     "missing.QOC\" could not be read: No such file or directory.");
 
         QCOMPARE(Names(ContactsFile(env), QStringLiteral("QMcon26")).size(), 1);
         QVERIFY(!QFile::exists(TransferFile(env)));

@@ -250,7 +250,9 @@ private slots:
         QCOMPARE(ReadFile(NotesDir(form) + "/n.txt"), QByteArray("imported"));
         DialogSeam::QueueFile(temp.path() + "/missing.txt");
         form->SpeedButtonImportText->click();
-        QCOMPARE(MessageBoxSeam::Shown().last().text, QString("Importing error!"));
+        QCOMPARE(MessageBoxSeam::Shown().last().text, "Importing error!\rThe file \"" + temp.path() +
+                                                          "/missing.txt\" could not be read: No such file or "
+                                                          "directory.");
 
         form->SpeedButton7->click();
         QCOMPARE(LauncherSeam::Launches().last(), NotesDir(form));

@@ -1,4 +1,5 @@
 #include "platform/TextLines.h"
+#include "support/FullDisk.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -119,23 +120,18 @@ void TestTextLines::saveIntoMissingFolderFails() {
 }
 
 void TestTextLines::failedSaveKeepsOldContent() {
-    // The longest name the file system takes leaves no room for the temporary file written first,
-    // which makes the save fail even for a user the permissions do not stop.
-    const long nameMax = pathconf(QFile::encodeName(dir_.path()).constData(), _PC_NAME_MAX);
-    QVERIFY(nameMax > 10);
-    const QString path = dir_.filePath(QString(nameMax, u'x'));
-    {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("old\r\n");
-    }
+    FullDisk disk(dir_.filePath(QStringLiteral("disk")));
+    QM_REQUIRE_FULL_DISK(disk);
+    const QString path = disk.Folder() + QStringLiteral("/Groups.txt");
+    QVERIFY(SaveTextLines(path, {"old"}));
+    disk.Fill();
     QString error;
     QVERIFY(!SaveTextLines(path, {"new"}, &error));
-    QVERIFY2(error.contains(QStringLiteral("could not be written")), qPrintable(error));
+    QCOMPARE(error,
+             QStringLiteral("The file \"%1\" could not be written: No space left on device.").arg(path));
     QCOMPARE(ReadBytes(path), QByteArray("old\r\n"));
-    QCOMPARE(
-        QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral("xxxxxxxxxx")).size(),
-        1);
+    QCOMPARE(QDir(disk.Folder()).entryList(QDir::Files | QDir::Hidden),
+             (QStringList{".filler", "Groups.txt"}));
 }
 
 void TestTextLines::joinPath() {

@@ -1,8 +1,10 @@
 #include "app/MainForm.h"
 #include "desktop/BrowseForFolder.h"
+#include "engine/Session.h"
 #include "platform/Launcher.h"
 #include "platform/MessageBox.h"
 #include "platform/TextLines.h"
+#include "support/FullDisk.h"
 #include "support/TestEnvironment.h"
 
 #include <QCheckBox>
@@ -11,6 +13,11 @@
 #include <QFileInfo>
 #include <QTest>
 #include <QToolButton>
+
+#include <csignal>
+#include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace qm;
 
@@ -46,6 +53,52 @@ void AddToDo(const QString& table, const QString& title) {
                                 QStringLiteral("INSERT INTO QMtod90 (id, note, priority, flag, percento) "
                                                "VALUES ('%1', '', 1, 'No', 0)")
                                     .arg(title));
+}
+
+// Every file of a folder and its subfolders with its bytes, to compare a folder byte for byte.
+QMap<QString, QByteArray> Snapshot(const QString& folder) {
+    QMap<QString, QByteArray> files;
+    const QDir root(folder);
+    QStringList pending{folder};
+    while (!pending.isEmpty()) {
+        const QDir dir(pending.takeFirst());
+        for (const QFileInfo& info :
+             dir.entryInfoList(QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot)) {
+            if (info.isDir())
+                pending << info.filePath();
+            else
+                files.insert(root.relativeFilePath(info.filePath()), ReadFile(info.filePath()));
+        }
+    }
+    return files;
+}
+
+// A writer that dies in the middle of a large transaction on a table file, as a crash would leave
+// it: part of the new pages in the table, the old ones in its journal.
+void KillWriterMidTransaction(const QString& table) {
+    Session::Instance().CloseAll();
+    const pid_t child = ::fork();
+    QVERIFY(child >= 0);
+    if (child == 0) {
+        sqlite3* db = nullptr;
+        if (sqlite3_open_v2(QFile::encodeName(table).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) !=
+            SQLITE_OK)
+            ::_exit(1);
+        sqlite3_exec(db,
+                     "PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL; PRAGMA cache_size=10; BEGIN; "
+                     "UPDATE QMtod90 SET note = 'never committed';",
+                     nullptr, nullptr, nullptr);
+        for (int i = 0; i < 300; ++i)
+            sqlite3_exec(db,
+                         "INSERT INTO QMtod90 (id, note, priority, flag, percento) "
+                         "VALUES ('killed', printf('%.2000c', 'x'), 1, 'No', 0)",
+                         nullptr, nullptr, nullptr);
+        ::raise(SIGKILL);
+        ::_exit(2);
+    }
+    int status = 0;
+    QCOMPARE(::waitpid(child, &status, 0), child);
+    QVERIFY(WIFSIGNALED(status));
 }
 
 QString MakeFolder(const TestEnvironment& env, const QString& name) {
@@ -210,14 +263,153 @@ private slots:
         form->SpeedButtonImport->click();
         const QList<ShownBox> shown = MessageBoxSeam::Shown();
         QCOMPARE(shown.size(), 2);
-        QCOMPARE(shown[0].text, QStringLiteral("Can't copy: Groups.txt"));
+        QCOMPARE(shown[0].text, "Can't copy: Groups.txt\rThe file \"" + env.ArchiveFile("Groups.txt") +
+                                    "\" could not be written: Is a directory.");
         QVERIFY(shown[1].text.startsWith("Importing procedure incomplete!"));
         QVERIFY(shown[1].text.contains("Groups.txt"));
         QCOMPARE(shown[1].flags, Mb::Ok | Mb::IconExclamation);
         QCOMPARE(ReadFile(env.ArchiveFile("Style.txt")), QByteArray("1\r\n"));
         // No temporary file stays behind.
-        QCOMPARE(QDir(env.ArchiveFolder()).entryList({"*.restoring"}, QDir::Files | QDir::Hidden),
+        QCOMPARE(QDir(env.ArchiveFolder()).entryList({"*.qmtmp-*"}, QDir::Files | QDir::Hidden),
                  QStringList());
+    }
+
+    void backupOntoAFullDiskKeepsTheOldBackup() {
+        TestEnvironment env;
+        FullDisk disk(env.ProgramFolder() + "backups", 1024 * 1024);
+        QM_REQUIRE_FULL_DISK(disk);
+        TMainForm* form = env.CreateMainForm();
+        AddToDo(env.ArchiveFile("QMtod90.db"), "first");
+        WriteFile(env.ArchiveFile("notes/plan.txt"), "old plan");
+        BrowseForFolderSeam::QueueFolder(disk.Folder());
+        form->SpeedButtonExport->click();
+        QCOMPARE(Texts(), QStringList{"Exponting procedure complete!"});
+        const QString profile = disk.Folder() + "/testerArc";
+        const QMap<QString, QByteArray> before = Snapshot(profile);
+        QVERIFY(before.contains("QMtod90.db") && before.contains("notes/plan.txt"));
+
+        AddToDo(env.ArchiveFile("QMtod90.db"), "second");
+        WriteFile(env.ArchiveFile("notes/plan.txt"), "new plan, longer than the old one");
+        disk.Fill();
+        MessageBoxSeam::Reset();
+        BrowseForFolderSeam::QueueFolder(disk.Folder());
+        form->SpeedButtonExport->click();
+
+        QCOMPARE(Snapshot(profile), before);
+        QCOMPARE(Titles(profile + "/QMtod90.db"), QStringList{"first"});
+        const QStringList texts = Texts();
+        QVERIFY(!texts.contains("Exponting procedure complete!"));
+        QVERIFY(texts.contains(" Error coping: QMtod90.db\rThe file \"" + profile +
+                               "/QMtod90.db\" could not be written: No space left on device."));
+        QVERIFY(texts.contains(" I can't copy: plan.txt\rThe file \"" + profile +
+                               "/notes/plan.txt\" could not be written: No space left on device."));
+        const ShownBox last = MessageBoxSeam::Shown().last();
+        QVERIFY2(last.text.startsWith("Exponting procedure incomplete!") &&
+                     last.text.contains("QMtod90.db") && last.text.contains("notes/plan.txt"),
+                 qPrintable(last.text));
+        QCOMPARE(last.flags, Mb::Ok | Mb::IconExclamation);
+        QVERIFY(!form->QuitConfirmed());
+    }
+
+    void restoreOntoAFullDiskKeepsTheArchive() {
+        TestEnvironment env;
+        FullDisk disk(env.ArchiveFolder(), 1024 * 1024);
+        QM_REQUIRE_FULL_DISK(disk);
+        TMainForm* form = env.CreateMainForm();
+        AddToDo(env.ArchiveFile("QMtod90.db"), "mine");
+        WriteFile(env.ArchiveFile("notes/plan.txt"), "my plan");
+        const QString backups = MakeFolder(env, "backups");
+        BrowseForFolderSeam::QueueFolder(backups);
+        form->SpeedButtonExport->click();
+        const QString profile = backups + "/testerArc";
+        AddToDo(profile + "/QMtod90.db", "from the backup");
+        WriteFile(profile + "/notes/plan.txt", "the backup's plan");
+        Session::Instance().CloseAll();
+        const QMap<QString, QByteArray> before = Snapshot(env.ArchiveFolder());
+
+        disk.Fill();
+        MessageBoxSeam::Reset();
+        BrowseForFolderSeam::QueueFolder(profile);
+        form->SpeedButtonImport->click();
+        QMap<QString, QByteArray> after = Snapshot(env.ArchiveFolder());
+        after.remove(".filler");
+        QCOMPARE(after, before);
+        const QStringList texts = Texts();
+        QVERIFY(texts.contains("Can't copy: QMtod90.db\rThe file \"" + env.ArchiveFile("QMtod90.db") +
+                               "\" could not be written: No space left on device."));
+        QVERIFY(texts.contains("Can't copy: plan.txt\rThe file \"" + env.ArchiveFile("notes/plan.txt") +
+                               "\" could not be written: No space left on device."));
+        QVERIFY(!texts.contains("Importing procedure complete! Restart me manually!"));
+        QVERIFY2(texts.last().startsWith("Importing procedure incomplete!") &&
+                     texts.last().contains("QMtod90.db"),
+                 qPrintable(texts.last()));
+        disk.Free();
+        QCOMPARE(Titles(env.ArchiveFile("QMtod90.db")), QStringList{"mine"});
+    }
+
+    void backupIntoAFolderThatCannotBeMadeSaysSo() {
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        // A file stands where the profile folder would go.
+        const QString backups = MakeFolder(env, "backups");
+        WriteFile(backups + "/testerArc", "in the way");
+        form->CheckBox_includeNotes->setChecked(false);
+        BrowseForFolderSeam::QueueFolder(backups);
+        form->SpeedButtonExport->click();
+        const QStringList texts = Texts();
+        QCOMPARE(texts.first(), QStringLiteral("Can't create the destination folder for the archives!"));
+        QVERIFY(!texts.contains("Exponting procedure complete!"));
+        QVERIFY2(texts.last().startsWith("Exponting procedure incomplete!") &&
+                     texts.last().contains(backups + "/testerArc"),
+                 qPrintable(texts.last()));
+        QCOMPARE(ReadFile(backups + "/testerArc"), QByteArray("in the way"));
+    }
+
+    void journalsNeverTravel() {
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        const QString table = env.ArchiveFile("QMtod90.db");
+        AddToDo(table, "backed up");
+        const QString backups = MakeFolder(env, "backups");
+        BrowseForFolderSeam::QueueFolder(backups);
+        form->SpeedButtonExport->click();
+        const QString profile = backups + "/testerArc";
+        AddToDo(table, "after the backup");
+
+        // A crash mid-write leaves a journal beside the table. A backup takes the table as it was
+        // before that write, and leaves the journal and the writer's temporary files behind.
+        KillWriterMidTransaction(table);
+        QVERIFY(QFileInfo(table + "-journal").size() > 0);
+        WriteFile(env.ArchiveFile(".Groups.txt.qmtmp-x1"), "torn");
+        MessageBoxSeam::Reset();
+        BrowseForFolderSeam::QueueFolder(backups);
+        form->SpeedButtonExport->click();
+        QCOMPARE(Texts(), QStringList{"Exponting procedure complete!"});
+        QCOMPARE(Titles(profile + "/QMtod90.db"), (QStringList{"after the backup", "backed up"}));
+        QCOMPARE(TestEnvironment::RowsOfFile(profile + "/QMtod90.db", "PRAGMA integrity_check"),
+                 QList<QStringList>{{"ok"}});
+        QCOMPARE(QDir(profile).entryList({"*-journal", "*.qmtmp-*"}, QDir::Files | QDir::Hidden),
+                 QStringList());
+
+        // A restore over a table with a journal: the journal goes, so the next start cannot play it
+        // back over the restored table. A journal in the backup folder does not come along.
+        AddToDo(profile + "/QMtod90.db", "restored");
+        AddToDo(table, "before the restore");
+        KillWriterMidTransaction(table);
+        QVERIFY(QFileInfo(table + "-journal").size() > 0);
+        WriteFile(profile + "/QMtod90.db-journal", ReadFile(table + "-journal"));
+        MessageBoxSeam::Reset();
+        form->CheckBox_includeNotes->setChecked(false);
+        BrowseForFolderSeam::QueueFolder(profile);
+        form->SpeedButtonImport->click();
+        QCOMPARE(Texts(), QStringList{"Importing procedure complete! Restart me manually!"});
+        QVERIFY(!QFileInfo::exists(table + "-journal"));
+        QVERIFY(QFileInfo::exists(profile + "/QMtod90.db-journal"));
+
+        env.DestroyMainForm();
+        env.CreateMainForm();
+        QCOMPARE(Titles(table), (QStringList{"after the backup", "backed up", "restored"}));
+        QCOMPARE(TestEnvironment::RowsOfFile(table, "PRAGMA integrity_check"), QList<QStringList>{{"ok"}});
     }
 
     void agentAndRegionalSettings() {

@@ -1,0 +1,284 @@
+#include "platform/SafeFile.h"
+#include "support/FullDisk.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <fcntl.h>
+#include <memory>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace qm;
+
+namespace {
+
+QByteArray ReadBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+void WriteBytes(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+        qFatal("cannot write test file %s", qPrintable(path));
+}
+
+// Every name in the folder, hidden ones included.
+QStringList Names(const QString& folder) {
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}
+
+mode_t ModeOf(const QString& path) {
+    struct stat info {};
+    ::stat(QFile::encodeName(path).constData(), &info);
+    return info.st_mode & 07777;
+}
+
+QByteArray Pattern(char c, int size) {
+    QByteArray bytes(size, c);
+    for (int i = 0; i < size; i += 97)
+        bytes[i] = '\n';
+    return bytes;
+}
+
+} // namespace
+
+class TestSafeFile : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        dir_ = std::make_unique<QTemporaryDir>();
+        QVERIFY(dir_->isValid());
+    }
+
+    void writesNewAndReplacesOld() {
+        const QString path = dir_->filePath("plain.txt");
+        QString error = "stale";
+        QVERIFY(WriteFileAtomically(path, "first", &error));
+        QVERIFY(error.isEmpty());
+        QCOMPARE(ReadBytes(path), QByteArray("first"));
+        // A new file is private to its user.
+        QCOMPARE(ModeOf(path), mode_t(0600));
+
+        // An existing file keeps its mode, and an empty text makes an empty file.
+        ::chmod(QFile::encodeName(path).constData(), 0640);
+        QVERIFY(WriteFileAtomically(path, QByteArray(), &error));
+        QCOMPARE(ReadBytes(path), QByteArray());
+        QCOMPARE(ModeOf(path), mode_t(0640));
+        QCOMPARE(Names(dir_->path()), QStringList{"plain.txt"});
+
+        // A copy replaces the target whole; the source is untouched.
+        const QString source = dir_->filePath("source.bin");
+        const QByteArray big = Pattern('s', 300 * 1024);
+        WriteBytes(source, big);
+        QVERIFY(CopyFileAtomically(source, path, &error));
+        QCOMPARE(ReadBytes(path), big);
+        QCOMPARE(ReadBytes(source), big);
+        QCOMPARE(Names(dir_->path()), (QStringList{"plain.txt", "source.bin"}));
+    }
+
+    void linksAndLongNames() {
+        // A link stays a link: its file gets the new text.
+        const QString real = dir_->filePath("real.txt");
+        const QString link = dir_->filePath("link.txt");
+        WriteBytes(real, "old");
+        QVERIFY(QFile::link(real, link));
+        QVERIFY(WriteFileAtomically(link, "new"));
+        QVERIFY(QFileInfo(link).isSymLink());
+        QCOMPARE(ReadBytes(real), QByteArray("new"));
+
+        // A name at the file system's limit still leaves room for the temporary name.
+        const QString longName = dir_->filePath(QString(250, u'n'));
+        QVERIFY(WriteFileAtomically(longName, "long"));
+        QCOMPARE(ReadBytes(longName), QByteArray("long"));
+        QCOMPARE(Names(dir_->path()).size(), 3);
+    }
+
+    void failuresNameTheFileAndLeaveNothing() {
+        QString error;
+        const QString missing = dir_->filePath("no/such/folder/out.txt");
+        QVERIFY(!WriteFileAtomically(missing, "x", &error));
+        QCOMPARE(
+            error,
+            QStringLiteral("The file \"%1\" could not be written: No such file or directory.").arg(missing));
+
+        const QString folder = dir_->filePath("folder");
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(!WriteFileAtomically(folder, "x", &error));
+        QCOMPARE(error, QStringLiteral("The file \"%1\" could not be written: Is a directory.").arg(folder));
+        QVERIFY(QFileInfo(folder).isDir());
+
+        const QString target = dir_->filePath("target.txt");
+        WriteBytes(target, "kept");
+        QVERIFY(!CopyFileAtomically(dir_->filePath("absent"), target, &error));
+        QCOMPARE(error, QStringLiteral("The file \"%1\" could not be read: No such file or directory.")
+                            .arg(dir_->filePath("absent")));
+        QVERIFY(!CopyFileAtomically(folder, target, &error));
+        QVERIFY2(error.contains("could not be read: Is a directory"), qPrintable(error));
+        QCOMPARE(ReadBytes(target), QByteArray("kept"));
+        QCOMPARE(Names(dir_->path()), QStringList{"target.txt"});
+        QVERIFY(!WriteFileAtomically(missing, "x")); // no message wanted
+    }
+
+    void fullDiskKeepsTheOldFile() {
+        FullDisk disk(dir_->filePath("disk"));
+        QM_REQUIRE_FULL_DISK(disk);
+        const QString path = disk.Folder() + "/Groups.txt";
+        const QString source = dir_->filePath("source.txt");
+        WriteBytes(path, "Family\r\n");
+        WriteBytes(source, Pattern('c', 5000));
+        disk.Fill();
+
+        // Small enough to sit in any write buffer: the failure must still be seen.
+        QString error;
+        QVERIFY(!WriteFileAtomically(path, "Family\r\nWork\r\n", &error));
+        QCOMPARE(error,
+                 QStringLiteral("The file \"%1\" could not be written: No space left on device.").arg(path));
+        QVERIFY(!CopyFileAtomically(source, path, &error));
+        QVERIFY2(error.contains("No space left on device"), qPrintable(error));
+        QCOMPARE(ReadBytes(path), QByteArray("Family\r\n"));
+        QCOMPARE(Names(disk.Folder()), (QStringList{".filler", "Groups.txt"}));
+
+        // Room for a part but not for the whole.
+        disk.Free();
+        const QByteArray tooBig = Pattern('b', 200 * 1024);
+        QVERIFY(!WriteFileAtomically(path, tooBig, &error));
+        QVERIFY2(error.contains("No space left on device"), qPrintable(error));
+        QCOMPARE(ReadBytes(path), QByteArray("Family\r\n"));
+        QCOMPARE(Names(disk.Folder()), QStringList{"Groups.txt"});
+
+        // With room again the same write goes through.
+        QVERIFY(WriteFileAtomically(path, "Family\r\nWork\r\n", &error));
+        QCOMPARE(ReadBytes(path), QByteArray("Family\r\nWork\r\n"));
+    }
+
+    void fileSizeLimitKeepsTheOldFile() {
+        const QString path = dir_->filePath("limited.txt");
+        const QString source = dir_->filePath("source.txt");
+        WriteBytes(path, "old");
+        WriteBytes(source, Pattern('c', 64 * 1024));
+        const pid_t child = ::fork();
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            // The process may write no file beyond 4 KiB; the write then fails with EFBIG.
+            ::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{4096, 4096};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            QString error;
+            int code = 0;
+            if (WriteFileAtomically(path, Pattern('n', 10000), &error) || !error.contains("File too large"))
+                code |= 1;
+            if (CopyFileAtomically(source, path, &error) || !error.contains("File too large"))
+                code |= 2;
+            if (!WriteFileAtomically(path, "fits"))
+                code |= 4;
+            ::_exit(code);
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QVERIFY(WIFEXITED(status));
+        QCOMPARE(WEXITSTATUS(status), 0);
+        QCOMPARE(ReadBytes(path), QByteArray("fits"));
+        QCOMPARE(Names(dir_->path()), (QStringList{"limited.txt", "source.txt"}));
+    }
+
+    // A writer killed anywhere leaves the old bytes or the new, never a torn or empty file, and the
+    // temporary file it leaves is one the sweep removes.
+    void killedWritesLeaveOldOrNew() {
+        const QString path = dir_->filePath("Note0");
+        const QString source = dir_->filePath("source");
+        const QByteArray versions[] = {Pattern('a', 256 * 1024), Pattern('b', 300 * 1024),
+                                       Pattern('c', 200 * 1024)};
+        WriteBytes(path, versions[0]);
+        WriteBytes(source, versions[2]);
+        auto* random = QRandomGenerator::global();
+        int torn = 0;
+        for (int round = 0; round < 30; ++round) {
+            int progress[2];
+            QVERIFY(::pipe(progress) == 0);
+            const pid_t child = ::fork();
+            QVERIFY(child >= 0);
+            if (child == 0) {
+                ::close(progress[0]);
+                for (int i = 0;; ++i) {
+                    const bool ok = i % 3 == 2 ? CopyFileAtomically(source, path)
+                                               : WriteFileAtomically(path, versions[i % 3]);
+                    if (!ok)
+                        ::_exit(1);
+                    const char done = 'w';
+                    if (::write(progress[1], &done, 1) != 1)
+                        ::_exit(2);
+                }
+            }
+            ::close(progress[1]);
+            // Kill after a random number of whole writes, a random moment into the next one.
+            const int writes = int(random->bounded(4));
+            char done;
+            for (int i = 0; i < writes; ++i)
+                QCOMPARE(::read(progress[0], &done, 1), ssize_t(1));
+            // A busy wait of random length, not a sleep: the kill lands anywhere in the next write.
+            const quint32 spins = random->bounded(200000u);
+            for (quint32 n = 0; n < spins; ++n)
+                asm volatile("" ::: "memory");
+            ::kill(child, SIGKILL);
+            int status = 0;
+            QCOMPARE(::waitpid(child, &status, 0), child);
+            QVERIFY2(WIFSIGNALED(status), "the writer ended before it was killed");
+            ::close(progress[0]);
+
+            const QByteArray now = ReadBytes(path);
+            if (now != versions[0] && now != versions[1] && now != versions[2])
+                ++torn;
+            for (const QString& name : Names(dir_->path()))
+                QVERIFY2(name == "Note0" || name == "source" || IsTemporaryFileName(name), qPrintable(name));
+            SweepTemporaryFiles(dir_->path());
+            QCOMPARE(Names(dir_->path()), (QStringList{"Note0", "source"}));
+        }
+        QCOMPARE(torn, 0);
+    }
+
+    void temporaryNames_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("temporary");
+        QTest::newRow("writer's own") << ".Note0.qmtmp-3kz81q" << true;
+        QTest::newRow("of a hidden file") << "..hidden.qmtmp-a0" << true;
+        QTest::newRow("not hidden") << "Note0.qmtmp-3kz81q" << false;
+        QTest::newRow("no tail") << ".Note0.qmtmp-" << false;
+        QTest::newRow("tail not the writer's") << ".Note0.qmtmp-ABC" << false;
+        QTest::newRow("no name") << "..qmtmp-abc" << false;
+        QTest::newRow("plain hidden") << ".hidden" << false;
+        QTest::newRow("note") << "Shopping.txt" << false;
+    }
+    void temporaryNames() {
+        QFETCH(QString, name);
+        QFETCH(bool, temporary);
+        QCOMPARE(IsTemporaryFileName(name), temporary);
+    }
+
+    void sweepRemovesOnlyTemporaryFiles() {
+        const QString sub = dir_->filePath("sub");
+        QDir().mkpath(sub);
+        for (const char* name :
+             {".set.clr.qmtmp-1x", ".Groups.txt.qmtmp-zz9", "Groups.txt", ".hidden", "Note0.qmtmp-1x"})
+            WriteBytes(dir_->filePath(name), "x");
+        WriteBytes(sub + "/.deep.qmtmp-1", "x");
+        QCOMPARE(SweepTemporaryFiles(dir_->path()), 2);
+        QCOMPARE(Names(dir_->path()), (QStringList{".hidden", "Groups.txt", "Note0.qmtmp-1x"}));
+        QCOMPARE(Names(sub), QStringList{".deep.qmtmp-1"});
+        QCOMPARE(SweepTemporaryFiles(dir_->filePath("missing")), 0);
+    }
+
+private:
+    std::unique_ptr<QTemporaryDir> dir_;
+};
+
+QTEST_GUILESS_MAIN(TestSafeFile)
+#include "tst_safefile.moc"

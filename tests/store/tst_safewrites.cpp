@@ -1,0 +1,210 @@
+#include "app/MainForm.h"
+#include "desktop/BrowseForFolder.h"
+#include "dialogs/TeleForm.h"
+#include "platform/Dialogs.h"
+#include "platform/MessageBox.h"
+#include "platform/Modal.h"
+#include "support/FullDisk.h"
+#include "support/TestEnvironment.h"
+#include "views/ViewTestRows.h"
+
+#include "platform/widgets/PageControl.h"
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDir>
+#include <QFile>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QToolButton>
+
+using namespace qm;
+
+// Every file the program writes, written onto a disk filled to the last byte: the old bytes stay,
+// a message names the file, and nothing says the write went well.
+namespace {
+
+QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void WriteFile(const QString& path, const QByteArray& content) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(file.write(content), content.size());
+}
+
+QStringList Texts() {
+    QStringList texts;
+    for (const ShownBox& box : MessageBoxSeam::Shown())
+        texts << box.text;
+    return texts;
+}
+
+// The one box shown since the last reset, which must name the file and the full disk.
+void ExpectOneFailureNaming(const QString& fileName) {
+    const QStringList texts = Texts();
+    QCOMPARE(texts.size(), 1);
+    QVERIFY2(texts[0].contains(fileName) && texts[0].contains("No space left on device"),
+             qPrintable(texts[0]));
+    MessageBoxSeam::Reset();
+}
+
+QStringList NamesIn(const QString& folder) {
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+}
+
+} // namespace
+
+class SafeWritesTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    // The archive folder itself is the full disk: the small files of the archive.
+    void archiveFilesOnAFullDisk() {
+        TestEnvironment env;
+        FullDisk disk(env.ArchiveFolder(), 1024 * 1024);
+        QM_REQUIRE_FULL_DISK(disk);
+        const QByteArray netText = (env.ArchiveFolder() + "\r\n").toUtf8();
+        WriteFile(env.ArchiveFile("Net.txt"), netText);
+        WriteFile(env.ArchiveFile("Groups.txt"), "\r\nFamily\r\n");
+        WriteFile(env.ArchiveFile("Style.txt"), "0\r\n");
+        WriteFile(env.ArchiveFile("Modem.txt"), "3");
+        TMainForm* form = env.CreateMainForm();
+        QVERIFY2(Texts().isEmpty(), qPrintable(Texts().join(" | ")));
+        disk.Fill();
+
+        // A group added.
+        form->ComboBox_Contact_Group->setEditText(QStringLiteral("Choir"));
+        MessageBoxSeam::QueueAnswer(Id::Yes);
+        form->SpeedButton12->click();
+        QCOMPARE(ReadFile(env.ArchiveFile("Groups.txt")), QByteArray("\r\nFamily\r\n"));
+        QCOMPARE(Texts().size(), 2);
+        QCOMPARE(Texts()[0], QStringLiteral("Add the \"Choir\" group?"));
+        QVERIFY2(Texts()[1].contains("Groups.txt") && Texts()[1].contains("No space left on device"),
+                 qPrintable(Texts()[1]));
+        MessageBoxSeam::Reset();
+
+        // A look file.
+        form->ComboBox_Stile->setCurrentIndex(1);
+        emit form->ComboBox_Stile->activated(1);
+        QCOMPARE(ReadFile(env.ArchiveFile("Style.txt")), QByteArray("0\r\n"));
+        ExpectOneFailureNaming("Style.txt");
+
+        // The modem's port.
+        ModalSeam::Queue([](QDialog& dialog) {
+            auto& tele = static_cast<TTeleForm&>(dialog);
+            tele.ComboBoxCOM->setCurrentIndex(0);
+            emit tele.ComboBoxCOM->activated(0);
+        });
+        ShowTeleForm(form);
+        QCOMPARE(ModalSeam::UnhandledCount(), 0);
+        QCOMPARE(ReadFile(env.ArchiveFile("Modem.txt")), QByteArray("3"));
+        ExpectOneFailureNaming("Modem.txt");
+
+        // Another working folder: the failure is said and the program does not end.
+        const QString work = env.ProgramFolder() + "work";
+        QDir().mkpath(work);
+        BrowseForFolderSeam::QueueFolder(work);
+        form->SpeedButton_unico->click();
+        QCOMPARE(ReadFile(env.ArchiveFile("Net.txt")), netText);
+        QCOMPARE(Texts().size(), 2);
+        QVERIFY2(Texts()[1].contains("Net.txt") && Texts()[1].contains("No space left on device"),
+                 qPrintable(Texts()[1]));
+        QVERIFY(!Texts().contains("You must restart me manually!"));
+        QVERIFY(!form->QuitConfirmed());
+        MessageBoxSeam::Reset();
+
+        // Nothing half-written stays behind.
+        QCOMPARE(NamesIn(env.ArchiveFolder()).filter(".qmtmp-"), QStringList());
+        disk.Free();
+        env.DestroyMainForm();
+    }
+
+    // Files the user names in a save dialog, on a full disk of their own.
+    void chosenFilesOnAFullDisk() {
+        TestEnvironment env;
+        FullDisk disk(env.ProgramFolder() + "disk");
+        QM_REQUIRE_FULL_DISK(disk);
+        const QString colors = disk.Folder() + "/mine.clr";
+        const QString planner = disk.Folder() + "/plan.csv";
+        const QString exchange = disk.Folder() + "/friends.QOC";
+        WriteFile(colors, "clRed\r\n");
+        WriteFile(planner, "START,STOP\r\n");
+        WriteFile(exchange, "old exchange file");
+        TMainForm* form = env.CreateMainForm();
+        testrows::OneShot(env, QStringLiteral("dentist"), QStringLiteral("2026-12-07"));
+        TestEnvironment::ExecOnFile(
+            env.ArchiveFile("QMcon26.db"),
+            "INSERT INTO QMcon26 (ragsoc,indirizzo,tel,email,note,fax,gruppo,site,"
+            "company,mobile,allegato) VALUES ('Adams','','555','','','','','','','','')");
+        form->RefreshContactQuery();
+        form->RefreshTodayQuery();
+        QVERIFY(form->SpeedButtonEportToday->isEnabled());
+        disk.Fill();
+
+        // A colour set saved over an existing one.
+        MessageBoxSeam::QueueAnswer(Id::Yes);
+        DialogSeam::QueueFile(colors);
+        form->SpeedButton21->click();
+        QCOMPARE(ReadFile(colors), QByteArray("clRed\r\n"));
+        QCOMPARE(Texts().size(), 2);
+        QVERIFY2(Texts()[1].contains("mine.clr") && Texts()[1].contains("No space left on device"),
+                 qPrintable(Texts()[1]));
+        MessageBoxSeam::Reset();
+
+        // The day's planner exported over an existing file.
+        form->DateTimePickerTODAY->setDate(QDate(2026, 12, 7));
+        DialogSeam::QueueFile(planner);
+        form->SpeedButtonEportToday->click();
+        QCOMPARE(ReadFile(planner), QByteArray("START,STOP\r\n"));
+        ExpectOneFailureNaming("plan.csv");
+
+        // The contacts exported as an exchange file over an existing one.
+        DialogSeam::QueueFileOfType(exchange, 1);
+        form->SpeedButtonCSV->click();
+        QCOMPARE(ReadFile(exchange), QByteArray("old exchange file"));
+        QCOMPARE(Texts().size(), 1);
+        QVERIFY2(Texts()[0].startsWith("Error exporting!") && Texts()[0].contains("friends.QOC") &&
+                     Texts()[0].contains("No space left on device"),
+                 qPrintable(Texts()[0]));
+        QVERIFY(!QFile::exists(env.ArchiveFile("QMtemp.db")));
+        QCOMPARE(NamesIn(disk.Folder()), (QStringList{".filler", "friends.QOC", "mine.clr", "plan.csv"}));
+        QCOMPARE(DialogSeam::UnhandledCount(), 0);
+    }
+
+    // The start-at-login entry, on a full disk where the entries live.
+    void loginEntryOnAFullDisk() {
+        TestEnvironment env;
+        FullDisk disk(env.ProgramFolder() + "config/autostart");
+        QM_REQUIRE_FULL_DISK(disk);
+        TMainForm* form = env.CreateMainForm();
+        disk.Fill();
+        QTest::mouseClick(form->CheckBox_Autostart, Qt::LeftButton, {},
+                          QPoint(4, form->CheckBox_Autostart->height() / 2));
+        QVERIFY(form->CheckBox_Autostart->isChecked());
+        ExpectOneFailureNaming(".desktop");
+        QCOMPARE(NamesIn(disk.Folder()), QStringList{".filler"});
+    }
+
+    // A crash leaves temporary files; the next start removes them and the notes list never shows one.
+    void temporaryFilesGoAtTheNextStart() {
+        TestEnvironment env;
+        WriteFile(env.ArchiveFile(".Groups.txt.qmtmp-k2"), "torn");
+        WriteFile(env.ArchiveFile("notes/.Note0.qmtmp-9zz"), "torn");
+        WriteFile(env.ArchiveFile("notes/Note0"), "whole");
+        WriteFile(env.ProgramFolder() + ".nosplash.qmtmp-1", "");
+        TMainForm* form = env.CreateMainForm();
+        QCOMPARE(NamesIn(env.ArchiveFile("notes")), QStringList{"Note0"});
+        QCOMPARE(NamesIn(env.ArchiveFolder()).filter(".qmtmp-"), QStringList());
+        QCOMPARE(NamesIn(env.ProgramFolder()).filter(".qmtmp-"), QStringList());
+        QCOMPARE(form->FileListBoxNote->count(), 1);
+        QCOMPARE(form->FileListBoxNote->item(0)->text(), QStringLiteral("Note0"));
+    }
+};
+
+QTEST_MAIN(SafeWritesTest)
+#include "tst_safewrites.moc"
