@@ -68,7 +68,8 @@ void ScaleColumnWidths(TDBGrid* grid, const QList<TColumn>& designed) {
     grid->SetColumns(columns);
 }
 
-// A grid whose font changes (the section font is chosen on the options tab) takes widths to match.
+// A grid whose font changes (the section font is chosen on the options tab) takes widths to match;
+// the Tasks header measures its caption again.
 class GridFontEvents : public QObject {
 public:
     explicit GridFontEvents(TMainForm* form) : QObject(form), m_form(form) {}
@@ -82,9 +83,16 @@ public:
         grid->installEventFilter(this);
     }
 
+    void WatchTasksHeader(QWidget* header) {
+        m_tasksHeader = header;
+        header->installEventFilter(this);
+    }
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::FontChange) {
+        if (event->type() == QEvent::FontChange && watched == m_tasksHeader) {
+            Guarded([this] { m_form->DataSourceTODAYDataChange(); });
+        } else if (event->type() == QEvent::FontChange) {
             const auto designed = m_designed.constFind(watched);
             if (designed != m_designed.cend()) {
                 ScaleColumnWidths(static_cast<TDBGrid*>(watched), *designed);
@@ -96,6 +104,7 @@ protected:
 
 private:
     TMainForm* m_form;
+    QObject* m_tasksHeader = nullptr;
     QHash<QObject*, QList<TColumn>> m_designed;
 };
 
@@ -147,6 +156,7 @@ void TMainForm::SetupGridPresentation() {
     auto* fontEvents = new GridFontEvents(this);
     for (TDBGrid* grid : {DBGrid_Shot, DBGrid_Year, DBGrid_Month, DBGrid_Week, DBGrid_Today, DBGrid_ToDo})
         fontEvents->Watch(grid);
+    fontEvents->WatchTasksHeader(Panel_Data_Today);
 
     for (TDBMemo* memo : {DBMemoShot, DBMemoYear, DBMemoMonth, DBMemoWeek, DBMemoToday, DBMemoToDo})
         ConnectGuarded(memo, &TDBMemo::MouseDown, this, &TMainForm::DBMemoMouseDown);

@@ -15,8 +15,8 @@
 #include <QPlainTextEdit>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QToolButton>
 #include <QTest>
+#include <QToolButton>
 
 using namespace qm;
 using namespace qm::testrows;
@@ -103,6 +103,18 @@ void TestReadableLists::tasksHeaderShowsTheTimesBesideTheAlarm() {
     const QImage quiet = form->Panel_Data_Today->grab().toImage();
     QCOMPARE(flashing.copy(strip), quiet.copy(strip));
 
+    // A larger section font: the caption is measured again.
+    QFont larger = form->PageControlMenu->font();
+    larger.setPointSizeF(larger.pointSizeF() * 1.6);
+    form->PageControlMenu->setFont(larger);
+    QCoreApplication::sendPostedEvents();
+    QVERIFY(form->Panel_Data_Today->font().bold());
+    const int largerEnd =
+        form->Panel_Data_Today->contentsRect().left() + 4 +
+        QFontMetrics(form->Panel_Data_Today->font()).horizontalAdvance(QStringLiteral("08:30 - 08:30"));
+    QVERIFY(largerEnd > captionEnd);
+    QVERIFY(form->Panel_MEssaggio->x() >= largerEnd);
+
     // An empty list clears the caption; the message then has the whole header.
     form->DateTimePickerTODAY->setDate(QDate(2026, 12, 8));
     form->RefreshTodayQuery();
@@ -137,11 +149,18 @@ void TestReadableLists::dateColumnsShowTheDefaultFormatsInFull() {
     }
     QVERIFY2(ColumnShowsInFull(form->DBGrid_Week, 0, &cut), qPrintable(cut.join(", ")));
 
-    // What is painted: the date column's right part holds the year's last digits, not an ellipsis.
+    // What is painted: the cell's ink reaches where the full date's last digit ends, inside the cell.
     form->PageControlMenu->setCurrentWidget(form->TabSheetShot);
-    const QImage grid = form->DBGrid_Shot->viewport()->grab().toImage();
-    QVERIFY(!grid.isNull());
-    QCOMPARE(form->DBGrid_Shot->horizontalHeader()->sectionSize(0), form->DBGrid_Shot->columnWidth(0));
+    QCoreApplication::sendPostedEvents();
+    TDBGrid* grid = form->DBGrid_Shot;
+    const QString longest = QStringLiteral("Wednesday 27 September 2028");
+    const int row = int(GridColumn(grid, 0).indexOf(longest));
+    const QRect cell = grid->visualRect(grid->model()->index(row, 0));
+    const int textEnd = cell.left() + 3 + QFontMetrics(grid->font()).horizontalAdvance(longest);
+    QVERIFY(textEnd < cell.right());
+    const QImage painted = grid->viewport()->grab().toImage();
+    const QRect lastDigit(textEnd - 6, cell.top() + 2, 6, cell.height() - 4);
+    QVERIFY(MarkedPixels(painted, lastDigit.adjusted(-1, 0, 0, 0)) > 3);
 }
 
 void TestReadableLists::widthsFollowTheFont() {
