@@ -347,6 +347,11 @@ public:
     void Label_SoundNameMouseMove();
     // The caption label's text: the clock while the application is active, the title otherwise.
     QString ClockCaption(bool applicationActive) const;
+    // Hands the rebuilt alarm list of `day` to the alarm check.
+    void AlarmListRebuilt(const QDate& day);
+    // The day step, on the first tick of a new date, whichever timer ticks first.
+    void ChangeDayWhenDue(const QDateTime& now);
+    void RingAlarm(const std::vector<AlarmEntry>& due);
     void ConnectAlarmClock();
 
     // --- About box (dialogs/AboutForm.cpp) ---

@@ -43,6 +43,7 @@ void TMainForm::BuildOptionsTab() {
     auto* page = new QWidget(scroll);
     scroll->setWidget(page);
     auto* grid = new QGridLayout(page);
+    grid->setContentsMargins(4, 4, 4, 4);
 
     // Options and alarm.
     auto* options = new QGroupBox(QStringLiteral("Options"), page);
@@ -71,6 +72,8 @@ void TMainForm::BuildOptionsTab() {
         MakeTextButton(options, QStringLiteral("SpeedButtonCambiaSuono"), QStringLiteral("Play alarm"),
                        QStringLiteral("I'll test the alarm"));
     Label_SoundName = MakeLabel(options, QStringLiteral("Label_SoundName"), QStringLiteral("mailbeep"));
+    // A long sound file name must not widen the page; the label's hint names the whole file.
+    Label_SoundName->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     auto* timeRow = new QHBoxLayout;
     timeRow->addWidget(CheckBox_TimeCheck);
     timeRow->addWidget(Label_TimeAlarm);
@@ -89,6 +92,9 @@ void TMainForm::BuildOptionsTab() {
     // Date formats and window size.
     auto* formats = new QGroupBox(QStringLiteral("Dates and size"), page);
     auto* formatsLayout = new QFormLayout(formats);
+    // Captions above their fields: the page keeps to the default window width, and the fields and
+    // samples have the group's whole width.
+    formatsLayout->setRowWrapPolicy(QFormLayout::WrapAllRows);
     ComboBox_FormatoDataShot = MakeComboList(
         formats, QStringLiteral("ComboBox_FormatoDataShot"), QStringLiteral("Date format for daily tasks"),
         {QStringLiteral("d mmmm yyyy"), QStringLiteral("dd mmmm yyyy"), QStringLiteral("dd/mm/yyyy"),
@@ -168,6 +174,9 @@ void TMainForm::BuildOptionsTab() {
     ComboBox_UnFont = new QComboBox(look);
     ComboBox_UnFont->setObjectName(QStringLiteral("ComboBox_UnFont"));
     ComboBox_UnFont->setEditable(true);
+    // A long family name must not widen the page.
+    ComboBox_UnFont->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    ComboBox_UnFont->setMinimumContentsLength(10);
     ComboBox_UnFont->setToolTip(
         QStringLiteral("The font used for the captions of the sections and title bar"));
     SpinEditTabSize = new QSpinBox(look);

@@ -78,47 +78,80 @@ void TMainForm::ConnectAlarmClock() {
     ConnectGuarded(SpeedButtonWinSound, &QToolButton::clicked, this, &TMainForm::SpeedButtonWinSoundClick);
     ConnectGuarded(SpeedButtonCambiaSuono, &QToolButton::clicked, this,
                    &TMainForm::SpeedButtonCambiaSuonoClick);
+    // The check starts now, and again whenever it is switched on: nothing already past rings.
+    ClockDay = Today();
+    AlarmDue.Begin(Now());
+    connect(CheckBox_TimeCheck, &QCheckBox::toggled, this, [this](bool on) {
+        if (on)
+            AlarmDue.Begin(Now());
+    });
     auto* events = new AlarmClockEvents(this, MemoOrario->viewport(), Label_SoundName);
     MemoOrario->viewport()->installEventFilter(events);
     Label_SoundName->installEventFilter(events);
     Label_SoundName->setMouseTracking(true);
 }
 
-void TMainForm::TimerContolloOrarioTimer() {
-    QueryParallelo->First();
+void TMainForm::AlarmListRebuilt(const QDate& day) {
+    const int timeField = QueryParallelo->FieldIndex(QStringLiteral("orario"));
+    const int titleField = QueryParallelo->FieldIndex(QStringLiteral("id"));
     const int count = QueryParallelo->RecordCount();
-    const QString now = FormatDateTime(QStringLiteral("hh mm ss"), Now());
-    for (int i = 0; i < count; ++i) {
-        // An entry without a start time never fires; the entries after it are still checked.
-        const QTime start = ParseShortTime(QueryParallelo->FieldByName(QStringLiteral("orario")).AsString());
-        const QString at =
-            start.isValid()
-                ? FormatDateTime(QStringLiteral("hh mm"), QDateTime(Today(), start)) + QStringLiteral(" 00")
-                : QString();
-        if (!at.isEmpty() && now == at) {
-            if (CheckBox_Soundon->isChecked())
-                PlayAlarmSound(AlarmSoundFile);
-            {
-                // The alarm only shows the page; it is not a change of page by the user.
-                const QSignalBlocker blocker(PageControlMenu);
-                PageControlMenu->setCurrentWidget(TabSheetTODAY);
-            }
-            if (CheckBox_Visivo->isChecked())
-                Open1->trigger();
-            AlarmHurryText = QStringLiteral(" Hurry Up!  It's time to... ");
-            AlarmFlashing = -1;
-            AlarmEntryText = QStringLiteral(" ") +
-                             QueryParallelo->FieldByName(QStringLiteral("id")).AsString() +
-                             QStringLiteral("!");
-            SetMessageLook(MemoOrario, 0x80FFFF, Colors::clRed, Qt::PointingHandCursor);
-            // A window the user put away only animates the icon; any other comes up on its own.
-            if (WindowMinimized)
-                CoolTrayIcon->SetCycleIcons(true);
-            else
-                TimerAppari->start();
-        }
-        QueryParallelo->Next();
+    std::vector<AlarmEntry> entries;
+    entries.reserve(size_t(count));
+    for (int row = 0; row < count; ++row) {
+        // An entry without a start time never rings.
+        const QTime start = ParseShortTime(QueryParallelo->Value(row, timeField).toString());
+        if (start.isValid())
+            entries.push_back(
+                {start.hour() * 60 + start.minute(), QueryParallelo->Value(row, titleField).toString()});
     }
+    AlarmDue.SetList(day, std::move(entries));
+}
+
+void TMainForm::TimerContolloOrarioTimer() {
+    const QDateTime now = Now();
+    // A new date is stepped to first, so the check never rings from the day before's list.
+    ChangeDayWhenDue(now);
+    const std::vector<AlarmEntry> due = AlarmDue.Due(now);
+    if (!due.empty())
+        RingAlarm(due);
+}
+
+void TMainForm::RingAlarm(const std::vector<AlarmEntry>& due) {
+    // Whatever fell due since the last tick rings as one alarm: one sound, one message naming all.
+    if (CheckBox_Soundon->isChecked())
+        PlayAlarmSound(AlarmSoundFile);
+    {
+        // The alarm only shows the page; it is not a change of page by the user.
+        const QSignalBlocker blocker(PageControlMenu);
+        PageControlMenu->setCurrentWidget(TabSheetTODAY);
+    }
+    if (CheckBox_Visivo->isChecked())
+        Open1->trigger();
+    QStringList titles;
+    for (const AlarmEntry& entry : due)
+        titles << entry.title;
+    AlarmHurryText = QStringLiteral(" Hurry Up!  It's time to... ");
+    AlarmFlashing = -1;
+    AlarmEntryText = QStringLiteral(" ") + titles.join(QStringLiteral(", ")) + QStringLiteral("!");
+    SetMessageLook(MemoOrario, 0x80FFFF, Colors::clRed, Qt::PointingHandCursor);
+    // A window the user put away only animates the icon; any other comes up on its own.
+    if (WindowMinimized)
+        CoolTrayIcon->SetCycleIcons(true);
+    else
+        TimerAppari->start();
+}
+
+void TMainForm::ChangeDayWhenDue(const QDateTime& now) {
+    if (now.date() == ClockDay)
+        return;
+    ClockDay = now.date();
+    // The alarm list and the expired entries follow the date; the Tasks list keeps the day it shows.
+    AlarmDue.FollowDate(now);
+    if (CheckBox_TimeCheck->isChecked())
+        Guarded([this] { RefreshAlarmQuery(); });
+    Guarded([this] { PurgeExpiredOneShots(); });
+    Guarded([this] { RefreshShotQuery(); });
+    Guarded([this] { RefreshTodayQuery(); });
 }
 
 QString TMainForm::ClockCaption(bool applicationActive) const {
@@ -128,15 +161,7 @@ QString TMainForm::ClockCaption(bool applicationActive) const {
 void TMainForm::TimerOrologioTimer() {
     panel_credit->setText(ClockCaption(QGuiApplication::applicationState() == Qt::ApplicationActive));
 
-    if (FormatDateTime(QStringLiteral("hh.mm.ss"), Now()) == QLatin1String("00.00.00")) {
-        // A new day: the alarm list and the expired entries follow the date; the Tasks list keeps
-        // the day it shows.
-        if (CheckBox_TimeCheck->isChecked())
-            Guarded([this] { RefreshAlarmQuery(); });
-        Guarded([this] { PurgeExpiredOneShots(); });
-        Guarded([this] { RefreshShotQuery(); });
-        Guarded([this] { RefreshTodayQuery(); });
-    }
+    ChangeDayWhenDue(Now());
 
     if (AlarmFlashing) {
         if (MemoOrario->toPlainText() != AlarmHurryText)

@@ -5,6 +5,12 @@
 #include "platform/widgets/Panel.h"
 
 #include <QComboBox>
+#include <QEvent>
+#include <QFontMetricsF>
+#include <QHash>
+#include <QLayout>
+#include <QtMath>
+#include <algorithm>
 
 // What the list grids show beyond their table columns, and how their cells are painted.
 namespace qm {
@@ -41,6 +47,66 @@ void ApplyMarker(TCellCanvas& canvas, const TRecord& record) {
     else if (marker == QLatin1String("T"))
         canvas.FontColor = ToQColor(Colors::clBlue);
 }
+
+// The lists' column widths were laid out for an 8-point font whose average character is 5 pixels
+// wide. They grow with the font in use, so that dates and times show in full.
+constexpr double kDesignCharWidth = 5.0;
+
+double FontMeasure(const QFont& font) {
+    static const QString alphabet = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+    const double average = QFontMetricsF(font).horizontalAdvance(alphabet) / double(alphabet.size());
+    return std::max(1.0, average / kDesignCharWidth);
+}
+
+// Gives the grid the designed widths grown by its font's measure. The grid re-applies its columns'
+// widths whenever its list re-opens, so the grown widths become the columns' own.
+void ScaleColumnWidths(TDBGrid* grid, const QList<TColumn>& designed) {
+    const double measure = FontMeasure(grid->font());
+    QList<TColumn> columns = designed;
+    for (TColumn& column : columns)
+        column.Width = qRound(column.Width * measure);
+    grid->SetColumns(columns);
+}
+
+// A grid whose font changes (the section font is chosen on the options tab) takes widths to match;
+// the Tasks header measures its caption again.
+class GridFontEvents : public QObject {
+public:
+    explicit GridFontEvents(TMainForm* form) : QObject(form), m_form(form) {}
+
+    void Watch(TDBGrid* grid) {
+        QList<TColumn> designed;
+        for (int column = 0; column < grid->ColumnCount(); ++column)
+            designed.append(grid->Column(column));
+        m_designed.insert(grid, designed);
+        ScaleColumnWidths(grid, designed);
+        grid->installEventFilter(this);
+    }
+
+    void WatchTasksHeader(QWidget* header) {
+        m_tasksHeader = header;
+        header->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::FontChange && watched == m_tasksHeader) {
+            Guarded([this] { m_form->DataSourceTODAYDataChange(); });
+        } else if (event->type() == QEvent::FontChange) {
+            const auto designed = m_designed.constFind(watched);
+            if (designed != m_designed.cend()) {
+                ScaleColumnWidths(static_cast<TDBGrid*>(watched), *designed);
+                Guarded([this] { m_form->FormResize(); });
+            }
+        }
+        return false;
+    }
+
+private:
+    TMainForm* m_form;
+    QObject* m_tasksHeader = nullptr;
+    QHash<QObject*, QList<TColumn>> m_designed;
+};
 
 } // namespace
 
@@ -85,6 +151,13 @@ void TMainForm::SetupGridPresentation() {
             });
     }
 
+    // The contact columns hold free texts that no width fits; the window's resize rule for them
+    // counts on their designed widths.
+    auto* fontEvents = new GridFontEvents(this);
+    for (TDBGrid* grid : {DBGrid_Shot, DBGrid_Year, DBGrid_Month, DBGrid_Week, DBGrid_Today, DBGrid_ToDo})
+        fontEvents->Watch(grid);
+    fontEvents->WatchTasksHeader(Panel_Data_Today);
+
     for (TDBMemo* memo : {DBMemoShot, DBMemoYear, DBMemoMonth, DBMemoWeek, DBMemoToday, DBMemoToDo})
         ConnectGuarded(memo, &TDBMemo::MouseDown, this, &TMainForm::DBMemoMouseDown);
 }
@@ -127,6 +200,18 @@ void TMainForm::DataSourceTODAYDataChange() {
             ? QString()
             : QueryTODAY->FieldByName(QStringLiteral("orario")).AsString() + QStringLiteral(" - ") +
                   QueryTODAY->FieldByName(QStringLiteral("orario2")).AsString() + QStringLiteral("   "));
+    // The alarm message sits beside the caption, never over it.
+    const QString caption = Panel_Data_Today->Caption();
+    const int captionWidth =
+        caption.isEmpty() ? 0
+                          : Panel_Data_Today->contentsRect().left() + 4 +
+                                qCeil(QFontMetricsF(Panel_Data_Today->font()).horizontalAdvance(caption));
+    if (QLayout* layout = Panel_Data_Today->layout()) {
+        QMargins margins = layout->contentsMargins();
+        margins.setLeft(std::max(3, captionWidth));
+        layout->setContentsMargins(margins);
+        layout->activate();
+    }
 }
 
 // A memo never keeps the focus or a caret, so its note is never edited in place.

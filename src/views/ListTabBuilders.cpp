@@ -365,6 +365,9 @@ void TMainForm::BuildContactsTab() {
              QStringLiteral("Address"), QStringLiteral("Note")},
             SpeedButtonClearName, QStringLiteral("SpeedButtonClearName"));
     Edit_ragsoc->setMaxLength(50);
+    // The contacts bar holds the most controls: its fields start narrow so the window keeps its
+    // default width, and grow when there is room.
+    Edit_ragsoc->setMinimumWidth(80);
     ComboBox_Contact_Group = new QComboBox(f.bar);
     ComboBox_Contact_Group->setObjectName(QStringLiteral("ComboBox_Contact_Group"));
     ComboBox_Contact_Group->setToolTip(QStringLiteral("Filter by group"));
@@ -373,7 +376,7 @@ void TMainForm::BuildContactsTab() {
     ComboBox_Contact_Group->setInsertPolicy(QComboBox::NoInsert);
     // A long group name must not widen the bar (and with it the window's least width).
     ComboBox_Contact_Group->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    ComboBox_Contact_Group->setMinimumContentsLength(8);
+    ComboBox_Contact_Group->setMinimumContentsLength(6);
     ComboBox_Contact_Group->addItems({QString(),
                                       QStringLiteral("Association"),
                                       QStringLiteral("Bank"),

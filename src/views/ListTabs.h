@@ -1,5 +1,9 @@
 #pragma once
 
+#include "views/AlarmSchedule.h"
+
+#include <QDate>
+
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -131,6 +135,9 @@ struct TodayTab {
     QAction* Yearly2 = nullptr;
     QAction* Monthly2 = nullptr;
     QAction* Weekly2 = nullptr;
+    // The alarm check's memory of what has rung, and the date the lists were last moved to.
+    AlarmSchedule AlarmDue;
+    QDate ClockDay;
 };
 
 struct ContactsTab {

@@ -205,8 +205,10 @@ void TMainForm::RefreshTodayQuery() {
 }
 
 void TMainForm::RefreshAlarmQuery() {
-    SetDayList(QueryParallelo, Today());
+    const QDate day = Today();
+    SetDayList(QueryParallelo, day);
     QueryParallelo->Open();
+    AlarmListRebuilt(day);
 }
 
 void TMainForm::PurgeExpiredOneShots() {

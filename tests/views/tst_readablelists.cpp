@@ -1,0 +1,223 @@
+#include "app/MainForm.h"
+#include "engine/DataControls.h"
+#include "platform/Clock.h"
+#include "platform/widgets/PageControl.h"
+#include "platform/widgets/Panel.h"
+#include "support/TestEnvironment.h"
+#include "views/ViewTestRows.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QFontMetrics>
+#include <QHeaderView>
+#include <QImage>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTest>
+#include <QToolButton>
+
+using namespace qm;
+using namespace qm::testrows;
+
+namespace {
+
+// The window at its default size, shown, on `page`.
+TMainForm* ShownAtDefaultSize(TestEnvironment& env, QWidget* TMainForm::*page = nullptr) {
+    TMainForm* form = env.CreateMainForm();
+    form->resize(640, 480);
+    form->show();
+    if (page)
+        form->PageControlMenu->setCurrentWidget(form->*page);
+    QCoreApplication::sendPostedEvents();
+    return form;
+}
+
+// True when the grid paints every text of `column` whole: the text the cell draws after eliding it
+// to the cell's room (the cell's width less its padding, by the grid's font) is the full text.
+bool ColumnShowsInFull(const TDBGrid* grid, int column, QStringList* cut) {
+    const QAbstractItemModel* model = grid->model();
+    const QFontMetrics metrics(grid->font());
+    const int room = grid->columnWidth(column) - 6;
+    for (int row = 0; row < model->rowCount(); ++row) {
+        const QString text = model->data(model->index(row, column)).toString();
+        if (metrics.elidedText(text, Qt::ElideRight, room) != text)
+            *cut << text;
+    }
+    return cut->isEmpty();
+}
+
+// The share of the image's pixels in `rect` that differ from its first pixel there: text leaves marks.
+int MarkedPixels(const QImage& image, const QRect& rect) {
+    const QRgb background = image.pixel(rect.topLeft());
+    int marked = 0;
+    for (int y = rect.top(); y <= rect.bottom(); ++y)
+        for (int x = rect.left(); x <= rect.right(); ++x)
+            marked += image.pixel(x, y) != background;
+    return marked;
+}
+
+} // namespace
+
+class TestReadableLists : public QObject {
+    Q_OBJECT
+private slots:
+    void tasksHeaderShowsTheTimesBesideTheAlarm();
+    void dateColumnsShowTheDefaultFormatsInFull();
+    void widthsFollowTheFont();
+    void everyTabFitsTheDefaultWindow();
+};
+
+void TestReadableLists::tasksHeaderShowsTheTimesBesideTheAlarm() {
+    TestEnvironment env(QStringLiteral("tester"), QDateTime(QDate(2026, 12, 7), QTime(8, 0)));
+    TMainForm* form = ShownAtDefaultSize(env);
+    OneShot(env, QStringLiteral("Dentist"), QStringLiteral("2026-12-07"), QStringLiteral("08:30"));
+    form->SpeedButtonAggiornaTutto->click();
+    form->PageControlMenu->setCurrentWidget(form->TabSheetTODAY);
+    QCoreApplication::sendPostedEvents();
+    QCOMPARE(form->Panel_Data_Today->Caption(), QStringLiteral("08:30 - 08:30   "));
+
+    // The alarm flashes its message in the header.
+    env.SetNow(QDateTime(QDate(2026, 12, 7), QTime(8, 30, 0, 400)));
+    form->TimerContolloOrarioTimer();
+    form->TimerOrologioTimer();
+    QCOMPARE(form->MemoOrario->toPlainText(), QStringLiteral(" Hurry Up!  It's time to... "));
+    QCoreApplication::sendPostedEvents();
+
+    const QFontMetrics metrics(form->Panel_Data_Today->font());
+    const int captionEnd = form->Panel_Data_Today->contentsRect().left() + 4 +
+                           metrics.horizontalAdvance(QStringLiteral("08:30 - 08:30"));
+    const QRect message = form->Panel_MEssaggio->geometry();
+    QVERIFY2(message.left() >= captionEnd, "the message covers the times");
+    QVERIFY(message.width() > 100);
+
+    // What is painted: the caption's own strip carries the text, and it is the same whether the
+    // message is up or not.
+    const QRect strip(form->Panel_Data_Today->contentsRect().left() + 4, 2, captionEnd - 4,
+                      form->Panel_Data_Today->height() - 4);
+    const QImage flashing = form->Panel_Data_Today->grab().toImage();
+    QVERIFY(MarkedPixels(flashing, strip) > 20);
+    QTest::mouseClick(form->MemoOrario->viewport(), Qt::LeftButton);
+    QCOMPARE(form->AlarmFlashing, 0);
+    const QImage quiet = form->Panel_Data_Today->grab().toImage();
+    QCOMPARE(flashing.copy(strip), quiet.copy(strip));
+
+    // A larger section font: the caption is measured again.
+    QFont larger = form->PageControlMenu->font();
+    larger.setPointSizeF(larger.pointSizeF() * 1.6);
+    form->PageControlMenu->setFont(larger);
+    QCoreApplication::sendPostedEvents();
+    QVERIFY(form->Panel_Data_Today->font().bold());
+    const int largerEnd =
+        form->Panel_Data_Today->contentsRect().left() + 4 +
+        QFontMetrics(form->Panel_Data_Today->font()).horizontalAdvance(QStringLiteral("08:30 - 08:30"));
+    QVERIFY(largerEnd > captionEnd);
+    QVERIFY(form->Panel_MEssaggio->x() >= largerEnd);
+
+    // An empty list clears the caption; the message then has the whole header.
+    form->DateTimePickerTODAY->setDate(QDate(2026, 12, 8));
+    form->RefreshTodayQuery();
+    QCoreApplication::sendPostedEvents();
+    QVERIFY(form->Panel_Data_Today->Caption().isEmpty());
+    QVERIFY(form->Panel_MEssaggio->x() < 10);
+}
+
+void TestReadableLists::dateColumnsShowTheDefaultFormatsInFull() {
+    TestEnvironment env;
+    TMainForm* form = ShownAtDefaultSize(env, &TMainForm::TabSheetShot);
+    QCOMPARE(form->ShotDateFormat, QStringLiteral("dddd d mmmm yyyy"));
+    // The longest day and month names of the year, on two-digit days.
+    OneShot(env, QStringLiteral("Long"), QStringLiteral("2028-09-27"));
+    OneShot(env, QStringLiteral("Issue date"), QStringLiteral("2028-01-11"));
+    OneShot(env, QStringLiteral("Thursday"), QStringLiteral("2027-09-30"));
+    Yearly(env, QStringLiteral("September"), QStringLiteral("09/27"), QStringLiteral("2028-09-27"));
+    Weekly(env, QStringLiteral("Midweek"), QStringLiteral("Wednesday"), 4);
+    form->SpeedButtonAggiornaTutto->click();
+    QCOMPARE(GridColumn(form->DBGrid_Shot, 0).size(), 3);
+    QVERIFY(GridColumn(form->DBGrid_Shot, 0).contains(QStringLiteral("Wednesday 27 September 2028")));
+    QVERIFY(GridColumn(form->DBGrid_Shot, 0).contains(QStringLiteral("Tuesday 11 January 2028")));
+
+    QStringList cut;
+    QVERIFY2(ColumnShowsInFull(form->DBGrid_Shot, 0, &cut), qPrintable(cut.join(", ")));
+    QVERIFY2(ColumnShowsInFull(form->DBGrid_Shot, 1, &cut), qPrintable(cut.join(", ")));
+    // Every yearly format offered, on the longest month.
+    for (int i = 0; i < form->ComboBox_FormatoDataYear->count(); ++i) {
+        form->YearDateFormat = form->ComboBox_FormatoDataYear->itemText(i);
+        form->RefreshYearQuery();
+        QVERIFY2(ColumnShowsInFull(form->DBGrid_Year, 0, &cut), qPrintable(cut.join(", ")));
+    }
+    QVERIFY2(ColumnShowsInFull(form->DBGrid_Week, 0, &cut), qPrintable(cut.join(", ")));
+
+    // What is painted: the cell's ink reaches where the full date's last digit ends, inside the cell.
+    form->PageControlMenu->setCurrentWidget(form->TabSheetShot);
+    QCoreApplication::sendPostedEvents();
+    TDBGrid* grid = form->DBGrid_Shot;
+    const QString longest = QStringLiteral("Wednesday 27 September 2028");
+    const int row = int(GridColumn(grid, 0).indexOf(longest));
+    const QRect cell = grid->visualRect(grid->model()->index(row, 0));
+    const int textEnd = cell.left() + 3 + QFontMetrics(grid->font()).horizontalAdvance(longest);
+    QVERIFY(textEnd < cell.right());
+    const QImage painted = grid->viewport()->grab().toImage();
+    const QRect lastDigit(textEnd - 6, cell.top() + 2, 6, cell.height() - 4);
+    QVERIFY(MarkedPixels(painted, lastDigit.adjusted(-1, 0, 0, 0)) > 3);
+}
+
+void TestReadableLists::widthsFollowTheFont() {
+    TestEnvironment env;
+    TMainForm* form = ShownAtDefaultSize(env, &TMainForm::TabSheetShot);
+    OneShot(env, QStringLiteral("Long"), QStringLiteral("2028-09-27"));
+    form->RefreshShotQuery();
+    const int before = form->DBGrid_Shot->columnWidth(0);
+    QVERIFY(before >= 148);
+    QFont larger = form->PageControlMenu->font();
+    larger.setPointSizeF(larger.pointSizeF() * 1.5);
+    form->PageControlMenu->setFont(larger);
+    QCoreApplication::sendPostedEvents();
+    QVERIFY(form->DBGrid_Shot->columnWidth(0) > before);
+    QStringList cut;
+    QVERIFY2(ColumnShowsInFull(form->DBGrid_Shot, 0, &cut), qPrintable(cut.join(", ")));
+}
+
+void TestReadableLists::everyTabFitsTheDefaultWindow() {
+    TestEnvironment env;
+    TMainForm* form = ShownAtDefaultSize(env);
+    Contact(env, QStringLiteral("Anna Rossi"), QStringLiteral("Friend"), QStringLiteral("555 1234"));
+    form->SpeedButtonAggiornaTutto->click();
+    const QSize least = form->minimumSizeHint();
+    QVERIFY2(least.width() <= 640 && least.height() <= 480,
+             qPrintable(QStringLiteral("%1 x %2").arg(least.width()).arg(least.height())));
+    for (int i = 0; i < form->PageControlMenu->count(); ++i) {
+        form->PageControlMenu->setCurrentIndex(i);
+        QCoreApplication::sendPostedEvents();
+        QCOMPARE(form->size(), QSize(640, 480));
+        const QWidget* sheet = form->PageControlMenu->currentWidget();
+        QVERIFY2(sheet->minimumSizeHint().width() <= sheet->width(),
+                 qPrintable(form->PageControlMenu->tabText(i)));
+    }
+
+    // The options page scrolls only up and down; the format fields and their samples show whole.
+    form->PageControlMenu->setCurrentWidget(form->TabSheetSetup);
+    QCoreApplication::sendPostedEvents();
+    auto* scroll = form->TabSheetSetup->findChild<QScrollArea*>();
+    QVERIFY(scroll);
+    QVERIFY(!scroll->horizontalScrollBar()->isVisible());
+    form->ComboBox_FormatoDataShot->setCurrentText(QStringLiteral("dddd dd mmmm yyyy"));
+    QCoreApplication::sendPostedEvents();
+    const QRect view = scroll->viewport()->rect();
+    for (QWidget* field :
+         std::initializer_list<QWidget*>{form->ComboBox_FormatoDataShot, form->ComboBox_FormatoDataYear,
+                                         form->Label_esempio_Full, form->Label_esempio_short}) {
+        const QRect shown(field->mapTo(scroll->viewport(), QPoint(0, 0)), field->size());
+        QVERIFY2(view.left() <= shown.left() && shown.right() <= view.right(),
+                 qPrintable(field->objectName()));
+    }
+    QVERIFY(form->ComboBox_FormatoDataShot->width() >= form->ComboBox_FormatoDataShot->sizeHint().width());
+    for (QLabel* sample : {form->Label_esempio_Full, form->Label_esempio_short})
+        QVERIFY2(sample->width() >= sample->fontMetrics().horizontalAdvance(sample->text()),
+                 qPrintable(sample->text()));
+    QVERIFY(!form->Label_esempio_Full->text().isEmpty());
+}
+
+QTEST_MAIN(TestReadableLists)
+#include "tst_readablelists.moc"
