@@ -248,6 +248,9 @@ void Session::CheckWritable(const QString& file) const {
 Session::TableCheck Session::CheckTableFile(const QString& file, const QString& table) {
     using State = TableState;
     const QString path = AbsolutePath(file);
+    // A fresh look: what an earlier look found no longer counts.
+    m_unavailable.remove(path);
+    m_readOnly.remove(path);
     struct stat info {};
     if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
         return {errno == ENOENT ? State::Missing : State::Unopenable,
@@ -330,7 +333,7 @@ Session::TableCheck Session::CheckTableFile(const QString& file, const QString& 
         if (rc != SQLITE_ROW)
             return failure(rc);
         if (verdict != QLatin1String("ok"))
-            return finish(State::Damaged, QStringLiteral("it is damaged (%1)").arg(verdict));
+            return finish(State::Damaged, QStringLiteral("it is damaged"));
     }
 
     // A write that is rolled back: the file, its folder (for the journal) and the lock all allow it.
