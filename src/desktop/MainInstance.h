@@ -26,6 +26,7 @@ public:
 
     // Texts that arrived before the program could take them are delivered now, later ones at once.
     void SetReady();
+    bool HasWaitingCalls() const { return !m_pending.isEmpty(); }
 
     // The text handed on: each argument after the last one that names a ".exe" (the program
     // itself, however it was started), each followed by one blank; empty when nothing is left.
