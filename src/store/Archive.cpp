@@ -151,11 +151,12 @@ QString TableAdvice(Session::TableState state) {
         return QStringLiteral(
             "Move the folder away; an empty table is created in its place at the next start.");
     case Session::TableState::Damaged:
-        return QStringLiteral("Restore the archive from a backup (Restore on the options tab), or move the "
-                              "file away to start this table empty at the next start.");
+        return QStringLiteral(
+            "Restore the archive from a backup (Restore from... on the options tab), or move the "
+            "file away to start this table empty at the next start.");
     default:
         return QStringLiteral(
-            "Check the file and its folder, or restore the archive from a backup (Restore on "
+            "Check the file and its folder, or restore the archive from a backup (Restore from... on "
             "the options tab), then start Quellmire Organizer again.");
     }
 }
