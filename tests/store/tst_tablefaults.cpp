@@ -307,6 +307,27 @@ private slots:
         QCOMPARE(Rows(form->DBGrid_Contact), 0);
     }
 
+    void readOnlyArchiveFolderGivesOneMessageForItsTables() {
+        if (::geteuid() != 0)
+            QSKIP("A folder that stops writes needs a read-only mount, which needs root.");
+        TestEnvironment env;
+        QVERIFY(QDir().mkpath(env.ArchiveFolder()));
+        if (!Run({"mount", "-t", "tmpfs", "-o", "ro,size=64k", "tmpfs", env.ArchiveFolder()}))
+            QSKIP("Mounting a file system is not possible here.");
+        const auto unmount = qScopeGuard([&] { Run({"umount", env.ArchiveFolder()}); });
+        MessageBoxSeam::QueueAnswer(Id::Ok);
+        MessageBoxSeam::QueueAnswer(Id::Ok);
+        TMainForm* form = env.CreateMainForm();
+        const QList<ShownBox> boxes = MessageBoxSeam::Shown();
+        QCOMPARE(boxes.size(), 2);
+        QCOMPARE(boxes[0].text, QStringLiteral("Starts good! I can't create a folder for notes!"));
+        for (const QString& table : kTables)
+            QVERIFY2(boxes[1].text.contains(env.ArchiveFile(table + ".db") + " cannot be created"),
+                     qPrintable(boxes[1].text));
+        QCOMPARE(Rows(form->DBGrid_Contact), 0);
+        env.DestroyMainForm();
+    }
+
     void newArchiveIsTheUsersAlone() {
         const mode_t old = ::umask(022);
         const auto restore = qScopeGuard([old] { ::umask(old); });
