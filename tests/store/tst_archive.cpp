@@ -231,6 +231,41 @@ private slots:
             QStringLiteral("2"));
     }
 
+    void crashBetweenCreatingTheSettingsTableAndItsRowLeavesNoTableWithoutRow() {
+        TestEnvironment env;
+        env.CreateMainForm();
+        env.DestroyMainForm();
+        const QString settings = env.ArchiveFile("QMset90.db");
+        QVERIFY(QFile::remove(settings));
+        Session::Instance().CloseAll();
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            Session::Instance().Reset();
+            Session::Instance().AddAlias(QStringLiteral("QMDB"), env.ArchiveFolder());
+            Session::Instance().InTransaction(
+                settings,
+                [] {
+                    TQuery create;
+                    create.DatabaseName = QStringLiteral("QMDB");
+                    create.SQL.Add(QStringLiteral("CREATE TABLE QMset90 (autostart CHARACTER(1))"));
+                    create.ExecSQL();
+                    std::raise(SIGKILL);
+                },
+                true);
+            ::_exit(0);
+        }
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        QVERIFY(WIFSIGNALED(status));
+        QVERIFY(QFileInfo::exists(settings));
+
+        env.CreateMainForm();
+        env.DestroyMainForm();
+        QCOMPARE(MessageBoxSeam::Shown().size(), 0);
+        QCOMPARE(TestEnvironment::RowsOfFile(settings, "SELECT count(*), max(WinStato) FROM QMset90"),
+                 QList<QStringList>({{"1", "wsNormal"}}));
+    }
+
     void oldContactsMergedExactlyOnceWhateverMomentACrashHits() {
         TestEnvironment env;
         env.CreateMainForm();
