@@ -4,6 +4,7 @@
 #include "platform/Application.h"
 #include "platform/Launcher.h"
 #include "platform/MessageBox.h"
+#include "platform/ProgramFolder.h"
 #include "platform/TextLines.h"
 #include "platform/widgets/PageControl.h"
 #include "platform/widgets/Panel.h"
@@ -344,7 +345,7 @@ void TMainForm::SpeedButtonHelpOnLineClick() {
 }
 
 void TMainForm::SpeedButton_ManualClick() {
-    if (!ShellOpen(ProgramFolder + QStringLiteral("QO_Help.chm")))
+    if (!ShellOpen(ShippedFile(QStringLiteral("QO_Help.chm"))))
         ShowMessage(
             QStringLiteral("Help Manual not found. Please download the help file from my website, and "
                            "put it into my installation folder."));

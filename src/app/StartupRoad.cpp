@@ -175,6 +175,8 @@ void TMainForm::FormCreate() {
 
     // The top bar starts in the colour of the page shown at start.
     ApplySectionColor();
+    // From now on a user's action on a table found unusable says so again.
+    Session::Instance().SetFaultsReported(false);
     m_inFormCreate = false;
 }
 

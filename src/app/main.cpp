@@ -9,8 +9,12 @@
 #include <QFileInfo>
 #include <QIcon>
 #include <memory>
+#include <sys/stat.h>
 
 int main(int argc, char** argv) {
+    // Everything the program creates (archive, notes, tables and their journals, small files) is
+    // the user's alone.
+    ::umask(077);
     qm::QmApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quellmire Organizer"));
     QApplication::setApplicationDisplayName(QStringLiteral("Quellmire Organizer"));
@@ -38,6 +42,8 @@ int main(int argc, char** argv) {
         qm::TMainForm* form = mainForm.get();
         QObject::connect(&mainInstance1, &qm::TMainInstance::Called, form,
                          [form] { qm::Guarded([form] { form->Open1Click(); }); });
+        // A copy started while this one was starting is answered now.
+        mainInstance1.SetReady();
     }
     splash.reset();
     if (!built || mainForm->TerminateRequested())

@@ -1,28 +1,76 @@
 #include "desktop/MainInstance.h"
 
+#include "platform/MessageBox.h"
+
+#include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QLockFile>
+#include <QThread>
+#include <cerrno>
+#include <fcntl.h>
 #include <memory>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace qm {
 
 namespace {
 
 constexpr int ConnectMs = 1000;
+constexpr int RetryMs = 20;
+
+// A folder of this user that no one else may enter or replace.
+bool IsPrivateFolder(const QString& folder) {
+    struct stat info {};
+    if (::lstat(QFile::encodeName(folder).constData(), &info) != 0)
+        return false;
+    return S_ISDIR(info.st_mode) && info.st_uid == ::getuid() && (info.st_mode & 077) == 0;
+}
+
+bool TryLock(int fd) {
+    return ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+}
 
 } // namespace
 
 TMainInstance::TMainInstance(const QString& key, QObject* parent) : QObject(parent), m_key(key) {}
 
-TMainInstance::~TMainInstance() = default;
+TMainInstance::~TMainInstance() {
+    if (m_server)
+        m_server->close();
+    if (m_lockFd >= 0)
+        ::close(m_lockFd);
+}
+
+QString TMainInstance::RuntimeFolder() {
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && IsPrivateFolder(runtime))
+        return QDir::cleanPath(runtime);
+    const QString fallback = QDir::tempPath() + QStringLiteral("/quellmire-") + QString::number(::getuid());
+    ::mkdir(QFile::encodeName(fallback).constData(), 0700);
+    // A folder of that name made by someone else is never used.
+    return IsPrivateFolder(fallback) ? fallback : QString();
+}
 
 QString TMainInstance::ServerName() const {
+    const QString folder = RuntimeFolder();
+    if (folder.isEmpty())
+        return QString();
     QString safe;
     for (const QChar c : m_key)
         safe += c.isLetterOrNumber() && c.unicode() < 128 ? c : QChar(u'_');
-    return QStringLiteral("QuellmireOrganizer-") + safe;
+    return folder + QStringLiteral("/quellmire-") + safe + QStringLiteral(".socket");
+}
+
+QString TMainInstance::LockName() const {
+    QString name = ServerName();
+    if (name.isEmpty())
+        return name;
+    name.chop(int(qstrlen(".socket")));
+    return name + QStringLiteral(".lock");
 }
 
 QString TMainInstance::ForwardedText(const QStringList& arguments) {
@@ -36,30 +84,87 @@ QString TMainInstance::ForwardedText(const QStringList& arguments) {
 }
 
 bool TMainInstance::Start(const QStringList& arguments) {
-    // Two copies started together must not both decide they are the first.
-    QLockFile lock(QDir::tempPath() + QLatin1Char('/') + ServerName() + QStringLiteral(".lock"));
-    lock.tryLock(ConnectMs * 5);
-
-    QLocalSocket socket;
-    socket.connectToServer(ServerName());
-    if (socket.waitForConnected(ConnectMs)) {
-        const QByteArray text = ForwardedText(arguments).toUtf8();
-        // Framed by its length, so a half-written message is never taken for a whole one.
-        QByteArray message = QByteArray::number(text.size()) + '\n' + text;
-        socket.write(message);
-        socket.waitForBytesWritten(ConnectMs);
-        socket.disconnectFromServer();
-        return false;
+    const QString lockName = LockName();
+    if (lockName.isEmpty()) {
+        qWarning("No private folder for the single-instance lock: this copy runs without it.");
+        return true;
     }
+    // The lock decides who is first, also when two copies start at the same moment; the kernel
+    // lets it go when the holder ends, however it ends.
+    m_lockFd =
+        ::open(QFile::encodeName(lockName).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (m_lockFd < 0) {
+        qWarning("The single-instance lock %s cannot be opened: this copy runs without it.",
+                 qPrintable(lockName));
+        return true;
+    }
+    if (TryLock(m_lockFd))
+        return BecomeFirst();
+    return HandOver(arguments);
+}
 
-    // Nobody answers: a name left over by a copy that crashed is taken over.
-    QLocalServer::removeServer(ServerName());
+bool TMainInstance::BecomeFirst() {
+    // A socket left by a copy that crashed is ours to replace: we hold the lock.
+    const QString name = ServerName();
+    QLocalServer::removeServer(name);
     m_server = new QLocalServer(this);
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
     connect(m_server, &QLocalServer::newConnection, this, &TMainInstance::AcceptConnection);
     // A copy that cannot listen still runs; it only cannot be called up by later ones.
-    m_server->listen(ServerName());
+    if (!m_server->listen(name))
+        qWarning("The single-instance socket %s cannot listen: %s", qPrintable(name),
+                 qPrintable(m_server->errorString()));
     return true;
+}
+
+bool TMainInstance::HandOver(const QStringList& arguments) {
+    const QByteArray text = ForwardedText(arguments).toUtf8();
+    // Framed by its length, so a half-written message is never taken for a whole one.
+    const QByteArray message = QByteArray::number(text.size()) + '\n' + text;
+    const QString name = ServerName();
+    QDeadlineTimer deadline(HandOverMs);
+    // The first copy may hold the lock and not listen yet: it is still starting.
+    do {
+        QLocalSocket socket;
+        socket.connectToServer(name);
+        if (socket.waitForConnected(ConnectMs)) {
+            socket.write(message);
+            const bool written = socket.waitForBytesWritten(ConnectMs) || socket.bytesToWrite() == 0;
+            socket.disconnectFromServer();
+            if (socket.state() != QLocalSocket::UnconnectedState)
+                socket.waitForDisconnected(ConnectMs);
+            if (written) {
+                ::close(m_lockFd);
+                m_lockFd = -1;
+                return false;
+            }
+        }
+        // The first copy ended meanwhile: this one takes its place.
+        if (TryLock(m_lockFd))
+            return BecomeFirst();
+        QThread::msleep(RetryMs);
+    } while (!deadline.hasExpired());
+
+    ::close(m_lockFd);
+    m_lockFd = -1;
+    MessageBox(QStringLiteral("Quellmire Organizer is already running but does not answer. End it, then "
+                              "start Quellmire Organizer again."),
+               QStringLiteral("Quellmire Organizer"), Mb::Ok | Mb::IconExclamation);
+    return false;
+}
+
+void TMainInstance::SetReady() {
+    m_ready = true;
+    const QStringList pending = std::exchange(m_pending, {});
+    for (const QString& text : pending)
+        emit Called(text);
+}
+
+void TMainInstance::Deliver(const QString& text) {
+    if (m_ready)
+        emit Called(text);
+    else
+        m_pending << text;
 }
 
 void TMainInstance::AcceptConnection() {
@@ -82,7 +187,7 @@ void TMainInstance::AcceptConnection() {
             const QString text = QString::fromUtf8(buffer->mid(newline + 1, length));
             buffer->clear();
             socket->disconnect(this);
-            emit Called(text);
+            Deliver(text);
         };
         connect(socket, &QLocalSocket::readyRead, this, deliver);
         if (socket->bytesAvailable() > 0)

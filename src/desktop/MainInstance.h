@@ -8,33 +8,51 @@ class QLocalServer;
 
 namespace qm {
 
-// Keeps one running copy of the program per user. The first copy listens on a local socket named
-// after the login name; a later copy hands its command line to it and is told to end.
+// Keeps one running copy of the program per user. The copy that holds the lock file is the first;
+// it listens on a local socket, and a later copy hands its command line to it and is told to end.
+// Lock and socket live in a folder of this user alone, so no other user can take their names.
 class TMainInstance : public QObject {
     Q_OBJECT
 public:
-    // `key` names the socket (the login name); tests give their own.
+    // `key` names the socket and the lock (the login name); tests give their own.
     explicit TMainInstance(const QString& key, QObject* parent = nullptr);
     ~TMainInstance() override;
 
     // True when no other copy runs: this one then listens for later ones. False when another copy
-    // runs: the arguments (argument 0 being the program) have been handed to it.
+    // runs: the arguments (argument 0 being the program) have been handed to it. A copy that is
+    // still starting is waited for up to `HandOverMs`.
     bool Start(const QStringList& arguments);
+    int HandOverMs = 10000;
+
+    // Texts that arrived before the program could take them are delivered now, later ones at once.
+    void SetReady();
+    bool HasWaitingCalls() const { return !m_pending.isEmpty(); }
 
     // The text handed on: each argument after the last one that names a ".exe" (the program
     // itself, however it was started), each followed by one blank; empty when nothing is left.
     static QString ForwardedText(const QStringList& arguments);
+    // $XDG_RUNTIME_DIR, or else <temp>/quellmire-<uid> made 0700; either only when it belongs to
+    // this user and no one else may enter it. Empty when there is no such folder.
+    static QString RuntimeFolder();
+    // Full paths of the socket and the lock file; empty without a runtime folder.
     QString ServerName() const;
+    QString LockName() const;
 
 signals:
     // A later copy was started; `text` is its forwarded command line (possibly empty).
     void Called(const QString& text);
 
 private:
+    bool BecomeFirst();
+    bool HandOver(const QStringList& arguments);
     void AcceptConnection();
+    void Deliver(const QString& text);
 
     QString m_key;
     QLocalServer* m_server = nullptr;
+    int m_lockFd = -1;
+    bool m_ready = false;
+    QStringList m_pending;
 };
 
 } // namespace qm

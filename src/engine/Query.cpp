@@ -208,6 +208,8 @@ void TQuery::BindAndRun(bool select) {
     const QString file = session.TableFile(DatabaseName, statement.table);
     const bool create = kind == StatementKind::CreateTable;
     const bool existed = QFileInfo::exists(file);
+    if (!select)
+        session.CheckWritable(file);
     try {
         sqlite3* db = session.Connection(file, create);
         Statement prepared(db, statement.sql);

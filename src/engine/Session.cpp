@@ -5,8 +5,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace qm {
 
@@ -113,6 +117,8 @@ bool Session::TableExists(const QString& alias, const QString& table) const {
 sqlite3* Session::Connection(const QString& file, bool create) {
     Start();
     const QString path = AbsolutePath(file);
+    if (const auto it = m_unavailable.constFind(path); it != m_unavailable.constEnd())
+        throw EngineError(it.value(), m_faultsReported);
     QPair<quint64, quint64> identity;
     const bool exists = FileIdentity(path, &identity);
     if (sqlite3* cached = m_connections.value(path)) {
@@ -123,6 +129,13 @@ sqlite3* Session::Connection(const QString& file, bool create) {
     if (!exists && !create)
         throw EngineError(QStringLiteral("Table does not exist: %1").arg(file));
 
+    if (!exists) {
+        // A new table is private from its first byte; SQLite gives its journal the same mode.
+        const int fd =
+            ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd >= 0)
+            ::close(fd);
+    }
     const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0) | SQLITE_OPEN_NOMUTEX;
     sqlite3* db = nullptr;
     const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, flags, nullptr);
@@ -170,6 +183,186 @@ void Session::Reset() {
     CloseAll();
     m_aliases.clear();
     m_privateDir.clear();
+    m_unavailable.clear();
+    m_readOnly.clear();
+    m_faultsReported = false;
+}
+
+void Session::InTransaction(const QString& file, const std::function<void()>& steps, bool create) {
+    const QString path = AbsolutePath(file);
+    const bool existed = QFileInfo::exists(path);
+    sqlite3* db = Connection(path, create);
+    Exec(db, "BEGIN IMMEDIATE", QStringLiteral("Cannot change the table file %1").arg(file));
+    try {
+        steps();
+        Exec(db, "COMMIT", QStringLiteral("Cannot change the table file %1").arg(file));
+    } catch (...) {
+        // A failed step may have closed the connection already (a CREATE that removed its file).
+        if (m_connections.value(path) == db)
+            sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        if (!existed) {
+            CloseConnection(path);
+            QFile::remove(path);
+            QFile::remove(path + QStringLiteral("-journal"));
+        }
+        throw;
+    }
+}
+
+int Session::UserVersion(const QString& file) {
+    sqlite3* db = Connection(file);
+    sqlite3_stmt* statement = nullptr;
+    CheckSqlite(sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &statement, nullptr), db, file);
+    const int rc = sqlite3_step(statement);
+    const int value = rc == SQLITE_ROW ? sqlite3_column_int(statement, 0) : 0;
+    sqlite3_finalize(statement);
+    CheckSqlite(rc, db, file);
+    return value;
+}
+
+void Session::SetUserVersion(const QString& file, int value) {
+    CheckWritable(file);
+    sqlite3* db = Connection(file);
+    const QByteArray sql = QByteArray("PRAGMA user_version = ") + QByteArray::number(value);
+    Exec(db, sql.constData(), QStringLiteral("Cannot change the table file %1").arg(file));
+}
+
+void Session::MarkUnavailable(const QString& file, const QString& message) {
+    const QString path = AbsolutePath(file);
+    CloseConnection(path);
+    m_unavailable.insert(path, message);
+}
+
+void Session::MarkReadOnly(const QString& file, const QString& message) {
+    m_readOnly.insert(AbsolutePath(file), message);
+}
+
+void Session::CheckWritable(const QString& file) const {
+    const QString path = AbsolutePath(file);
+    if (const auto it = m_unavailable.constFind(path); it != m_unavailable.constEnd())
+        throw EngineError(it.value(), m_faultsReported);
+    if (const auto it = m_readOnly.constFind(path); it != m_readOnly.constEnd())
+        throw EngineError(it.value(), m_faultsReported);
+}
+
+Session::TableCheck Session::CheckTableFile(const QString& file, const QString& table) {
+    using State = TableState;
+    const QString path = AbsolutePath(file);
+    // A fresh look: what an earlier look found no longer counts.
+    m_unavailable.remove(path);
+    m_readOnly.remove(path);
+    struct stat info {};
+    if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
+        return {errno == ENOENT ? State::Missing : State::Unopenable,
+                errno == ENOENT ? QString() : QString::fromLocal8Bit(strerror(errno))};
+    if (S_ISDIR(info.st_mode))
+        return {State::Folder, QStringLiteral("a folder stands where the table file should be")};
+    if (!S_ISREG(info.st_mode))
+        return {State::Unopenable, QStringLiteral("it is not a regular file")};
+
+    // A connection of its own, so that the look waits briefly for a lock and leaves no trace.
+    CloseConnection(path);
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db,
+                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    const auto finish = [&db](State state, const QString& reason) {
+        sqlite3_close_v2(db);
+        db = nullptr;
+        return TableCheck{state, reason};
+    };
+    const auto failure = [&](int code) -> TableCheck {
+        const QString message =
+            db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(code));
+        switch (code & 0xff) {
+        case SQLITE_NOTADB:
+        case SQLITE_CORRUPT:
+        case SQLITE_FORMAT:
+            return finish(State::Damaged,
+                          QStringLiteral("it is damaged or is not a table file (%1)").arg(message));
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            return finish(State::Locked, QStringLiteral("another program holds it locked"));
+        case SQLITE_READONLY:
+            return finish(State::ReadOnly, QStringLiteral("it cannot be written (%1)").arg(message));
+        case SQLITE_PERM:
+        case SQLITE_CANTOPEN:
+        case SQLITE_AUTH:
+            return finish(State::Unopenable, QStringLiteral("it cannot be opened (%1)").arg(message));
+        default:
+            return finish(State::Damaged, QStringLiteral("it cannot be read (%1)").arg(message));
+        }
+    };
+    if (rc != SQLITE_OK)
+        return failure(rc);
+    sqlite3_extended_result_codes(db, 1);
+    sqlite3_busy_timeout(db, 250);
+
+    // The tables it holds: none at all is a table never finished (an empty file, or a creation
+    // rolled back), which is created anew.
+    int tables = 0;
+    bool hasTable = false;
+    {
+        sqlite3_stmt* statement = nullptr;
+        rc = sqlite3_prepare_v2(db, "SELECT name FROM sqlite_master WHERE type = 'table'", -1, &statement,
+                                nullptr);
+        while (rc == SQLITE_OK && (rc = sqlite3_step(statement)) == SQLITE_ROW) {
+            ++tables;
+            const auto* name = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
+            hasTable = hasTable || QString::fromUtf8(name).compare(table, Qt::CaseInsensitive) == 0;
+            rc = SQLITE_OK;
+        }
+        sqlite3_finalize(statement);
+        if (rc != SQLITE_DONE)
+            return failure(rc);
+    }
+    if (tables == 0)
+        return finish(State::Missing, QString());
+    if (!hasTable)
+        return finish(State::Damaged, QStringLiteral("it holds no table named %1").arg(table));
+
+    // Every page read once: a truncated or overwritten file shows here, not at a later statement.
+    {
+        sqlite3_stmt* statement = nullptr;
+        rc = sqlite3_prepare_v2(db, "PRAGMA quick_check(1)", -1, &statement, nullptr);
+        if (rc == SQLITE_OK)
+            rc = sqlite3_step(statement);
+        QString verdict;
+        if (rc == SQLITE_ROW)
+            verdict = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
+        sqlite3_finalize(statement);
+        if (rc != SQLITE_ROW)
+            return failure(rc);
+        if (verdict != QLatin1String("ok"))
+            return finish(State::Damaged, QStringLiteral("it is damaged"));
+    }
+
+    // A write that is rolled back: the file, its folder (for the journal) and the lock all allow it.
+    if (sqlite3_db_readonly(db, "main") == 1)
+        return finish(State::ReadOnly, QStringLiteral("it cannot be written (read-only)"));
+    rc = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK) {
+        int version = 0;
+        sqlite3_stmt* statement = nullptr;
+        rc = sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &statement, nullptr);
+        if (rc == SQLITE_OK && (rc = sqlite3_step(statement)) == SQLITE_ROW) {
+            version = sqlite3_column_int(statement, 0);
+            rc = SQLITE_OK;
+        }
+        sqlite3_finalize(statement);
+        if (rc == SQLITE_OK) {
+            const QByteArray touch = QByteArray("PRAGMA user_version = ") + QByteArray::number(version);
+            rc = sqlite3_exec(db, touch.constData(), nullptr, nullptr, nullptr);
+        }
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+    }
+    if (rc != SQLITE_OK) {
+        if ((rc & 0xff) == SQLITE_CANTOPEN || (rc & 0xff) == SQLITE_IOERR || (rc & 0xff) == SQLITE_PERM)
+            return finish(
+                State::ReadOnly,
+                QStringLiteral("it cannot be written (%1)").arg(QString::fromUtf8(sqlite3_errmsg(db))));
+        return failure(rc);
+    }
+    return finish(State::Usable, QString());
 }
 
 void CheckSqlite(int rc, sqlite3* db, const QString& context) {

@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QPair>
 #include <QString>
+#include <functional>
 
 struct sqlite3;
 
@@ -39,7 +40,35 @@ public:
     void CloseConnection(const QString& file);
     void CloseAll();
 
-    // Test seam: forget aliases and connections.
+    // What a look at a table file before its first use finds.
+    enum class TableState { Missing, Usable, ReadOnly, Damaged, Locked, Folder, Unopenable };
+    struct TableCheck {
+        TableState state = TableState::Missing;
+        QString reason; // what is wrong, for the user; empty when Missing or Usable
+    };
+    // Looks at the file of `table` without changing it. A file that is absent, empty or holds no
+    // table at all counts as missing. A lock is waited for only briefly.
+    TableCheck CheckTableFile(const QString& file, const QString& table);
+
+    // A table file that cannot be used this run: every statement on it throws `message`.
+    void MarkUnavailable(const QString& file, const QString& message);
+    // A table file that can be read but not written: statements that change it throw `message`.
+    void MarkReadOnly(const QString& file, const QString& message);
+    // Throws the message of a file marked read-only or unavailable.
+    void CheckWritable(const QString& file) const;
+    // While set (during start-up, after the marked files were reported in one message), the errors
+    // of marked files are flagged as already reported and show no box of their own.
+    void SetFaultsReported(bool reported) { m_faultsReported = reported; }
+
+    // Runs `steps` in one transaction on the table file (created when missing and `create` is
+    // set): all of them or none. A file created here is removed again when a step throws.
+    void InTransaction(const QString& file, const std::function<void()>& steps, bool create = false);
+    // A number kept in the file's header (SQLite's user_version), written within the transaction
+    // open on the file, if any.
+    int UserVersion(const QString& file);
+    void SetUserVersion(const QString& file, int value);
+
+    // Test seam: forget aliases, connections and marks.
     void Reset();
 
 private:
@@ -51,6 +80,9 @@ private:
     // Device and inode of each cached file, so that a file replaced behind our back is reopened.
     QHash<QString, QPair<quint64, quint64>> m_identities;
     QString m_privateDir;
+    QHash<QString, QString> m_unavailable; // absolute path -> message
+    QHash<QString, QString> m_readOnly;    // absolute path -> message
+    bool m_faultsReported = false;
 };
 
 // Throws EngineError with SQLite's message when rc is an error code.

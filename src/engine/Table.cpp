@@ -49,6 +49,7 @@ void TTable::BatchAppend(const TTable& source, const std::function<void()>& befo
     if (QFileInfo(sourceFile).canonicalFilePath() == QFileInfo(destinationFile).canonicalFilePath() &&
         QFileInfo::exists(sourceFile))
         throw EngineError(QStringLiteral("Cannot append the table %1 to itself").arg(sourceFile));
+    session.CheckWritable(destinationFile);
     sqlite3* sourceDb = session.Connection(sourceFile);
     sqlite3* db = session.Connection(destinationFile);
     const QString sourceTable = TableInFile(sourceDb, sourceFile);
@@ -57,6 +58,7 @@ void TTable::BatchAppend(const TTable& source, const std::function<void()>& befo
     // The destination's columns; a lone INTEGER primary key is the row's own number and is
     // given NULL so that appended rows are numbered anew.
     QStringList columns;
+    QList<bool> textColumns;
     int keyColumn = -1;
     int keyParts = 0;
     {
@@ -67,6 +69,9 @@ void TTable::BatchAppend(const TTable& source, const std::function<void()>& befo
                 QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(info.get(), 1))));
             const QString type =
                 QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(info.get(), 2)));
+            textColumns.append(type.contains(QLatin1String("CHAR"), Qt::CaseInsensitive) ||
+                               type.contains(QLatin1String("TEXT"), Qt::CaseInsensitive) ||
+                               type.contains(QLatin1String("CLOB"), Qt::CaseInsensitive));
             if (sqlite3_column_int(info.get(), 5) > 0) {
                 ++keyParts;
                 if (type.compare(QLatin1String("INTEGER"), Qt::CaseInsensitive) == 0)
@@ -79,8 +84,9 @@ void TTable::BatchAppend(const TTable& source, const std::function<void()>& befo
         keyColumn = -1;
 
     Statement select(sourceDb, QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(QuoteName(sourceTable)));
-    const int count = qMin(sqlite3_column_count(select.get()), int(columns.size()));
-    if (count == 0)
+    const int sourceCount = qMin(sqlite3_column_count(select.get()), int(columns.size()));
+    const int count = int(columns.size());
+    if (sourceCount == 0)
         return;
     QStringList names;
     QStringList placeholders;
@@ -98,7 +104,14 @@ void TTable::BatchAppend(const TTable& source, const std::function<void()>& befo
             int rc;
             while ((rc = sqlite3_step(select.get())) == SQLITE_ROW) {
                 for (int i = 0; i < count; ++i) {
+                    const bool missing =
+                        i >= sourceCount || sqlite3_column_type(select.get(), i) == SQLITE_NULL;
                     if (i == keyColumn)
+                        CheckSqlite(sqlite3_bind_null(insert.get(), i + 1), db);
+                    else if (missing && textColumns[i])
+                        // The archive keeps empty text as '', so that finds and sorts treat it alike.
+                        CheckSqlite(sqlite3_bind_text(insert.get(), i + 1, "", 0, SQLITE_STATIC), db);
+                    else if (missing)
                         CheckSqlite(sqlite3_bind_null(insert.get(), i + 1), db);
                     else
                         CheckSqlite(

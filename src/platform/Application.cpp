@@ -22,6 +22,8 @@ bool QmApplication::notify(QObject* receiver, QEvent* event) {
 
 void ReportException(const std::exception& error) {
     const auto* engineError = dynamic_cast<const EngineError*>(&error);
+    if (engineError && engineError->AlreadyReported())
+        return;
     const QString text = engineError ? engineError->message() : QString::fromLocal8Bit(error.what());
     MessageBox(text, kTitle, Mb::Ok | Mb::IconError);
 }

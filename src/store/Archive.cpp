@@ -1,7 +1,10 @@
+#include "store/Archive.h"
 #include "app/MainForm.h"
 #include "engine/EngineError.h"
+#include "engine/Query.h"
 #include "engine/Session.h"
 #include "platform/MessageBox.h"
+#include "platform/ProgramFolder.h"
 #include "platform/TextLines.h"
 
 #include <QCheckBox>
@@ -11,6 +14,11 @@
 #include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QToolButton>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace qm {
 
@@ -109,7 +117,59 @@ void InsertDefaultSettingsRow(TQuery& query) {
     query.ExecSQL();
 }
 
+// The mark of a merge whose rows are in QMcon26 while "QMcon80.db" still has its old name.
+constexpr int kOldContactsAppended = 80026;
+
+std::function<void(int)>& MergeStepHook() {
+    static std::function<void(int)> hook;
+    return hook;
+}
+
+void MergeStep(int step) {
+    if (MergeStepHook())
+        MergeStepHook()(step);
+}
+
+// Makes a rename durable before anything that depends on it is written.
+void SyncFolder(const QString& folder) {
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+// What the user can do about a table file that cannot be used.
+QString TableAdvice(Session::TableState state) {
+    switch (state) {
+    case Session::TableState::Locked:
+        return QStringLiteral("Close the program that holds it, then start Quellmire Organizer again.");
+    case Session::TableState::ReadOnly:
+        return QStringLiteral("Its rows are shown, but no change can be saved. Make the file and its folder "
+                              "writable, then start Quellmire Organizer again.");
+    case Session::TableState::Folder:
+        return QStringLiteral(
+            "Move the folder away; an empty table is created in its place at the next start.");
+    case Session::TableState::Damaged:
+        return QStringLiteral(
+            "Restore the archive from a backup (Restore from... on the options tab), or move the "
+            "file away to start this table empty at the next start.");
+    default:
+        return QStringLiteral(
+            "Check the file and its folder, or restore the archive from a backup (Restore from... on "
+            "the options tab), then start Quellmire Organizer again.");
+    }
+}
+
+QString TableProblem(const QString& file, const QString& reason, Session::TableState state) {
+    return QStringLiteral("The table file %1 cannot be used: %2.\r%3").arg(file, reason, TableAdvice(state));
+}
+
 } // namespace
+
+void SetMergeStepHookForTest(std::function<void(int step)> hook) {
+    MergeStepHook() = std::move(hook);
+}
 
 void TMainForm::CreateArchive() {
     const bool twelveHour = QFileInfo::exists(JoinPath(ArchiveFolder, QStringLiteral("AmPm.txt")));
@@ -130,67 +190,138 @@ void TMainForm::CreateArchive() {
     if (ComboBox_Contact_Group->count() == 0)
         SpeedButton17->setEnabled(false);
 
-    if (!QDir().mkpath(ArchiveFolder))
+    // The archive is private: folders the program creates are the user's alone.
+    const bool archiveFolderReady = MakePrivatePath(ArchiveFolder);
+    if (!archiveFolderReady)
         MessageBox(QStringLiteral("We have a trouble! I can't create the archive folder!"), MsgCaption,
                    MsgOk + MsgExclamation);
-    if (!QDir().mkpath(NotesFolder))
+    if (!MakePrivatePath(NotesFolder))
         MessageBox(QStringLiteral("Starts good! I can't create a folder for notes!"), MsgCaption,
                    MsgOk + MsgExclamation);
 
-    bool settingsCreated = false;
+    // Each table file is looked at once; whatever is wrong with any of them is told in one message,
+    // and the statements of start-up that trip over them again show nothing more.
+    Session& session = Session::Instance();
+    QStringList problems;
+    bool settingsRowRestored = false;
+    const QString settingsFile = JoinPath(ArchiveFolder, QStringLiteral("QMset90.db"));
     for (const TableDefinition& table : ArchiveTables()) {
         const QString name = QString::fromLatin1(table.name);
-        if (QFileInfo::exists(JoinPath(ArchiveFolder, name + QStringLiteral(".db"))))
+        const QString file = JoinPath(ArchiveFolder, name + QStringLiteral(".db"));
+        const bool isSettings = name == QLatin1String("QMset90");
+        if (!archiveFolderReady) {
+            session.MarkUnavailable(file, QStringLiteral("The table file %1 cannot be used: its folder %2 "
+                                                         "cannot be created.")
+                                              .arg(file, ArchiveFolder));
             continue;
-        Query_Jolly->SQL.Clear();
-        for (const QString& line : table.lines)
-            Query_Jolly->SQL.Add(line);
-        Query_Jolly->ExecSQL();
-        if (name == QLatin1String("QMset90"))
-            settingsCreated = true;
+        }
+        const Session::TableCheck check = session.CheckTableFile(file, name);
+        switch (check.state) {
+        case Session::TableState::Missing:
+            try {
+                // The settings table never exists without its row: both are one transaction.
+                session.InTransaction(
+                    file,
+                    [&] {
+                        Query_Jolly->SQL.Clear();
+                        for (const QString& line : table.lines)
+                            Query_Jolly->SQL.Add(line);
+                        Query_Jolly->ExecSQL();
+                        if (isSettings)
+                            InsertDefaultSettingsRow(*Query_Jolly);
+                    },
+                    true);
+            } catch (const EngineError& error) {
+                const QString problem = QStringLiteral("The table file %1 cannot be created: %2\r%3")
+                                            .arg(file, error.message(), TableAdvice(check.state));
+                problems << problem;
+                session.MarkUnavailable(file, problem);
+            }
+            break;
+        case Session::TableState::Usable:
+            if (isSettings) {
+                try {
+                    Query_Jolly->Close();
+                    Query_Jolly->SQL.Clear();
+                    Query_Jolly->SQL.Add(QStringLiteral("SELECT * FROM QMset90"));
+                    Query_Jolly->Open();
+                    const bool empty = Query_Jolly->RecordCount() == 0;
+                    Query_Jolly->Close();
+                    if (empty) {
+                        InsertDefaultSettingsRow(*Query_Jolly);
+                        settingsRowRestored = true;
+                    }
+                } catch (const EngineError& error) {
+                    problems << TableProblem(file, error.message(), Session::TableState::Damaged);
+                    session.MarkUnavailable(file, problems.last());
+                }
+            }
+            break;
+        case Session::TableState::ReadOnly:
+            problems << TableProblem(file, check.reason, check.state);
+            session.MarkReadOnly(file, problems.last());
+            break;
+        default:
+            problems << TableProblem(file, check.reason, check.state);
+            session.MarkUnavailable(file, problems.last());
+            break;
+        }
     }
-    if (!settingsCreated)
+    if (!problems.isEmpty())
+        MessageBox(problems.join(QStringLiteral("\r\r")), MsgCaption, MsgOk + MsgExclamation);
+    if (settingsRowRestored)
+        MessageBox(QStringLiteral("The settings were missing from the table file %1, so the default "
+                                  "settings were put back.")
+                       .arg(settingsFile),
+                   MsgCaption, MsgOk + MsgInformation);
+    session.SetFaultsReported(true);
+}
+
+void MergeOldContacts(TTable& oldContacts, TTable& contacts, const QString& archiveFolder) {
+    Session& session = Session::Instance();
+    const QString oldFile = JoinPath(archiveFolder, QStringLiteral("QMcon80.db"));
+    const QString backupFile = JoinPath(archiveFolder, QStringLiteral("QMcon80.BK"));
+    const QString contactsFile = contacts.FileName();
+    const bool oldPresent = QFileInfo(oldFile).isFile();
+    bool appended = contacts.Exists() && session.UserVersion(contactsFile) == kOldContactsAppended;
+    if (!oldPresent && !appended)
         return;
-    try {
-        InsertDefaultSettingsRow(*Query_Jolly);
-    } catch (...) {
-        // A settings table without its row would fail every later start: leave no such table.
-        Session::Instance().CloseConnection(JoinPath(ArchiveFolder, QStringLiteral("QMset90.db")));
-        QFile::remove(JoinPath(ArchiveFolder, QStringLiteral("QMset90.db")));
-        throw;
+
+    if (oldPresent && !appended) {
+        // The old file must be able to take its new name once its rows are in.
+        if (QFileInfo::exists(backupFile) && !QFileInfo(backupFile).isFile())
+            throw EngineError(
+                QStringLiteral("The old contacts of %1 could not be merged: %2 is in the way of "
+                               "its new name. Move it away, then start Quellmire Organizer again.")
+                    .arg(oldFile, backupFile));
+        contacts.BatchAppend(oldContacts,
+                             [&] { session.SetUserVersion(contactsFile, kOldContactsAppended); });
+        session.CloseConnection(oldFile);
+        appended = true;
+        MergeStep(1);
     }
+    if (oldPresent) {
+        session.CloseConnection(oldFile);
+        if (::rename(QFile::encodeName(oldFile).constData(), QFile::encodeName(backupFile).constData()) != 0)
+            throw EngineError(
+                QStringLiteral("The old contacts of %1 are merged, but the file cannot be renamed "
+                               "to QMcon80.BK (%2). Move %3 away, then start Quellmire Organizer "
+                               "again; the contacts are not merged twice.")
+                    .arg(oldFile, QString::fromLocal8Bit(strerror(errno)), backupFile));
+        // The mark may go only once the new name is on the disk.
+        SyncFolder(archiveFolder);
+        MergeStep(2);
+    }
+    session.SetUserVersion(contactsFile, 0);
+    MergeStep(3);
 }
 
 void TMainForm::MigrateOldContacts() {
-    const QString oldFile = JoinPath(ArchiveFolder, QStringLiteral("QMcon80.db"));
-    if (!QFileInfo::exists(oldFile))
-        return;
     TableVecchia.DatabaseName = AliasName;
     TableVecchia.TableName = QStringLiteral("QMcon80");
     TableNuova.DatabaseName = AliasName;
     TableNuova.TableName = QStringLiteral("QMcon26");
-
-    // The old file is renamed inside the append's transaction, so the merge happens exactly once:
-    // either both succeed or the contacts stay as they were and the old file is still there.
-    const QString backupFile = JoinPath(ArchiveFolder, QStringLiteral("QMcon80.BK"));
-    bool renamed = false;
-    try {
-        TableNuova.BatchAppend(TableVecchia, [&] {
-            if (QFileInfo::exists(backupFile) && !QFile::remove(backupFile))
-                throw EngineError(QStringLiteral("The old contacts could not be merged: ") + backupFile +
-                                  QStringLiteral(" cannot be replaced."));
-            if (!QFile::rename(oldFile, backupFile))
-                throw EngineError(QStringLiteral("The old contacts could not be merged: ") + oldFile +
-                                  QStringLiteral(" cannot be renamed to QMcon80.BK."));
-            renamed = true;
-        });
-    } catch (...) {
-        if (renamed && !QFileInfo::exists(oldFile))
-            QFile::rename(backupFile, oldFile);
-        Session::Instance().CloseConnection(oldFile);
-        throw;
-    }
-    Session::Instance().CloseConnection(oldFile);
+    MergeOldContacts(TableVecchia, TableNuova, ArchiveFolder);
 }
 
 } // namespace qm

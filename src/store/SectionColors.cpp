@@ -2,6 +2,7 @@
 
 #include "app/MainForm.h"
 #include "platform/MessageBox.h"
+#include "platform/ProgramFolder.h"
 #include "platform/TextLines.h"
 #include "platform/widgets/Panel.h"
 
@@ -37,7 +38,7 @@ QList<TPanel*> Swatches(const TMainForm& form) {
 
 // Where the colour-set dialogs start: the program's "colors" folder when there is one.
 QString ColorSetFolder(const TMainForm& form) {
-    const QString colors = form.ProgramFolder + QStringLiteral("colors");
+    const QString colors = ShippedFile(QStringLiteral("colors"));
     return QFileInfo(colors).isDir() ? colors : form.ArchiveFolder;
 }
 

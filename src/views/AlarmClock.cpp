@@ -4,6 +4,7 @@
 #include "platform/Clock.h"
 #include "platform/ColorText.h"
 #include "platform/DateFormat.h"
+#include "platform/ProgramFolder.h"
 #include "platform/Sound.h"
 #include "platform/widgets/PageControl.h"
 
@@ -183,7 +184,7 @@ void TMainForm::MemoOrarioClick() {
 
 void TMainForm::SpeedButtonSoundClick() {
     OpenDialogSound.InitialDir = UserComp1.Desktop;
-    const QString alarms = ProgramFolder + QStringLiteral("alarms");
+    const QString alarms = ShippedFile(QStringLiteral("alarms"));
     if (QFileInfo(alarms).isDir())
         OpenDialogSound.InitialDir = alarms;
     if (IsExistingFile(AlarmSoundFile))

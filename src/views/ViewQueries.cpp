@@ -212,6 +212,19 @@ void TMainForm::RefreshAlarmQuery() {
 }
 
 void TMainForm::PurgeExpiredOneShots() {
+    // Most starts have nothing to purge: a look first, so that the table is written only when needed.
+    Query_Jolly->Close();
+    Query_Jolly->SQL.Clear();
+    Query_Jolly->SQL.Add(QStringLiteral("SELECT codimp"));
+    Query_Jolly->SQL.Add(QStringLiteral("FROM QMarc80"));
+    Query_Jolly->SQL.Add(
+        QStringLiteral("WHERE (flag = \"O\" and dayofweek = \"X\" and datefull < :datefull)"));
+    Query_Jolly->ParamByName(QStringLiteral("datefull")).SetAsDate(Today());
+    Query_Jolly->Open();
+    const bool due = Query_Jolly->RecordCount() > 0;
+    Query_Jolly->Close();
+    if (!due)
+        return;
     Query_Jolly->SQL.Clear();
     Query_Jolly->SQL.Add(QStringLiteral("DELETE"));
     Query_Jolly->SQL.Add(QStringLiteral("FROM QMarc80"));

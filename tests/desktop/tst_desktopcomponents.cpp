@@ -251,6 +251,7 @@ private slots:
         TMainInstance first(key);
         QVERIFY(first.Start({"quellmire"}));
         QSignalSpy called(&first, &TMainInstance::Called);
+        first.SetReady();
 
         TMainInstance second(key);
         QVERIFY(!second.Start({"quellmire", "control"}));

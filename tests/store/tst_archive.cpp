@@ -1,10 +1,19 @@
 #include "app/MainForm.h"
+#include "engine/Query.h"
+#include "engine/Session.h"
 #include "platform/MessageBox.h"
+#include "store/Archive.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QTest>
+#include <csignal>
+#include <sys/time.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace qm;
 
@@ -28,6 +37,63 @@ QStringList Column(const QList<QStringList>& rows, int column) {
     for (const QStringList& row : rows)
         values << row.value(column);
     return values;
+}
+
+// An old contacts table of another age: one column short of today's, and NULL for text it lacks.
+void WriteManyOldContacts(const QString& file, int count) {
+    TestEnvironment::ExecOnFile(
+        file,
+        QStringLiteral("CREATE TABLE QMcon80 (codcon INTEGER PRIMARY KEY AUTOINCREMENT, ragsoc "
+                       "CHARACTER(50), indirizzo CHARACTER(255), tel CHARACTER(100), email CHARACTER(50), "
+                       "note CHARACTER(255), fax CHARACTER(100), gruppo CHARACTER(30), site "
+                       "CHARACTER(255), company CHARACTER(50), mobile CHARACTER(100));"
+                       "WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c WHERE n < %1) "
+                       "INSERT INTO QMcon80 (ragsoc, tel, note) SELECT 'Old ' || n, CASE WHEN n % 2 = 0 "
+                       "THEN '02 ' || n END, hex(randomblob(60)) FROM c")
+            .arg(count));
+}
+
+void MergeIn(const QString& folder) {
+    Session::Instance().AddAlias(QStringLiteral("QMDB"), folder);
+    TTable old;
+    old.DatabaseName = QStringLiteral("QMDB");
+    old.TableName = QStringLiteral("QMcon80");
+    TTable contacts;
+    contacts.DatabaseName = QStringLiteral("QMDB");
+    contacts.TableName = QStringLiteral("QMcon26");
+    MergeOldContacts(old, contacts, folder);
+}
+
+// Runs the merge in a forked child that is killed at `step` of the merge, or by SIGKILL after
+// `microseconds`; returns the child's wait status.
+int MergeInChild(const QString& folder, int step, int microseconds) {
+    Session::Instance().CloseAll(); // the child must not share the parent's open files
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (microseconds > 0) {
+            std::signal(SIGALRM, [](int) { std::raise(SIGKILL); });
+            itimerval timer{};
+            timer.it_value.tv_sec = microseconds / 1000000;
+            timer.it_value.tv_usec = microseconds % 1000000;
+            ::setitimer(ITIMER_REAL, &timer, nullptr);
+        }
+        if (step > 0)
+            SetMergeStepHookForTest([step](int reached) {
+                if (reached == step)
+                    std::raise(SIGKILL);
+            });
+        Session::Instance().Reset();
+        try {
+            MergeIn(folder);
+        } catch (...) {
+            ::_exit(2);
+        }
+        Session::Instance().CloseAll();
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return status;
 }
 
 } // namespace
@@ -163,6 +229,110 @@ private slots:
         QCOMPARE(
             TestEnvironment::RowsOfFile(env.ArchiveFile("QMcon26.db"), "SELECT count(*) FROM QMcon26")[0][0],
             QStringLiteral("2"));
+    }
+
+    void crashBetweenCreatingTheSettingsTableAndItsRowLeavesNoTableWithoutRow() {
+        TestEnvironment env;
+        env.CreateMainForm();
+        env.DestroyMainForm();
+        const QString settings = env.ArchiveFile("QMset90.db");
+        QVERIFY(QFile::remove(settings));
+        Session::Instance().CloseAll();
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            Session::Instance().Reset();
+            Session::Instance().AddAlias(QStringLiteral("QMDB"), env.ArchiveFolder());
+            Session::Instance().InTransaction(
+                settings,
+                [] {
+                    TQuery create;
+                    create.DatabaseName = QStringLiteral("QMDB");
+                    create.SQL.Add(QStringLiteral("CREATE TABLE QMset90 (autostart CHARACTER(1))"));
+                    create.ExecSQL();
+                    std::raise(SIGKILL);
+                },
+                true);
+            ::_exit(0);
+        }
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        QVERIFY(WIFSIGNALED(status));
+        QVERIFY(QFileInfo::exists(settings));
+
+        env.CreateMainForm();
+        env.DestroyMainForm();
+        QCOMPARE(MessageBoxSeam::Shown().size(), 0);
+        QCOMPARE(TestEnvironment::RowsOfFile(settings, "SELECT count(*), max(WinStato) FROM QMset90"),
+                 QList<QStringList>({{"1", "wsNormal"}}));
+    }
+
+    void oldContactsMergedExactlyOnceWhateverMomentACrashHits() {
+        TestEnvironment env;
+        env.CreateMainForm();
+        env.DestroyMainForm();
+        const QString folder = env.ArchiveFolder();
+        const QString contacts = env.ArchiveFile("QMcon26.db");
+        const QString old = env.ArchiveFile("QMcon80.db");
+        const QString backup = env.ArchiveFile("QMcon80.BK");
+        TestEnvironment::ExecOnFile(contacts, "INSERT INTO QMcon26 (ragsoc) VALUES ('Already here')");
+        constexpr int kOld = 400;
+        WriteManyOldContacts(old, kOld);
+        const QString pristine = env.ProgramFolder() + "pristine";
+        QVERIFY(QDir().mkpath(pristine));
+        QVERIFY(QFile::copy(contacts, pristine + "/QMcon26.db"));
+        QVERIFY(QFile::copy(old, pristine + "/QMcon80.db"));
+        const auto restorePristine = [&] {
+            Session::Instance().CloseAll();
+            for (const QString& name : {QStringLiteral("QMcon26.db"), QStringLiteral("QMcon26.db-journal"),
+                                        QStringLiteral("QMcon80.db"), QStringLiteral("QMcon80.BK")})
+                QFile::remove(env.ArchiveFile(name));
+            QVERIFY(QFile::copy(pristine + "/QMcon26.db", contacts));
+            QVERIFY(QFile::copy(pristine + "/QMcon80.db", old));
+        };
+        const auto checkMergedOnce = [&](const QString& run) {
+            Session::Instance().CloseAll();
+            const QByteArray what = run.toUtf8();
+            QCOMPARE_EQ(TestEnvironment::RowsOfFile(contacts, "PRAGMA integrity_check"),
+                        QList<QStringList>({{"ok"}}));
+            QVERIFY2(!QFileInfo::exists(old) && QFileInfo(backup).isFile(), what.constData());
+            QVERIFY2(!QFileInfo::exists(contacts + "-journal"), what.constData());
+            QCOMPARE(
+                TestEnvironment::RowsOfFile(contacts, "SELECT count(*), count(DISTINCT ragsoc) FROM QMcon26"),
+                QList<QStringList>({{QString::number(kOld + 1), QString::number(kOld + 1)}}));
+            // Missing text is '' as everywhere in the archive; the mark of the merge is gone.
+            QCOMPARE(TestEnvironment::RowsOfFile(contacts,
+                                                 "SELECT count(*) FROM QMcon26 WHERE tel IS NULL OR "
+                                                 "allegato IS NULL OR mobile IS NULL OR site IS NULL"),
+                     QList<QStringList>({{"0"}}));
+            QCOMPARE(TestEnvironment::RowsOfFile(contacts, "PRAGMA user_version"),
+                     QList<QStringList>({{"0"}}));
+        };
+
+        // A whole run, timed, to place the random kills inside it.
+        QElapsedTimer timer;
+        timer.start();
+        const int status = MergeInChild(folder, 0, 0);
+        const qint64 wholeRun = qMax<qint64>(timer.nsecsElapsed() / 1000, 1000);
+        QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        checkMergedOnce(QStringLiteral("whole run"));
+
+        // Killed right after each step, then at random moments; the next start finishes the job.
+        QRandomGenerator random(20261207);
+        for (int run = 0; run < 33; ++run) {
+            restorePristine();
+            const int step = run < 3 ? run + 1 : 0;
+            const int delay = run < 3 ? 0 : 1 + int(random.bounded(quint32(wholeRun)));
+            const int killed = MergeInChild(folder, step, delay);
+            QVERIFY(!WIFEXITED(killed) || WEXITSTATUS(killed) == 0);
+            MergeIn(folder);
+            checkMergedOnce(QStringLiteral("step %1, killed after %2 us").arg(step).arg(delay));
+        }
+
+        // A later start of the program finds nothing more to do and says nothing.
+        env.CreateMainForm();
+        env.DestroyMainForm();
+        checkMergedOnce(QStringLiteral("after a start"));
+        QCOMPARE(MessageBoxSeam::Shown().size(), 0);
     }
 };
 

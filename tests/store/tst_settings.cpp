@@ -219,16 +219,31 @@ private slots:
         QCOMPARE(form->Label_SoundName->palette().color(QPalette::WindowText), QColor(Qt::red));
     }
 
-    void missingSettingsRowIsReported() {
+    void missingSettingsRowComesBackOnceAndIsTold() {
         TestEnvironment env;
         env.CreateMainForm();
         TestEnvironment::ExecOnFile(env.ArchiveFile(QStringLiteral("QMset90.db")),
                                     QStringLiteral("DELETE FROM QMset90"));
         MessageBoxSeam::Reset();
-        env.CreateMainForm();
-        // One box from the start-up guard; the later steps do not add to it.
+        MessageBoxSeam::QueueAnswer(Id::Ok);
+        TMainForm* form = env.CreateMainForm();
+        // One notice; the defaults are in the table and applied to the window.
         QCOMPARE(MessageBoxSeam::Shown().size(), 1);
-        QCOMPARE(MessageBoxSeam::Shown()[0].text, QStringLiteral("The settings table QMset90 has no row."));
+        QVERIFY(MessageBoxSeam::Shown()[0].text.contains(env.ArchiveFile(QStringLiteral("QMset90.db"))));
+        QCOMPARE(MessageBoxSeam::Shown()[0].flags, Mb::Ok | Mb::IconInformation);
+        QCOMPARE(TestEnvironment::RowsOfFile(env.ArchiveFile(QStringLiteral("QMset90.db")),
+                                             QStringLiteral("SELECT soundon, WinWidth FROM QMset90")),
+                 QList<QStringList>({{"Y", "640"}}));
+        QVERIFY(form->CheckBox_Soundon->isChecked());
+
+        // A change of option is kept, and the next start has nothing to say.
+        QTest::mouseClick(form->CheckBox_Soundon, Qt::LeftButton);
+        QCOMPARE(TestEnvironment::RowsOfFile(env.ArchiveFile(QStringLiteral("QMset90.db")),
+                                             QStringLiteral("SELECT count(*), soundon FROM QMset90")),
+                 QList<QStringList>({{"1", "N"}}));
+        MessageBoxSeam::Reset();
+        env.CreateMainForm();
+        QCOMPARE(MessageBoxSeam::Shown().size(), 0);
     }
 };
 

@@ -1,0 +1,357 @@
+#include "app/MainForm.h"
+#include "engine/DataControls.h"
+#include "engine/Session.h"
+#include "platform/MessageBox.h"
+#include "support/TestEnvironment.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QScopeGuard>
+#include <QTest>
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace qm;
+
+namespace {
+
+const QStringList kTables = {"QMtod90", "QMarc80", "QMcon26", "QMset90"};
+
+// One row in each list table, so that a start shows whether each list still fills.
+void SeedRows(const TestEnvironment& env) {
+    TestEnvironment::ExecOnFile(env.ArchiveFile("QMarc80.db"),
+                                "INSERT INTO QMarc80 (id, note, dayofweek, datefull, orario, orario2, flag) "
+                                "VALUES ('Dentist', '', '', '2026-12-20', '10:00', '11:00', 'O')");
+    TestEnvironment::ExecOnFile(env.ArchiveFile("QMcon26.db"),
+                                "INSERT INTO QMcon26 (ragsoc, tel) VALUES ('Anna Rossi', '02 123')");
+    TestEnvironment::ExecOnFile(env.ArchiveFile("QMtod90.db"),
+                                "INSERT INTO QMtod90 (id, note, priority, flag, percento) "
+                                "VALUES ('Buy bread', '', 1, 'No', 0)");
+}
+
+int Rows(TDBGrid* grid) {
+    return grid->model() ? grid->model()->rowCount() : -1;
+}
+
+int Mode(const QString& path) {
+    struct stat info {};
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 ? int(info.st_mode & 0777) : -1;
+}
+
+bool Run(const QStringList& command) {
+    QProcess process;
+    process.start(command.first(), command.mid(1));
+    return process.waitForFinished(10000) && process.exitStatus() == QProcess::NormalExit &&
+           process.exitCode() == 0;
+}
+
+void WriteBytes(const QString& file, const QByteArray& bytes) {
+    QFile out(file);
+    QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(out.write(bytes), bytes.size());
+    out.close();
+}
+
+} // namespace
+
+class TableFaultsTest : public QObject {
+    Q_OBJECT
+
+    // A first start with a row in every list, then the program is closed.
+    void Prepare(TestEnvironment& env) {
+        env.CreateMainForm();
+        env.DestroyMainForm();
+        SeedRows(env);
+        MessageBoxSeam::Reset();
+    }
+
+    // The one message of a start, checked for the file it names and the words that say what is
+    // wrong and what to do.
+    void ExpectOneMessage(const QStringList& files, const QString& what, const QString& advice) {
+        const QList<ShownBox> boxes = MessageBoxSeam::Shown();
+        QCOMPARE(boxes.size(), 1);
+        QCOMPARE(boxes[0].caption, QStringLiteral("Quellmire Organizer"));
+        QCOMPARE(boxes[0].flags, Mb::Ok | Mb::IconExclamation);
+        for (const QString& file : files)
+            QVERIFY2(boxes[0].text.contains(file), qPrintable(boxes[0].text));
+        QVERIFY2(boxes[0].text.contains(what), qPrintable(boxes[0].text));
+        QVERIFY2(boxes[0].text.contains(advice), qPrintable(boxes[0].text));
+    }
+
+private slots:
+    void emptyTableFilesAreCreatedAnew() {
+        TestEnvironment env;
+        Prepare(env);
+        WriteBytes(env.ArchiveFile("QMarc80.db"), QByteArray());
+        WriteBytes(env.ArchiveFile("QMset90.db"), QByteArray());
+
+        TMainForm* form = env.CreateMainForm();
+        QCOMPARE(MessageBoxSeam::Shown().size(), 0);
+        QCOMPARE(Rows(form->DBGrid_Shot), 0);
+        QCOMPARE(Rows(form->DBGrid_Contact), 1);
+        QCOMPARE(Rows(form->DBGrid_ToDo), 1);
+        QVERIFY(form->CheckBox_Soundon->isChecked());
+        env.DestroyMainForm();
+        QCOMPARE(TestEnvironment::RowsOfFile(env.ArchiveFile("QMset90.db"), "SELECT count(*) FROM QMset90"),
+                 QList<QStringList>({{"1"}}));
+        QCOMPARE(TestEnvironment::RowsOfFile(env.ArchiveFile("QMarc80.db"), "SELECT count(*) FROM QMarc80"),
+                 QList<QStringList>({{"0"}}));
+    }
+
+    void damagedTableFilesGiveOneMessageAndTheRestWorks_data() {
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QString>("damage");
+        // Each table once, each kind of damage at least once.
+        const std::pair<const char*, const char*> cases[] = {
+            {"QMarc80", "random"}, {"QMcon26", "truncated"}, {"QMtod90", "folder"},
+            {"QMset90", "header"}, {"QMset90", "truncated"}, {"QMcon26", "folder"},
+        };
+        for (const auto& [table, damage] : cases)
+            QTest::addRow("%s %s", table, damage)
+                << QString::fromLatin1(table) << QString::fromLatin1(damage);
+    }
+
+    void damagedTableFilesGiveOneMessageAndTheRestWorks() {
+        QFETCH(QString, table);
+        QFETCH(QString, damage);
+        TestEnvironment env;
+        Prepare(env);
+        const QString file = env.ArchiveFile(table + ".db");
+        // Enough rows that the table spans many pages.
+        const QString many =
+            QStringLiteral("WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c WHERE n < 200) ");
+        if (table == QLatin1String("QMarc80"))
+            TestEnvironment::ExecOnFile(file,
+                                        many + "INSERT INTO QMarc80 (id, note, flag, datefull) SELECT 'Row ' "
+                                               "|| n, hex(randomblob(100)), 'Y', '2026-01-01' FROM c");
+        else if (table == QLatin1String("QMcon26"))
+            TestEnvironment::ExecOnFile(
+                file,
+                many + "INSERT INTO QMcon26 (ragsoc, note) SELECT 'Row ' || n, hex(randomblob(100)) FROM c");
+        else if (table == QLatin1String("QMtod90"))
+            TestEnvironment::ExecOnFile(file,
+                                        many + "INSERT INTO QMtod90 (id, note, priority, flag, percento) "
+                                               "SELECT 'Row ' || n, hex(randomblob(100)), 1, 'No', 0 FROM c");
+        QFile original(file);
+        QVERIFY(original.open(QIODevice::ReadOnly));
+        const QByteArray bytes = original.readAll();
+        original.close();
+
+        QString what;
+        QString advice;
+        if (damage == QLatin1String("random")) {
+            QByteArray noise(8192, '\0');
+            QRandomGenerator generator(42);
+            for (char& c : noise)
+                c = char(generator.bounded(256));
+            WriteBytes(file, noise);
+            what = QStringLiteral("damaged");
+            advice = QStringLiteral("backup");
+        } else if (damage == QLatin1String("truncated")) {
+            // Cut in the middle of the pages the table's rows live on.
+            QVERIFY(bytes.size() >= 8192);
+            WriteBytes(file, bytes.left(bytes.size() / 2 + 100));
+            what = QStringLiteral("damaged");
+            advice = QStringLiteral("backup");
+        } else if (damage == QLatin1String("header")) {
+            QByteArray changed = bytes;
+            changed.replace(0, 16, "Not a table!!!!!");
+            WriteBytes(file, changed);
+            what = QStringLiteral("damaged");
+            advice = QStringLiteral("backup");
+        } else {
+            QVERIFY(QFile::remove(file));
+            QVERIFY(QDir().mkpath(file + "/inside"));
+            what = QStringLiteral("a folder stands where the table file should be");
+            advice = QStringLiteral("Move the folder away");
+        }
+
+        MessageBoxSeam::QueueAnswer(Id::Ok);
+        TMainForm* form = env.CreateMainForm();
+        ExpectOneMessage({file}, what, advice);
+        // The other lists fill.
+        if (table != QLatin1String("QMarc80"))
+            QCOMPARE(Rows(form->DBGrid_Shot), 1);
+        if (table != QLatin1String("QMcon26"))
+            QCOMPARE(Rows(form->DBGrid_Contact), 1);
+        if (table != QLatin1String("QMtod90"))
+            QCOMPARE(Rows(form->DBGrid_ToDo), 1);
+        env.DestroyMainForm();
+        // The damaged file is kept as it was, for whoever wants to rescue it.
+        if (damage != QLatin1String("folder"))
+            QVERIFY(QFileInfo(file).isFile());
+
+        // A user's action on the damaged table says so again; the start says it once.
+        if (table != QLatin1String("QMset90"))
+            return;
+        MessageBoxSeam::Reset();
+        MessageBoxSeam::QueueAnswer(Id::Ok);
+        form = env.CreateMainForm();
+        QCOMPARE(MessageBoxSeam::Shown().size(), 1);
+        MessageBoxSeam::QueueAnswer(Id::Ok);
+        QTest::mouseClick(form->CheckBox_Soundon, Qt::LeftButton);
+        QCOMPARE(MessageBoxSeam::Shown().size(), 2);
+        QVERIFY(MessageBoxSeam::Shown()[1].text.contains(file));
+    }
+
+    void lockedTableGivesOneMessageWithoutWaitingAtEveryStatement() {
+        TestEnvironment env;
+        Prepare(env);
+        const QString file = env.ArchiveFile("QMarc80.db");
+        // Another program writes to the table and holds it locked.
+        sqlite3* other = nullptr;
+        QCOMPARE(sqlite3_open(file.toUtf8().constData(), &other), SQLITE_OK);
+        const auto closeOther = qScopeGuard([&] { sqlite3_close(other); });
+        QCOMPARE(sqlite3_exec(other, "BEGIN EXCLUSIVE; INSERT INTO QMarc80 (id, flag) VALUES ('x', 'O')",
+                              nullptr, nullptr, nullptr),
+                 SQLITE_OK);
+
+        MessageBoxSeam::QueueAnswer(Id::Ok);
+        TMainForm* form = env.CreateMainForm();
+        ExpectOneMessage({file}, QStringLiteral("locked"), QStringLiteral("Close the program that holds it"));
+        QCOMPARE(Rows(form->DBGrid_Contact), 1);
+        QCOMPARE(Rows(form->DBGrid_ToDo), 1);
+        env.DestroyMainForm();
+
+        // Once the other program lets go, the table is back at the next start, row intact.
+        sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+        MessageBoxSeam::Reset();
+        form = env.CreateMainForm();
+        QCOMPARE(MessageBoxSeam::Shown().size(), 0);
+        QCOMPARE(Rows(form->DBGrid_Shot), 1);
+    }
+
+    void purgeWritesNothingWhenNothingIsDue() {
+        TestEnvironment env;
+        Prepare(env);
+        TMainForm* form = env.CreateMainForm();
+        QCOMPARE(MessageBoxSeam::Shown().size(), 0);
+        // Another program reads... and is about to write: a DELETE would have to wait and fail.
+        sqlite3* other = nullptr;
+        const QString file = env.ArchiveFile("QMarc80.db");
+        QCOMPARE(sqlite3_open(file.toUtf8().constData(), &other), SQLITE_OK);
+        const auto closeOther = qScopeGuard([&] { sqlite3_close(other); });
+        QCOMPARE(sqlite3_exec(other, "BEGIN IMMEDIATE; INSERT INTO QMarc80 (id, flag) VALUES ('x', 'O')",
+                              nullptr, nullptr, nullptr),
+                 SQLITE_OK);
+        // Midnight: the purge looks, finds nothing due and leaves the table alone.
+        env.SetNow(QDateTime(QDate(2026, 12, 8), QTime(0, 0, 0)));
+        form->TimerOrologioTimer();
+        QCOMPARE(MessageBoxSeam::Shown().size(), 0);
+        sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+
+        // With an entry due it does delete it.
+        TestEnvironment::ExecOnFile(file, "INSERT INTO QMarc80 (id, dayofweek, datefull, flag) "
+                                          "VALUES ('Gone', 'X', '2026-12-07', 'O')");
+        env.SetNow(QDateTime(QDate(2026, 12, 9), QTime(0, 0, 0)));
+        form->TimerOrologioTimer();
+        QCOMPARE(TestEnvironment::RowsOfFile(file, "SELECT id FROM QMarc80 ORDER BY codimp"),
+                 QList<QStringList>({{"Dentist"}}));
+        QCOMPARE(MessageBoxSeam::Shown().size(), 0);
+    }
+
+    void readOnlyTablesAreShownAndSaidOnce() {
+        if (::geteuid() != 0)
+            QSKIP("A read-only file that stops writes needs a read-only mount, which needs root.");
+        TestEnvironment env;
+        Prepare(env);
+        TestEnvironment::ExecOnFile(env.ArchiveFile("QMarc80.db"),
+                                    "INSERT INTO QMarc80 (id, dayofweek, datefull, flag) "
+                                    "VALUES ('Expired', 'X', '2026-12-01', 'O')");
+        const QString todo = env.ArchiveFile("QMtod90.db");
+        const QString appointments = env.ArchiveFile("QMarc80.db");
+        QStringList mounted;
+        const auto unmount = qScopeGuard([&] {
+            for (const QString& file : mounted)
+                Run({"umount", file});
+        });
+        for (const QString& file : {todo, appointments}) {
+            if (!Run({"mount", "--bind", file, file}))
+                QSKIP("Bind mounts are not possible here.");
+            mounted << file;
+            if (!Run({"mount", "-o", "remount,bind,ro", file}))
+                QSKIP("Read-only remounts are not possible here.");
+        }
+
+        MessageBoxSeam::QueueAnswer(Id::Ok);
+        TMainForm* form = env.CreateMainForm();
+        // One message for both files; the purge due on the read-only table adds nothing.
+        ExpectOneMessage({todo, appointments}, QStringLiteral("cannot be written"),
+                         QStringLiteral("no change can be saved"));
+        QCOMPARE(Rows(form->DBGrid_ToDo), 1);
+        QCOMPARE(Rows(form->DBGrid_Contact), 1);
+        QCOMPARE(form->QueryShot->RecordCount(), 2);
+        env.DestroyMainForm();
+        for (const QString& file : mounted)
+            QVERIFY(Run({"umount", file}));
+        mounted.clear();
+    }
+
+    void unwritableArchiveFolderGivesItsOwnMessagesOnly() {
+        TestEnvironment env;
+        // A file where the folder of all archives should be.
+        QVERIFY(QDir().mkpath(env.ProgramFolder()));
+        WriteBytes(env.ProgramFolder() + "qmarcs", "not a folder");
+        MessageBoxSeam::QueueAnswer(Id::Ok);
+        MessageBoxSeam::QueueAnswer(Id::Ok);
+        TMainForm* form = env.CreateMainForm();
+        const QList<ShownBox> boxes = MessageBoxSeam::Shown();
+        QCOMPARE(boxes.size(), 2);
+        QCOMPARE(boxes[0].text, QStringLiteral("We have a trouble! I can't create the archive folder!"));
+        QCOMPARE(boxes[1].text, QStringLiteral("Starts good! I can't create a folder for notes!"));
+        QCOMPARE(Rows(form->DBGrid_Contact), 0);
+    }
+
+    void readOnlyArchiveFolderGivesOneMessageForItsTables() {
+        if (::geteuid() != 0)
+            QSKIP("A folder that stops writes needs a read-only mount, which needs root.");
+        TestEnvironment env;
+        QVERIFY(QDir().mkpath(env.ArchiveFolder()));
+        if (!Run({"mount", "-t", "tmpfs", "-o", "ro,size=64k", "tmpfs", env.ArchiveFolder()}))
+            QSKIP("Mounting a file system is not possible here.");
+        const auto unmount = qScopeGuard([&] { Run({"umount", env.ArchiveFolder()}); });
+        MessageBoxSeam::QueueAnswer(Id::Ok);
+        MessageBoxSeam::QueueAnswer(Id::Ok);
+        TMainForm* form = env.CreateMainForm();
+        const QList<ShownBox> boxes = MessageBoxSeam::Shown();
+        QCOMPARE(boxes.size(), 2);
+        QCOMPARE(boxes[0].text, QStringLiteral("Starts good! I can't create a folder for notes!"));
+        for (const QString& table : kTables)
+            QVERIFY2(boxes[1].text.contains(env.ArchiveFile(table + ".db") + " cannot be created"),
+                     qPrintable(boxes[1].text));
+        QCOMPARE(Rows(form->DBGrid_Contact), 0);
+        env.DestroyMainForm();
+    }
+
+    void newArchiveIsTheUsersAlone() {
+        const mode_t old = ::umask(022);
+        const auto restore = qScopeGuard([old] { ::umask(old); });
+        TestEnvironment env;
+        QVERIFY(QDir(env.ProgramFolder()).removeRecursively());
+        TMainForm* form = env.CreateMainForm();
+        for (const QString& folder : {env.ProgramFolder(), env.ProgramFolder() + "qmarcs",
+                                      env.ArchiveFolder(), env.ArchiveFile("notes")})
+            QCOMPARE(Mode(folder), 0700);
+        for (const QString& table : kTables)
+            QCOMPARE(Mode(env.ArchiveFile(table + ".db")), 0600);
+
+        // The journal of a change takes the table file's mode.
+        int journalMode = -1;
+        const QString appointments = env.ArchiveFile("QMarc80.db");
+        Session::Instance().InTransaction(appointments, [&, form] {
+            form->Query_Jolly->SQL.Clear();
+            form->Query_Jolly->SQL.Add("DELETE FROM QMarc80");
+            form->Query_Jolly->ExecSQL();
+            journalMode = Mode(appointments + "-journal");
+        });
+        QCOMPARE(journalMode, 0600);
+    }
+};
+
+QTEST_MAIN(TableFaultsTest)
+#include "tst_tablefaults.moc"
