@@ -206,7 +206,7 @@ Edit Narrow(const QString& a, const QString& b, Edit e) {
     return e;
 }
 
-constexpr int kLineDiffLimit = 1000;
+constexpr int kLineDiffLimit = 400;
 
 // The edits that turn `a` into `b`: whole lines first, then the units within them.
 QList<Edit> Diff(const QString& a, const QString& b) {
