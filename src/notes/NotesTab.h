@@ -44,6 +44,8 @@ struct NotesTab {
     QToolButton* SpeedButtonSaveAs = nullptr;
     QToolButton* SpeedButtonAggData = nullptr;
     QToolButton* SpeedButtonStat = nullptr;
+    QToolButton* SpeedButton_CharMap = nullptr;
+    QToolButton* SpeedButton_Calc = nullptr;
     QToolButton* SpeedButtonLancia = nullptr;
     QToolButton* SpeedButton_NoteHome = nullptr;
     QToolButton* SpeedButtonSpiegazioneImpegno = nullptr;
