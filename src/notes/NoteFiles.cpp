@@ -343,7 +343,9 @@ QByteArray EncodeNote(const QString& text, const NoteEncoding& encoding, const Q
     empty.starts = {0};
     empty.lineBreak = QStringLiteral("\r\n");
     const NoteSource& source = encoding.source ? *encoding.source : empty;
-    QList<Edit> edits = Diff(source.text, text);
+    const QList<Edit> edits = Diff(source.text, text);
+    if (edits.isEmpty() && encoding.source)
+        return source.bytes;
     // Bytes joined at an edit can read back otherwise (a lone CR followed by a new LF is one break):
     // such edits take in their neighbours until the bytes read back as the text.
     for (qsizetype by : {0, 1, 2, 8, -1}) {

@@ -142,7 +142,7 @@ DecodedBytes DecodeUtf8(const QByteArray& bytes) {
 DecodedBytes DecodeIcu(const QByteArray& bytes, CodePage page) {
     const Converter converter = OpenConverter(page);
     DecodedBytes out;
-    std::vector<UChar> buffer(size_t(bytes.size()) + 16);
+    std::vector<UChar> buffer(2 * size_t(bytes.size()) + 16);
     std::vector<int32_t> offsets(buffer.size());
     const char* const begin = bytes.constData();
     const char* const end = begin + bytes.size();
