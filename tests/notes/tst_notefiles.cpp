@@ -167,6 +167,12 @@ private slots:
         QCOMPARE(Bytes(path), QByteArray("\xc1\xd2\r\nx\xe2\rY\nz\r\nnew"));
         QCOMPARE(ReadNoteFile(path, NoteEncodingForCharset(161)).text, text);
 
+        // Two edits far apart in one save leave the lines between them, and their breaks, alone.
+        const QString apart = Write("apart", QByteArray("a\r\nb\rc\n\rd\ne\r\nf"));
+        note = ReadNoteFile(apart, NoteEncodingForCharset(0));
+        WriteNoteFile(apart, "A\nb\nc\nd\ne\nnew\nf!", note.used);
+        QCOMPARE(Bytes(apart), QByteArray("A\r\nb\rc\n\rd\ne\r\nnew\r\nf!"));
+
         // A note with LF breaks gets LF ones, and an edit never joins two breaks into one.
         const QString unix = Write("unix", QByteArray("a\nX\rb"));
         note = ReadNoteFile(unix, NoteEncodingForCharset(0));
