@@ -404,6 +404,8 @@ public:
     void SaveDialog1TypeChange();
     void SpeedButtonAggDataClick();
     void SpeedButtonStatClick();
+    void SpeedButton_CharMapClick();
+    void SpeedButton_CalcClick();
     void SpeedButtonRestoreNoteClick();
     void SpeedButton_BreaklineClick();
     void SpeedButton_FormatbarClick();

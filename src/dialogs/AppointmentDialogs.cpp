@@ -193,7 +193,7 @@ void TAppointmentForm::BuildFields() {
 
     layout->addWidget(MakeCaption(p, QStringLiteral("Description"), true));
     Edit_id = MakeEdit(p, QStringLiteral("Edit_id"), QString());
-    Edit_id->setMaxLength(255);
+    LimitLineLength(Edit_id, 255);
     layout->addWidget(Edit_id);
 
     // The date on the left, the two times on the right with the thin "No time" bar below them.
@@ -447,8 +447,7 @@ void TAppointmentForm::LoadFromQuery() {
     MaskEdit_hour2->SetText(text("orario2"));
     Edit_id->setText(text("id"));
     QString note = text("note");
-    note.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    Memo->setPlainText(note);
+    SetMemoText(Memo, note);
     Edit_id->setFocus();
 }
 
@@ -462,7 +461,7 @@ namespace {
 void BindValues(TQuery* query, TAppointmentKind kind, const TAppointmentForm& form, const QString& dateText,
                 const QString& marker) {
     query->ParamByName(QStringLiteral("id")).SetAsString(form.Edit_id->text());
-    query->ParamByName(QStringLiteral("note")).SetAsString(form.Memo->toPlainText());
+    query->ParamByName(QStringLiteral("note")).SetAsString(MemoText(form.Memo));
     query->ParamByName(QStringLiteral("datefull")).SetAsDate(MainForm->SelectedDate);
     query->ParamByName(QStringLiteral("orario")).SetAsString(form.MaskEdit_Hour->Text());
     query->ParamByName(QStringLiteral("orario2")).SetAsString(form.MaskEdit_hour2->Text());

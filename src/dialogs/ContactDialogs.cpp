@@ -8,6 +8,7 @@
 #include "platform/Modal.h"
 #include "platform/Printing.h"
 #include "platform/widgets/Controls.h"
+#include "platform/widgets/MemoLimit.h"
 #include "platform/widgets/Panel.h"
 #include "views/ContactsDetail.h"
 
@@ -80,7 +81,7 @@ TContactFormBase::TContactFormBase(QWidget* owner, const QString& name, const QS
     QWidget* previous = nullptr;
     for (const FieldLayout& layout : layouts) {
         QLineEdit* edit = MakeEdit(p, QString::fromLatin1(layout.name), QString());
-        edit->setMaxLength(layout.maxLength);
+        LimitLineLength(edit, layout.maxLength);
         *layout.field = edit;
         grid->addWidget(Caption(p, QString::fromLatin1(layout.label), row == 0), row, 0);
         grid->addWidget(edit, row, 1, 1, 5);
@@ -95,7 +96,7 @@ TContactFormBase::TContactFormBase(QWidget* owner, const QString& name, const QS
     ComboBox_Contact_Group->setObjectName(QStringLiteral("ComboBox_Contact_Group"));
     ComboBox_Contact_Group->setEditable(true);
     ComboBox_Contact_Group->setInsertPolicy(QComboBox::NoInsert);
-    ComboBox_Contact_Group->lineEdit()->setMaxLength(30);
+    LimitLineLength(ComboBox_Contact_Group->lineEdit(), 30);
     grid->addWidget(Caption(p, QStringLiteral("Group")), row, 0);
     grid->addWidget(ComboBox_Contact_Group, row, 1, 1, 5);
     ColourOnFocus(ComboBox_Contact_Group);
@@ -103,7 +104,7 @@ TContactFormBase::TContactFormBase(QWidget* owner, const QString& name, const QS
     ++row;
 
     Edit_Allegato = MakeEdit(p, QStringLiteral("Edit_Allegato"), QString());
-    Edit_Allegato->setMaxLength(255);
+    LimitLineLength(Edit_Allegato, 255);
     ColourOnFocus(Edit_Allegato);
     QWidget::setTabOrder(ComboBox_Contact_Group, Edit_Allegato);
     SpeedButtonAllegaFile = MakeSpeedButton(p, QStringLiteral("SpeedButtonAllegaFile"), QString(),

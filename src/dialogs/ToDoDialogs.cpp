@@ -95,7 +95,7 @@ void TToDoFormBase::BuildFields(QWidget* percentageRow) {
 
     layout->addWidget(Caption(p, QStringLiteral("Description"), true));
     Edit_id = MakeEdit(p, QStringLiteral("Edit_id"), QString());
-    Edit_id->setMaxLength(255);
+    LimitLineLength(Edit_id, 255);
     layout->addWidget(Edit_id);
 
     layout->addWidget(Caption(p, QStringLiteral("Note")));
@@ -179,7 +179,7 @@ void TAggToDoForm::SaveToDo() {
     query->SQL.Add(QStringLiteral("(id,note,priority,flag,percento)"));
     query->SQL.Add(QStringLiteral("values (:id,:note,:priority,:flag,:percento)"));
     query->ParamByName(QStringLiteral("id")).SetAsString(Edit_id->text());
-    query->ParamByName(QStringLiteral("note")).SetAsString(Memo->toPlainText());
+    query->ParamByName(QStringLiteral("note")).SetAsString(MemoText(Memo));
     query->ParamByName(QStringLiteral("priority")).SetAsFloat(Priority());
     query->ParamByName(QStringLiteral("flag")).SetAsString(QStringLiteral("No"));
     query->ParamByName(QStringLiteral("percento")).SetAsFloat(0);
@@ -266,8 +266,7 @@ void TModToDoForm::LoadFromQuery() {
     SpinEdit_Priority->setValue(int(query->FieldByName(QStringLiteral("priority")).AsInteger()));
     Edit_id->setText(query->FieldByName(QStringLiteral("id")).AsString());
     QString note = query->FieldByName(QStringLiteral("note")).AsString();
-    note.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    Memo->setPlainText(note);
+    SetMemoText(Memo, note);
     CheckBoxSolved->setChecked(query->FieldByName(QStringLiteral("flag")).AsString() == QLatin1String("Yes"));
     Edit_id->setFocus();
 }
@@ -284,7 +283,7 @@ void TModToDoForm::SaveChanges() {
     query->SQL.Add(QStringLiteral("    percento   = :percento"));
     query->SQL.Add(QStringLiteral("WHERE codtod = ") + (m_key.isEmpty() ? KeyOfCurrentRow() : m_key));
     query->ParamByName(QStringLiteral("id")).SetAsString(Edit_id->text());
-    query->ParamByName(QStringLiteral("note")).SetAsString(Memo->toPlainText());
+    query->ParamByName(QStringLiteral("note")).SetAsString(MemoText(Memo));
     query->ParamByName(QStringLiteral("priority")).SetAsFloat(Priority());
     query->ParamByName(QStringLiteral("flag"))
         .SetAsString(CheckBoxSolved->isChecked() ? QStringLiteral("Yes") : QStringLiteral("No"));

@@ -2,8 +2,8 @@
 
 #include "dialogs/DialogFrame.h"
 
+#include "notes/NoteFiles.h"
 #include <QString>
-#include <QStringConverter>
 
 class QLineEdit;
 class QPlainTextEdit;
@@ -41,7 +41,7 @@ protected:
     QString TitlePath();
     void WriteText(const QString& path);
     QString m_openFilter;
-    QStringConverter::Encoding m_encoding = QStringConverter::Utf8;
+    NoteEncoding m_encoding;
 };
 
 class TAggNoteForm : public TNoteFormBase {

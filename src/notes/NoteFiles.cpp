@@ -1,11 +1,15 @@
 #include "notes/NoteFiles.h"
 
+#include "platform/SafeFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
+#include <algorithm>
+#include <optional>
 #include <stdexcept>
+#include <vector>
 
 namespace qm {
 
@@ -65,55 +69,312 @@ QStringList ListMatchingFiles(const QString& folder, const QString& mask) {
     return names;
 }
 
-QStringConverter::Encoding NoteEncodingForCharset(int charset) {
-    // SYMBOL fonts take the bytes as they are. Qt without ICU converts no Windows code page, so
-    // the national charsets read as UTF-8 (falling back to Latin-1 byte for byte, see ReadNoteFile).
-    if (charset == 2)
-        return QStringConverter::Latin1;
-    return QStringConverter::Utf8;
+struct NoteSource {
+    QString path; // absolute
+    QByteArray bytes;
+    QString text;
+    QList<qsizetype> starts; // where the bytes of each unit of `text` begin; last: the size
+    QString lineBreak;       // the form new line breaks take
+};
+
+namespace {
+
+// Decodes and folds line breaks; the byte-order mark stays out of the text (its bytes lie before the
+// first character's start).
+NoteSource DecodeNote(const QByteArray& bytes, CodePage page) {
+    const DecodedBytes decoded = DecodeBytes(bytes, page);
+    NoteSource note;
+    note.bytes = bytes;
+    const QString& in = decoded.text;
+    const qsizetype n = in.size();
+    note.text.reserve(n);
+    note.starts.reserve(n + 1);
+    qsizetype i = page == CodePage::Utf8 && n > 0 && in[0] == QChar(0xFEFF) ? 1 : 0;
+    while (i < n) {
+        const QChar c = in[i];
+        if (c == u'\r' || c == u'\n') {
+            const QChar other = c == u'\r' ? u'\n' : u'\r';
+            const qsizetype length = i + 1 < n && in[i + 1] == other ? 2 : 1;
+            if (note.lineBreak.isEmpty())
+                note.lineBreak = in.mid(i, length);
+            note.text.append(u'\n');
+            note.starts.append(decoded.starts[i]);
+            i += length;
+        } else {
+            note.text.append(c);
+            note.starts.append(decoded.starts[i]);
+            ++i;
+        }
+    }
+    note.starts.append(bytes.size());
+    if (note.lineBreak.isEmpty())
+        note.lineBreak = QStringLiteral("\r\n");
+    return note;
 }
 
-NoteText ReadNoteFile(const QString& path, QStringConverter::Encoding encoding) {
+// A stretch of the old text replaced by a stretch of the new one (units, end exclusive).
+struct Edit {
+    qsizetype oldBegin, oldEnd, newBegin, newEnd;
+};
+
+// The text cut into lines, each with its line break.
+struct Lines {
+    QList<QStringView> lines;
+    QList<qsizetype> starts; // one more than lines: the text's size
+};
+
+Lines SplitLines(const QString& text) {
+    Lines out;
+    qsizetype begin = 0;
+    while (begin < text.size()) {
+        const qsizetype end = text.indexOf(u'\n', begin);
+        const qsizetype next = end < 0 ? text.size() : end + 1;
+        out.lines.append(QStringView(text).mid(begin, next - begin));
+        out.starts.append(begin);
+        begin = next;
+    }
+    out.starts.append(text.size());
+    return out;
+}
+
+// The pairs of equal lines (index in a, index in b) of a shortest line diff, in order; nothing when
+// more than `limit` lines differ.
+std::optional<QList<std::pair<qsizetype, qsizetype>>> MatchLines(const QList<QStringView>& a,
+                                                                 const QList<QStringView>& b, int limit) {
+    const qsizetype n = a.size(), m = b.size();
+    const qsizetype offset = limit + 1;
+    std::vector<qsizetype> v(size_t(2 * limit + 3), 0);
+    std::vector<std::vector<qsizetype>> trace;
+    for (qsizetype d = 0; d <= limit; ++d) {
+        trace.push_back(v);
+        for (qsizetype k = -d; k <= d; k += 2) {
+            qsizetype x = k == -d || (k != d && v[size_t(offset + k - 1)] < v[size_t(offset + k + 1)])
+                              ? v[size_t(offset + k + 1)]
+                              : v[size_t(offset + k - 1)] + 1;
+            qsizetype y = x - k;
+            while (x < n && y < m && a[x] == b[y]) {
+                ++x;
+                ++y;
+            }
+            v[size_t(offset + k)] = x;
+            if (x < n || y < m)
+                continue;
+            QList<std::pair<qsizetype, qsizetype>> matches;
+            for (qsizetype step = d; step >= 0; --step) {
+                const std::vector<qsizetype>& before = trace[size_t(step)];
+                const qsizetype kk = x - y;
+                qsizetype previousX = 0, previousY = 0;
+                if (step > 0) {
+                    const bool down = kk == -step || (kk != step && before[size_t(offset + kk - 1)] <
+                                                                        before[size_t(offset + kk + 1)]);
+                    const qsizetype previousK = down ? kk + 1 : kk - 1;
+                    previousX = before[size_t(offset + previousK)];
+                    previousY = previousX - previousK;
+                }
+                while (x > previousX && y > previousY) {
+                    --x;
+                    --y;
+                    matches.prepend({x, y});
+                }
+                x = previousX;
+                y = previousY;
+            }
+            return matches;
+        }
+    }
+    return std::nullopt;
+}
+
+// Narrows an edit to the units that differ, never splitting a surrogate pair.
+Edit Narrow(const QString& a, const QString& b, Edit e) {
+    while (e.oldBegin < e.oldEnd && e.newBegin < e.newEnd && a[e.oldBegin] == b[e.newBegin]) {
+        ++e.oldBegin;
+        ++e.newBegin;
+    }
+    while (e.oldEnd > e.oldBegin && e.newEnd > e.newBegin && a[e.oldEnd - 1] == b[e.newEnd - 1]) {
+        --e.oldEnd;
+        --e.newEnd;
+    }
+    if (e.oldBegin > 0 && e.oldBegin < a.size() && a[e.oldBegin].isLowSurrogate()) {
+        --e.oldBegin;
+        --e.newBegin;
+    }
+    if (e.oldEnd < a.size() && a[e.oldEnd].isLowSurrogate()) {
+        ++e.oldEnd;
+        ++e.newEnd;
+    }
+    return e;
+}
+
+constexpr int kLineDiffLimit = 400;
+
+// The edits that turn `a` into `b`: whole lines first, then the units within them.
+QList<Edit> Diff(const QString& a, const QString& b) {
+    if (a == b)
+        return {};
+    const Lines la = SplitLines(a), lb = SplitLines(b);
+    qsizetype head = 0;
+    while (head < la.lines.size() && head < lb.lines.size() && la.lines[head] == lb.lines[head])
+        ++head;
+    qsizetype tail = 0;
+    while (tail < la.lines.size() - head && tail < lb.lines.size() - head &&
+           la.lines[la.lines.size() - 1 - tail] == lb.lines[lb.lines.size() - 1 - tail])
+        ++tail;
+    const auto middleA = la.lines.mid(head, la.lines.size() - head - tail);
+    const auto middleB = lb.lines.mid(head, lb.lines.size() - head - tail);
+    auto matches = MatchLines(middleA, middleB, kLineDiffLimit);
+    if (!matches)
+        matches.emplace();
+    matches->append({middleA.size(), middleB.size()}); // the end closes the last gap
+    QList<Edit> edits;
+    qsizetype ia = 0, ib = 0;
+    for (const auto& [ma, mb] : *matches) {
+        if (ma > ia || mb > ib) {
+            const Edit e{la.starts[head + ia], la.starts[head + ma], lb.starts[head + ib],
+                         lb.starts[head + mb]};
+            const Edit narrow = Narrow(a, b, e);
+            if (narrow.oldBegin < narrow.oldEnd || narrow.newBegin < narrow.newEnd)
+                edits.append(narrow);
+        }
+        ia = ma + 1;
+        ib = mb + 1;
+    }
+    return edits;
+}
+
+// Each edit grown by `by` units on either side (the text between edits is the same in both), merged
+// where they meet; a surrogate pair is never split.
+QList<Edit> Widen(const QList<Edit>& edits, qsizetype by, const QString& a, const QString& b) {
+    QList<Edit> out;
+    for (Edit e : edits) {
+        const qsizetype previousOld = out.isEmpty() ? 0 : out.last().oldEnd;
+        const qsizetype left = std::min(by, e.oldBegin - previousOld);
+        e.oldBegin -= left;
+        e.newBegin -= left;
+        const qsizetype right = std::min({by, a.size() - e.oldEnd, b.size() - e.newEnd});
+        e.oldEnd += right;
+        e.newEnd += right;
+        if (e.oldBegin > 0 && e.oldBegin < a.size() && a[e.oldBegin].isLowSurrogate()) {
+            --e.oldBegin;
+            --e.newBegin;
+        }
+        if (e.oldEnd < a.size() && a[e.oldEnd].isLowSurrogate()) {
+            ++e.oldEnd;
+            ++e.newEnd;
+        }
+        if (!out.isEmpty() && e.oldBegin <= out.last().oldEnd) {
+            out.last().oldEnd = e.oldEnd;
+            out.last().newEnd = e.newEnd;
+        } else {
+            out.append(e);
+        }
+    }
+    return out;
+}
+
+[[noreturn]] void ThrowUnencodable(char32_t c, const NoteEncoding& encoding, const QString& path) {
+    const QString character =
+        c == 0xFFFD ? QStringLiteral("\uFFFD (a byte that could not be read)") : QString::fromUcs4(&c, 1);
+    throw std::runtime_error(
+        QStringLiteral("The note holds the character \"%1\" (U+%2), which its code page, %3, cannot hold; "
+                       "the file \"%4\" was not written. Remove the character or choose another charset.")
+            .arg(character, QString::number(uint(c), 16).toUpper().rightJustified(4, u'0'),
+                 CodePageName(encoding.page), QDir::toNativeSeparators(path))
+            .toStdString());
+}
+
+QByteArray Encode(const QString& text, const NoteEncoding& encoding, const QString& lineBreak,
+                  const QString& path) {
+    QString out = text;
+    if (lineBreak != QLatin1String("\n"))
+        out.replace(u'\n', lineBreak);
+    char32_t bad = 0;
+    const auto bytes = EncodeText(out, encoding.page, &bad);
+    if (!bytes)
+        ThrowUnencodable(bad, encoding, path);
+    return *bytes;
+}
+
+QByteArray Splice(const NoteSource& source, const QString& text, const QList<Edit>& edits,
+                  const NoteEncoding& encoding, const QString& path) {
+    QByteArray out;
+    qsizetype position = 0;
+    for (const Edit& e : edits) {
+        out += source.bytes.mid(position, source.starts[e.oldBegin] - position);
+        out += Encode(text.mid(e.newBegin, e.newEnd - e.newBegin), encoding, source.lineBreak, path);
+        position = source.starts[e.oldEnd];
+    }
+    out += source.bytes.mid(position);
+    return out;
+}
+
+} // namespace
+
+NoteEncoding NoteEncodingForCharset(int charset) {
+    NoteEncoding encoding;
+    encoding.charset = charset;
+    encoding.page = CodePageForCharset(charset, QByteArray());
+    return encoding;
+}
+
+NoteText ReadNoteFile(const QString& path, const NoteEncoding& encoding) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw std::runtime_error(QStringLiteral("Cannot read the file \"%1\": %2")
                                      .arg(QDir::toNativeSeparators(path), file.errorString())
                                      .toStdString());
     const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw std::runtime_error(QStringLiteral("Cannot read the file \"%1\": %2")
+                                     .arg(QDir::toNativeSeparators(path), file.errorString())
+                                     .toStdString());
     NoteText note;
-    note.used = encoding;
-    QStringDecoder decoder(encoding);
-    note.text = decoder.decode(bytes);
-    if (decoder.hasError()) {
-        note.used = QStringConverter::Latin1;
-        note.text = QString::fromLatin1(bytes);
-    }
-    QString& t = note.text;
-    t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    t.replace(QStringLiteral("\n\r"), QStringLiteral("\n"));
-    t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    note.used.charset = encoding.charset;
+    note.used.page = CodePageForCharset(encoding.charset, bytes);
+    auto source = std::make_shared<NoteSource>(DecodeNote(bytes, note.used.page));
+    source->path = QFileInfo(path).absoluteFilePath();
+    note.text = source->text;
+    note.used.source = std::move(source);
     return note;
 }
 
-void WriteNoteFile(const QString& path, const QString& text, QStringConverter::Encoding encoding) {
-    if (encoding == QStringConverter::Latin1) {
-        for (const QChar c : text)
-            if (c.unicode() > 0xFF)
-                throw std::runtime_error(
-                    QStringLiteral("The note holds the character \"%1\", which its 8-bit encoding cannot "
-                                   "keep; the file \"%2\" was not written.")
-                        .arg(c, QDir::toNativeSeparators(path))
-                        .toStdString());
+QByteArray EncodeNote(const QString& text, const NoteEncoding& encoding, const QString& path) {
+    NoteSource empty;
+    empty.starts = {0};
+    empty.lineBreak = QStringLiteral("\r\n");
+    const NoteSource& source = encoding.source ? *encoding.source : empty;
+    const QList<Edit> edits = Diff(source.text, text);
+    if (edits.isEmpty() && encoding.source)
+        return source.bytes;
+    // Bytes joined at an edit can read back otherwise (a lone CR followed by a new LF is one break):
+    // such edits take in their neighbours until the bytes read back as the text.
+    for (qsizetype by : {0, 1, 2, 8, -1}) {
+        const QList<Edit> tried = by < 0 ? QList<Edit>{{0, source.text.size(), 0, text.size()}}
+                                         : Widen(edits, by, source.text, text);
+        const QByteArray bytes = Splice(source, text, tried, encoding, path);
+        if (DecodeNote(bytes, encoding.page).text == text)
+            return bytes;
     }
-    QString out = text;
-    out.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-    QStringEncoder encoder(encoding);
-    const QByteArray bytes = encoder.encode(out);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw std::runtime_error(QStringLiteral("Cannot write the file \"%1\": %2")
-                                     .arg(QDir::toNativeSeparators(path), file.errorString())
-                                     .toStdString());
+    throw std::runtime_error(
+        QStringLiteral("The note cannot be written so that it reads back as it is shown; "
+                       "the file \"%1\" was not written.")
+            .arg(QDir::toNativeSeparators(path))
+            .toStdString());
+}
+
+void WriteNoteFile(const QString& path, const QString& text, NoteEncoding& encoding) {
+    const QByteArray bytes = EncodeNote(text, encoding, path);
+    QString error;
+    if (!WriteFileAtomically(path, bytes, &error))
+        throw std::runtime_error(error.toStdString());
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    if (!encoding.source || encoding.source->path == absolute) {
+        auto source = std::make_shared<NoteSource>(DecodeNote(bytes, encoding.page));
+        source->path = absolute;
+        if (encoding.source)
+            source->lineBreak = encoding.source->lineBreak;
+        encoding.source = std::move(source);
+    }
 }
 
 QString NotePathForTitle(const QString& folder, const QString& title) {

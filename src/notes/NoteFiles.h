@@ -1,8 +1,10 @@
 #pragma once
 
+#include "platform/CodePages.h"
+
 #include <QString>
-#include <QStringConverter>
 #include <QStringList>
+#include <memory>
 
 // Note files on disk: the text test, file masks, the folder listing and the 8-bit text encodings.
 namespace qm {
@@ -17,22 +19,36 @@ bool MatchesFileMask(const QString& name, const QString& mask);
 // The names of the folder's files (no folders) that match the mask, sorted by name.
 QStringList ListMatchingFiles(const QString& folder, const QString& mask);
 
-// The encoding a note is read and written with for a font charset code. The codes whose 8-bit code
-// page Qt cannot convert here read as UTF-8.
-QStringConverter::Encoding NoteEncodingForCharset(int charset);
+// How a note's text maps to its bytes: the code page its charset gives, and the note as it was read,
+// so that writing it back changes only what was edited. Every line break keeps its own form (CR LF,
+// lone CR, lone LF, LF CR), a UTF-8 byte-order mark stays, and so do bytes the code page cannot read.
+struct NoteSource;
+struct NoteEncoding {
+    int charset = 1;
+    CodePage page = CodePage::Utf8;
+    std::shared_ptr<const NoteSource> source; // none for a new note
+};
 
-// A note read whole: every lone CR, lone LF and LF CR pair is one line break ("\n" in `text`).
-// Bytes that are not valid in `encoding` make the whole file read as Latin-1, so that writing it
-// back keeps every byte; `used` tells which encoding was taken. Throws when the file cannot be read.
+// The encoding of a new note in a font charset (the Windows charset codes of the charset menu).
+NoteEncoding NoteEncodingForCharset(int charset);
+
+// A note read whole: every lone CR, lone LF, CR LF and LF CR pair is one line break ("\n" in `text`);
+// a byte-order mark is not part of the text; each byte the code page cannot read is one U+FFFD.
+// `used` is how to write the text back. Throws when the file cannot be read.
 struct NoteText {
     QString text;
-    QStringConverter::Encoding used = QStringConverter::Utf8;
+    NoteEncoding used;
 };
-NoteText ReadNoteFile(const QString& path, QStringConverter::Encoding encoding);
+NoteText ReadNoteFile(const QString& path, const NoteEncoding& encoding);
 
-// Writes `text` ("\n" between lines) with CR LF between lines and none after the last, atomically.
-// Throws when the file cannot be written or the text has characters the encoding cannot hold.
-void WriteNoteFile(const QString& path, const QString& text, QStringConverter::Encoding encoding);
+// The bytes of `text` ("\n" between lines) in the note's encoding: what was read and is unchanged
+// keeps its bytes; new text is encoded, its line breaks in the note's first form (CR LF in a note that
+// had none). Throws, naming the character and `path`, when the code page cannot hold a character.
+QByteArray EncodeNote(const QString& text, const NoteEncoding& encoding, const QString& path);
+
+// Writes the note atomically. Throws when it cannot be written or encoded; the file is then unchanged.
+// After writing to the file the note was read from, `encoding` describes the file as written.
+void WriteNoteFile(const QString& path, const QString& text, NoteEncoding& encoding);
 
 // The path of a note titled `title` in `folder`. Throws, with a message for the user, when the
 // title is empty, ".", "..", or holds "/" or a control character: a title never leaves the folder.

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "notes/NoteFiles.h"
 #include <QString>
-#include <QStringConverter>
 
 class QComboBox;
 class QDialog;
@@ -44,6 +44,8 @@ struct NotesTab {
     QToolButton* SpeedButtonSaveAs = nullptr;
     QToolButton* SpeedButtonAggData = nullptr;
     QToolButton* SpeedButtonStat = nullptr;
+    QToolButton* SpeedButton_CharMap = nullptr;
+    QToolButton* SpeedButton_Calc = nullptr;
     QToolButton* SpeedButtonLancia = nullptr;
     QToolButton* SpeedButton_NoteHome = nullptr;
     QToolButton* SpeedButtonSpiegazioneImpegno = nullptr;
@@ -64,7 +66,7 @@ struct NotesTab {
     // Full path of the note a list click or a drop last loaded; the save questions name it.
     QString CurrentNoteFile;
     // The encoding the note in the editor was read with, so that it is written back byte for byte.
-    QStringConverter::Encoding CurrentNoteEncoding = QStringConverter::Utf8;
+    NoteEncoding CurrentNoteEncoding;
     // Set while the editor's text is replaced by a load, so that an unchanged reload stays unchanged.
     // Guards of the list: set while the list is refilled by code, and the row whose mouse press
     // has already run the click handler (the release must not run it again).

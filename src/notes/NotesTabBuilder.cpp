@@ -1,4 +1,5 @@
 #include "app/MainForm.h"
+#include "platform/Application.h"
 #include "platform/Charsets.h"
 #include "platform/widgets/Controls.h"
 #include "platform/widgets/Panel.h"
@@ -62,6 +63,10 @@ void TMainForm::BuildNotesTab() {
                         QStringLiteral("Insert date and time"), QStyle::SP_FileDialogInfoView);
     SpeedButtonStat = MakeSpeedButton(bar, QStringLiteral("SpeedButtonStat"), QString(),
                                       QStringLiteral("Stats"), QStyle::SP_MessageBoxInformation);
+    SpeedButton_CharMap = MakeSpeedButton(bar, QStringLiteral("SpeedButton_CharMap"),
+                                          QStringLiteral("\u03a9"), QStringLiteral("Char map"));
+    SpeedButton_Calc = MakeSpeedButton(bar, QStringLiteral("SpeedButton_Calc"), QStringLiteral("\u00b1"),
+                                       QStringLiteral("Calculator"));
     SpeedButtonLancia = MakeSpeedButton(bar, QStringLiteral("SpeedButtonLancia"), QString(),
                                         QStringLiteral("Launch!"), QStyle::SP_MediaPlay);
     SpeedButton_NoteHome = MakeSpeedButton(bar, QStringLiteral("SpeedButton_NoteHome"), QString(),
@@ -133,10 +138,12 @@ void TMainForm::BuildNotesTab() {
         MakeSpeedButton(Panel_Contorno_Notes2, QStringLiteral("SpeedButtonExeguiSelezione"), QString(),
                         QStringLiteral("Disable/Enable the active note function"), QStyle::SP_CommandLink);
     SpeedButtonExeguiSelezione->setCheckable(true);
-    for (QToolButton* b :
-         {SpeedButtonFind, SpeedButtonRestoreNote, SpeedButtonSaveAs, SpeedButtonAggData, SpeedButtonStat,
-          SpeedButton_Breakline, SpeedButton_Formatbar, SpeedButtonExeguiSelezione})
+    for (QToolButton* b : {SpeedButtonFind, SpeedButtonRestoreNote, SpeedButtonSaveAs, SpeedButtonAggData,
+                           SpeedButtonStat, SpeedButton_CharMap, SpeedButton_Calc, SpeedButton_Breakline,
+                           SpeedButton_Formatbar, SpeedButtonExeguiSelezione})
         filterBar->addWidget(b);
+    ConnectGuarded(SpeedButton_CharMap, &QToolButton::clicked, this, [this] { SpeedButton_CharMapClick(); });
+    ConnectGuarded(SpeedButton_Calc, &QToolButton::clicked, this, [this] { SpeedButton_CalcClick(); });
     Edit_Filtrafile =
         MakeEdit(Panel_Contorno_Notes2, QStringLiteral("Edit_Filtrafile"), QStringLiteral("Filtering mask"));
     Edit_Filtrafile->setText(QStringLiteral("*.*"));

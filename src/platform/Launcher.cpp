@@ -3,7 +3,9 @@
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QList>
+#include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QUrl>
 
 namespace qm {
@@ -14,6 +16,8 @@ struct SeamState {
     bool enabled = false;
     QList<bool> results;
     QStringList launches;
+    QStringList installed;
+    QList<QStringList> started;
 };
 
 SeamState& Seam() {
@@ -54,6 +58,40 @@ bool ShellOpen(const QString& fileOrUrl) {
     return QDesktopServices::openUrl(url);
 }
 
+bool IsProgramInstalled(const QString& program) {
+    if (program.isEmpty())
+        return false;
+    if (Seam().enabled)
+        return Seam().installed.contains(program);
+    return !QStandardPaths::findExecutable(program).isEmpty();
+}
+
+bool StartProgram(const ProgramCall& call) {
+    if (!IsProgramInstalled(call.program))
+        return false;
+    SeamState& seam = Seam();
+    if (seam.enabled) {
+        seam.started.append(QStringList{call.program} + call.arguments);
+        return seam.results.isEmpty() ? true : seam.results.takeFirst();
+    }
+    return QProcess::startDetached(QStandardPaths::findExecutable(call.program), call.arguments);
+}
+
+StartResult StartFirstInstalled(const QList<ProgramCall>& calls, QString* started) {
+    StartResult result = StartResult::NoneInstalled;
+    for (const ProgramCall& call : calls) {
+        if (!IsProgramInstalled(call.program))
+            continue;
+        if (StartProgram(call)) {
+            if (started)
+                *started = call.program;
+            return StartResult::Started;
+        }
+        result = StartResult::FailedToStart;
+    }
+    return result;
+}
+
 namespace LauncherSeam {
 
 void Enable() {
@@ -76,9 +114,19 @@ QStringList Launches() {
     return Seam().launches;
 }
 
+void SetInstalledPrograms(const QStringList& programs) {
+    Seam().installed = programs;
+}
+
+QList<QStringList> StartedPrograms() {
+    return Seam().started;
+}
+
 void Reset() {
     Seam().results.clear();
     Seam().launches.clear();
+    Seam().installed.clear();
+    Seam().started.clear();
 }
 
 } // namespace LauncherSeam

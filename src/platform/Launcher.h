@@ -11,14 +11,36 @@ namespace qm {
 // open as web pages.
 bool ShellOpen(const QString& fileOrUrl);
 
+// A desktop program and its arguments.
+struct ProgramCall {
+    QString program; // a name looked up on PATH
+    QStringList arguments;
+};
+
+// True when `program` is found on PATH.
+bool IsProgramInstalled(const QString& program);
+
+// Starts the program detached, with its arguments as a list (never through a shell). False when it
+// is not installed or did not start.
+bool StartProgram(const ProgramCall& call);
+
+// The outcome of starting the first installed program of a list.
+enum class StartResult { Started, NoneInstalled, FailedToStart };
+// Starts the first of `calls` that is installed; when one fails to start, the next installed one is
+// tried. `started` names the program that started.
+StartResult StartFirstInstalled(const QList<ProgramCall>& calls, QString* started = nullptr);
+
 // Test seam. While enabled nothing is launched: each request that would be launched is recorded and
-// answered from the queue, true when nothing is queued.
+// answered from the queue, true when nothing is queued. Programs count as installed only when
+// listed by SetInstalledPrograms; their starts are recorded as the program followed by its arguments.
 namespace LauncherSeam {
 void Enable();
 void Disable();
 bool IsEnabled();
 void QueueResult(bool result);
 QStringList Launches();
+void SetInstalledPrograms(const QStringList& programs);
+QList<QStringList> StartedPrograms();
 void Reset();
 } // namespace LauncherSeam
 

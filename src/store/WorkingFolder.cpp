@@ -245,8 +245,15 @@ void TMainForm::SpeedButtonAgenteClick() {
 }
 
 void TMainForm::SpeedButton18Click() {
-    // The desktop has no regional settings program of its own to start.
-    ShowMessage(QStringLiteral("I can't help you, go to Windows control panel!"));
+    // The region and format settings of GNOME or KDE, where the desktop has them.
+    const QList<ProgramCall> settings = {
+        {QStringLiteral("gnome-control-center"), {QStringLiteral("region")}},
+        {QStringLiteral("systemsettings"), {QStringLiteral("kcm_regionandlang")}},
+        {QStringLiteral("kcmshell6"), {QStringLiteral("kcm_regionandlang")}},
+        {QStringLiteral("kcmshell5"), {QStringLiteral("kcm_formats")}},
+    };
+    if (StartFirstInstalled(settings) != StartResult::Started)
+        ShowMessage(QStringLiteral("I can't help you, go to Windows control panel!"));
 }
 
 } // namespace qm

@@ -47,6 +47,13 @@ void Fill(TAppointmentForm& d, const QString& title, const QString& note, const 
     d.MaskEdit_hour2->SetText(to);
 }
 
+// Text committed by an input method, as when a character outside Latin-1 is typed or pasted.
+void Commit(QWidget* target, const QString& text) {
+    QInputMethodEvent event;
+    event.setCommitString(text);
+    QApplication::sendEvent(target, &event);
+}
+
 // Opens the date picker from the dialog and picks `date` with "Use" (or leaves with "Close");
 // returns the date the picker opened on.
 QDate PickDate(TAppointmentForm& d, const QDate& date, bool use = true) {
@@ -303,16 +310,66 @@ private slots:
     }
 
     void fieldsHoldAtMost255Characters() {
+        // The limits count characters and cut what is typed or pasted at a character's edge.
         TestEnvironment env;
         TMainForm* form = env.CreateMainForm();
+        const QString smile = QStringLiteral("\U0001F600");
+        RunOpener([form] { form->SpeedButtonadShotClick(); },
+                  [&](TAppointmentForm& d) {
+                      d.Edit_id->setFocus();
+                      QTest::keyClicks(d.Edit_id, QString(250, u'x'));
+                      Commit(d.Edit_id, smile.repeated(10));
+                      QCOMPARE(d.Edit_id->text(), QString(250, u'x') + smile.repeated(5));
+                      d.Memo->setFocus();
+                      Commit(d.Memo, smile.repeated(300));
+                      QTest::keyClicks(d.Memo, QStringLiteral("more"));
+                      QCOMPARE(d.Memo->toPlainText(), smile.repeated(255));
+                      QTest::keyClick(d.MaskEdit_hour2, Qt::Key_Enter);
+                  });
+        QCOMPARE(AllRows(env).value(0).value(Title), QString(250, u'x') + smile.repeated(5));
+        QCOMPARE(AllRows(env).value(0).value(Note), smile.repeated(255));
+
+        // Typing in the middle of a full memo cuts what was typed, not the text after it.
         TAggShotForm d(form);
-        QCOMPARE(d.Edit_id->maxLength(), 255);
-        d.Memo->setPlainText(QString(300, u'a'));
-        QCOMPARE(d.Memo->toPlainText(), QString(255, u'a'));
-        d.Memo->setPlainText(QString(250, u'b'));
+        d.Memo->setFocus();
+        Commit(d.Memo, QString(250, u'b'));
         d.Memo->moveCursor(QTextCursor::Start);
         QTest::keyClicks(d.Memo, QStringLiteral("1234567"));
         QCOMPARE(d.Memo->toPlainText(), QStringLiteral("12345") + QString(250, u'b'));
+    }
+
+    void modifyKeepsWhatWasNotTouched() {
+        // A stored title longer than the limit, and a note with CR LF, a no-break space and a line
+        // separator, go back as they were when only the time is changed.
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        const QString title = QString(300, u't');
+        const QString note = QStringLiteral("a\r\nb\u00a0c\u2028d");
+        Insert(env, QStringLiteral("id,note,dayofmonth,datefull,orario,orario2,flag"),
+               QStringLiteral("'%1','%2','05','2026-11-05','08:00','09:00','M'").arg(title, note));
+        form->RefreshMonthQuery();
+        RunOpener([form] { form->SpeedButtonModMeseClick(); },
+                  [&](TAppointmentForm& d) {
+                      QCOMPARE(d.Edit_id->text(), title);
+                      // Typing at the end of the over-long title is refused; the stored title stays
+                      // whole.
+                      QTest::keyClick(d.Edit_id, Qt::Key_End);
+                      QTest::keyClicks(d.Edit_id, QStringLiteral("zz"));
+                      QCOMPARE(d.Edit_id->text(), title);
+                      d.SpeedButtonMod->click();
+                  });
+        QCOMPARE(AllRows(env).value(0).value(Title), title);
+        QCOMPARE(AllRows(env).value(0).value(Note), note);
+
+        // An edit of the note keeps its no-break space and line separator.
+        RunOpener([form] { form->SpeedButtonModMeseClick(); },
+                  [&](TAppointmentForm& d) {
+                      d.Memo->setFocus();
+                      d.Memo->moveCursor(QTextCursor::End);
+                      QTest::keyClicks(d.Memo, QStringLiteral("e"));
+                      d.SpeedButtonMod->click();
+                  });
+        QCOMPARE(AllRows(env).value(0).value(Note), QStringLiteral("a\nb\u00a0c\u2028de"));
     }
 
     void focusColourAndDateLabelClick() {

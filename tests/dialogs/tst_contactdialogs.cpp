@@ -156,6 +156,36 @@ private slots:
         QCOMPARE(Rows(env)[1][0], QStringLiteral("Zeno"));
     }
 
+    void modifyStoresUntouchedValuesWhole() {
+        // Values longer than the fields' limits (from a vCard import, say) are stored back whole;
+        // the limits hold what is typed or pasted, counted in characters.
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        const QString name = QString(55, u'N'), phone = QString(120, u'1'), note = QString(400, u'o');
+        TestEnvironment::ExecOnFile(env.ArchiveFile(QStringLiteral("QMcon26.db")),
+                                    QStringLiteral("INSERT INTO QMcon26 (ragsoc,tel,note,gruppo) VALUES "
+                                                   "('%1','%2','%3','%4')")
+                                        .arg(name, phone, note, QString(40, u'g')));
+        form->RefreshContactQuery();
+        const QList<QStringList> before = Rows(env);
+        const QString star = QStringLiteral("\U0001F31F");
+        OnDialog<TModConForm>([&](TModConForm& d) {
+            d.Edit_ragsoc->setFocus();
+            QTest::keyClick(d.Edit_ragsoc, Qt::Key_End);
+            QTest::keyClicks(d.Edit_ragsoc, QStringLiteral("xy"));
+            QCOMPARE(d.Edit_ragsoc->text(), name);
+            d.Edit_Company->setFocus();
+            QInputMethodEvent typed;
+            typed.setCommitString(star.repeated(60));
+            QApplication::sendEvent(d.Edit_Company, &typed);
+            Key(d.Edit_Company, Qt::Key_Return);
+        });
+        form->SpeedButtonModContact->click();
+        QStringList expected = before[0];
+        expected[8] = star.repeated(50);
+        QCOMPARE(Rows(env), QList<QStringList>({expected}));
+    }
+
     void modifyOnAnEmptyListOpensNothing() {
         TestEnvironment env;
         TMainForm* form = env.CreateMainForm();

@@ -7,6 +7,7 @@
 #include "support/TestEnvironment.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -171,8 +172,46 @@ private slots:
                                         QTest::keyClick(d.Edit_id, Qt::Key_Return);
                                     });
         QCOMPARE(result, int(QDialog::Accepted));
-        QCOMPARE(Rows(env)[1].mid(2), before[1].mid(2));
-        QCOMPARE(Rows(env)[0], before[0]);
+        QCOMPARE(Rows(env), before);
+    }
+
+    void untouchedTextStaysAndLimitsCountCharacters() {
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        const QString title = QString(270, u'T');
+        const QString note = QStringLiteral("no\u00a0break\r\n") + QString(300, u'n');
+        TestEnvironment::ExecOnFile(TableFile(env),
+                                    QStringLiteral("INSERT INTO QMtod90 (id,note,priority,flag,"
+                                                   "percento) VALUES ('%1','%2',5,'No',0)")
+                                        .arg(title, note));
+        form->RefreshToDoQuery();
+        // Only the priority changes: the over-long title and note, the no-break space and the CR LF stay.
+        RunOpener<TModToDoForm>([form] { form->SpeedButtonModToDoClick(); },
+                                [&](TModToDoForm& d) {
+                                    d.Memo->setFocus();
+                                    d.Memo->moveCursor(QTextCursor::End);
+                                    QTest::keyClicks(d.Memo, QStringLiteral("typed"));
+                                    QTest::keyClick(d.SpinEdit_Priority, Qt::Key_Up);
+                                    QTest::keyClick(d.Edit_id, Qt::Key_Return);
+                                });
+        QCOMPARE(Rows(env), QList<QStringList>({Row(title, note, "6", "No", "0")}));
+
+        // An edited note keeps its no-break spaces; a pasted title is cut after whole characters.
+        TestEnvironment::ExecOnFile(TableFile(env), QStringLiteral("UPDATE QMtod90 SET note = 'a\u00a0b'"));
+        form->RefreshToDoQuery();
+        const QString face = QStringLiteral("\U0001F642");
+        QGuiApplication::clipboard()->setText(face.repeated(300));
+        RunOpener<TModToDoForm>([form] { form->SpeedButtonModToDoClick(); },
+                                [&](TModToDoForm& d) {
+                                    d.Memo->setFocus();
+                                    d.Memo->moveCursor(QTextCursor::End);
+                                    QTest::keyClicks(d.Memo, QStringLiteral("c"));
+                                    d.Edit_id->setFocus();
+                                    d.Edit_id->selectAll();
+                                    QTest::keyClick(d.Edit_id, Qt::Key_V, Qt::ControlModifier);
+                                    QTest::keyClick(d.Edit_id, Qt::Key_Return);
+                                });
+        QCOMPARE(Rows(env), QList<QStringList>({Row(face.repeated(255), "a\u00a0bc", "6", "No", "0")}));
     }
 
     void percentageAndDoneBoxFollowEachOther() {

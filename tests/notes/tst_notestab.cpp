@@ -88,12 +88,13 @@ private slots:
         QCOMPARE(form->CurrentNoteFile, NotesDir(env) + "/one.txt");
         QCOMPARE(form->Panel_nomeCompleto->Caption(), QString(" FOLDER: Notes - FILE: one.txt"));
 
-        // Typing marks the note changed; Update file writes it with CR LF and clears the mark.
+        // Typing marks the note changed; Update file writes it, the new line break in the note's own
+        // form, and clears the mark.
         form->Editor->appendPlainText("more");
         QVERIFY(form->SpeedButtonUpdate->isEnabled());
         form->SpeedButtonUpdate->click();
         QVERIFY(!form->SpeedButtonUpdate->isEnabled());
-        QCOMPARE(ReadFile(NotesDir(env) + "/one.txt"), QByteArray("first\r\nline\r\nmore"));
+        QCOMPARE(ReadFile(NotesDir(env) + "/one.txt"), QByteArray("first\nline\nmore"));
 
         // Another note while changed: the question names the old one; No drops the changes.
         form->Editor->appendPlainText("lost");
@@ -102,7 +103,7 @@ private slots:
         QCOMPARE(MessageBoxSeam::Shown().last().text, QString("Save the changes to \"one.txt\"?"));
         QCOMPARE(form->Editor->toPlainText(), QString("second"));
         QVERIFY(!form->SpeedButtonUpdate->isEnabled());
-        QCOMPARE(ReadFile(NotesDir(env) + "/one.txt"), QByteArray("first\r\nline\r\nmore"));
+        QCOMPARE(ReadFile(NotesDir(env) + "/one.txt"), QByteArray("first\nline\nmore"));
 
         // Yes writes the changed note before the next one loads.
         form->Editor->setPlainText("changed");
