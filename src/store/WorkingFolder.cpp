@@ -4,6 +4,7 @@
 #include "platform/Application.h"
 #include "platform/Launcher.h"
 #include "platform/MessageBox.h"
+#include "platform/ProgramFolder.h"
 #include "platform/SafeFile.h"
 #include "platform/TextLines.h"
 
@@ -233,7 +234,7 @@ void TMainForm::SpeedButtonImportClick() {
 }
 
 void TMainForm::SpeedButtonAgenteClick() {
-    const QString agent = ProgramFolder + QStringLiteral("qmage.exe");
+    const QString agent = ShippedFile(QStringLiteral("qmage.exe"));
     if (QFileInfo::exists(agent)) {
         // The agent starts the organizer itself, so the organizer's own start entry goes.
         CheckBox_Autostart->setChecked(false);

@@ -204,6 +204,28 @@ private slots:
         QCOMPARE(form->FileListBoxNote->count(), 1);
         QCOMPARE(form->FileListBoxNote->item(0)->text(), QStringLiteral("Note0"));
     }
+
+    void noteUpdatedOnAFullDisk() {
+        TestEnvironment env;
+        FullDisk disk(env.ArchiveFolder(), 1024 * 1024);
+        QM_REQUIRE_FULL_DISK(disk);
+        WriteFile(env.ArchiveFile("notes/Note0.txt"), "old note\r\nsecond line");
+        TMainForm* form = env.CreateMainForm();
+        form->show();
+        form->PageControlMenu->setCurrentWidget(form->TabSheetNotes);
+        QListWidget* list = form->FileListBoxNote;
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Home);
+        QCOMPARE(form->Editor->toPlainText(), QStringLiteral("old note\nsecond line"));
+        form->Editor->setFocus();
+        QTest::keyClicks(form->Editor, "changed ");
+        QVERIFY(form->SpeedButtonUpdate->isEnabled());
+        disk.Fill();
+        form->SpeedButtonUpdate->click();
+        QCOMPARE(ReadFile(env.ArchiveFile("notes/Note0.txt")), QByteArray("old note\r\nsecond line"));
+        ExpectOneFailureNaming("Note0.txt");
+        QCOMPARE(NamesIn(env.ArchiveFile("notes")), QStringList{"Note0.txt"});
+    }
 };
 
 QTEST_MAIN(SafeWritesTest)
