@@ -91,6 +91,8 @@ void TMainForm::ConnectWindowShowing() {
     CoolTrayIcon->SetStartMinimized(true);
     CoolTrayIcon->SetMinimizeToTray(true);
     ConnectGuarded(CoolTrayIcon, &TCoolTrayIcon::Click, this, [this] { CoolTrayIconClick(); });
+    // Without a notification area the taskbar button was kept as the way back to the window.
+    ConnectGuarded(CoolTrayIcon, &TCoolTrayIcon::TrayAppeared, this, [] { TIconHide::Refresh(); });
     CoolTrayIcon->SetIconVisible(CoolTrayIcon->IconVisible());
 
     // The stored value; the first write of the process keeps the entry that is there, and the
