@@ -94,6 +94,7 @@ public:
 
     // The window's own _NET_WM_STATE property.
     QList<xcb_atom_t> StateProperty(xcb_window_t window) {
+        SyncProgram();
         Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
             m_connection, xcb_get_property(m_connection, 0, window, m_state, XCB_ATOM_ATOM, 0, 1024),
             nullptr));
@@ -110,10 +111,7 @@ public:
 
     // The _NET_WM_STATE requests sent to the root since the last call: (window, action, atom).
     QList<std::tuple<xcb_window_t, uint32_t, xcb_atom_t>> StateRequests() {
-        // Whatever the program sent has reached the server once its own round trip is done.
-        xcb_connection_t* program =
-            qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
-        free(xcb_get_input_focus_reply(program, xcb_get_input_focus(program), nullptr));
+        SyncProgram();
         Sync();
         QList<std::tuple<xcb_window_t, uint32_t, xcb_atom_t>> requests;
         while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection)) {
@@ -132,6 +130,12 @@ private:
         Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
             m_connection, xcb_intern_atom(m_connection, 0, uint16_t(strlen(name)), name), nullptr));
         return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+    }
+    // Whatever the program sent has reached the server once a round trip of its own is done.
+    static void SyncProgram() {
+        xcb_connection_t* program =
+            qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
+        free(xcb_get_input_focus_reply(program, xcb_get_input_focus(program), nullptr));
     }
     void Sync() { free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr)); }
 
