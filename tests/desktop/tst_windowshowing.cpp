@@ -71,6 +71,10 @@ private slots:
         QCOMPARE(form->CoolTrayIcon->CycleInterval(), 300);
         QCOMPARE(form->CoolTrayIcon->ShownTip(), QStringLiteral("Quellmire Organizer"));
         QCOMPARE(form->CoolTrayIcon->IconList().size(), 5);
+        // The images are the program's picture, not an empty square with a red dot.
+        const QImage picture = form->CoolTrayIcon->IconList()[0].pixmap(16, 16).toImage();
+        QCOMPARE(picture.size(), QSize(16, 16));
+        QVERIFY(qAlpha(picture.pixel(8, 8)) > 0);
         QVERIFY(form->PopupMenuTray->defaultAction() == nullptr);
 
         // Each section item shows its section's colour.
