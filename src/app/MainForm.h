@@ -310,7 +310,7 @@ public:
     QAction* Closequellmire1 = nullptr;
     QToolButton* SpeedButton_MINIMIZE = nullptr;
     QToolButton* SpeedButton20 = nullptr;
-    TIconHide IconHide1;
+    TIconHide IconHide1{this};
     TLumidorAutostart LumidorAutostart{QStringLiteral("Vorlin 4#Autostart")};
 
     // --- command line (app/CommandLine.cpp) ---

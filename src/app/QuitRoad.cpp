@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QTimer>
 #include <QToolButton>
@@ -42,6 +43,15 @@ void TMainForm::CentreOnScreen() {
 }
 
 void TMainForm::SpeedButtonEXITClick() {
+    // The tray's quit item stays off while a question of the road is open, so the road cannot
+    // start a second time over the first; it comes back whenever the program keeps running.
+    bool quitting = false;
+    if (Closequellmire1)
+        Closequellmire1->setEnabled(false);
+    const auto reenable = qScopeGuard([this, &quitting] {
+        if (!quitting && Closequellmire1)
+            Closequellmire1->setEnabled(true);
+    });
     if (!AskToSaveNoteBeforeQuit())
         return;
     if (CheckBox_TimeCheck->isChecked()) {
@@ -54,12 +64,10 @@ void TMainForm::SpeedButtonEXITClick() {
             MsgCaption, MsgYesNo + MsgQuestion);
         TimerFlashTempo->stop();
         SetLabelColor(Label_TimeAlarm, Colors::clWindowText);
-        if (answer != MsgYes) {
-            if (Closequellmire1)
-                Closequellmire1->setEnabled(true);
+        if (answer != MsgYes)
             return;
-        }
     }
+    quitting = true;
     m_quitConfirmed = true;
     close();
     QCoreApplication::quit();

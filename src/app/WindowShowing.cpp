@@ -15,6 +15,12 @@
 #include <QTimer>
 #include <QToolButton>
 
+// The program's pictures live in the core library; the reference pulls them into every program
+// that links it, so they are registered at start (a static library would otherwise drop them).
+static void InitAssets() {
+    Q_INIT_RESOURCE(assets);
+}
+
 namespace qm {
 
 namespace {
@@ -22,6 +28,7 @@ namespace {
 // Five images: the program's own and four with a red dot going round its corners, which is
 // what the alarm animation steps through.
 QList<QIcon> TrayImages() {
+    InitAssets();
     const QPixmap base = QPixmap(QStringLiteral(":/quellmire.png"))
                              .scaled(16, 16, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     const QPoint corners[] = {{11, 0}, {11, 11}, {0, 11}, {0, 0}};
@@ -91,6 +98,8 @@ void TMainForm::ConnectWindowShowing() {
     CoolTrayIcon->SetStartMinimized(true);
     CoolTrayIcon->SetMinimizeToTray(true);
     ConnectGuarded(CoolTrayIcon, &TCoolTrayIcon::Click, this, [this] { CoolTrayIconClick(); });
+    // Without a notification area the taskbar button was kept as the way back to the window.
+    ConnectGuarded(CoolTrayIcon, &TCoolTrayIcon::TrayAppeared, this, [] { TIconHide::Refresh(); });
     CoolTrayIcon->SetIconVisible(CoolTrayIcon->IconVisible());
 
     // The stored value; the first write of the process keeps the entry that is there, and the

@@ -42,6 +42,12 @@ TCoolTrayIcon::TCoolTrayIcon(QWidget* owner) : QObject(owner), m_owner(owner) {
     connect(m_tray, &QSystemTrayIcon::activated, this, &TCoolTrayIcon::HandleActivation);
     m_cycleTimer = new QTimer(this);
     connect(m_cycleTimer, &QTimer::timeout, this, &TCoolTrayIcon::TimerCycle);
+    m_watchTimer = new QTimer(this);
+    m_watchTimer->setObjectName(QStringLiteral("TrayWatch"));
+    m_watchTimer->setInterval(TrayWatchInterval);
+    connect(m_watchTimer, &QTimer::timeout, this, &TCoolTrayIcon::TimerTrayWatch);
+    if (!TrayAvailable())
+        m_watchTimer->start();
     if (owner)
         owner->installEventFilter(this);
 }
@@ -116,23 +122,30 @@ QString TCoolTrayIcon::ShownTip() const {
 }
 
 void TCoolTrayIcon::ApplyIcon() {
+    m_shownIcon = m_icon;
+    if (Pretending())
+        return;
     m_tray->setIcon(m_icon);
     m_tray->setToolTip(ShownTip());
 }
 
 bool TCoolTrayIcon::ShowIcon() {
     m_visible = true;
-    if (!TrayAvailable())
+    if (!TrayAvailable()) {
+        if (!m_watchTimer->isActive())
+            m_watchTimer->start();
         return false;
-    if (!Pretending()) {
-        ApplyIcon();
-        m_tray->show();
     }
+    ApplyIcon();
+    m_inArea = true;
+    if (!Pretending())
+        m_tray->show();
     return true;
 }
 
 bool TCoolTrayIcon::HideIcon() {
     m_visible = false;
+    m_inArea = false;
     if (!Pretending())
         m_tray->hide();
     return TrayAvailable();
@@ -141,9 +154,17 @@ bool TCoolTrayIcon::HideIcon() {
 bool TCoolTrayIcon::ModifyIcon() {
     if (!TrayAvailable())
         return false;
-    if (!Pretending())
-        ApplyIcon();
+    ApplyIcon();
     return true;
+}
+
+void TCoolTrayIcon::TimerTrayWatch() {
+    if (!TrayAvailable())
+        return;
+    m_watchTimer->stop();
+    if (m_visible)
+        ShowIcon();
+    emit TrayAppeared();
 }
 
 void TCoolTrayIcon::ShowMainForm() {

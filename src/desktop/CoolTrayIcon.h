@@ -62,6 +62,16 @@ public:
     bool ModifyIcon();
     // The tip as the notification area receives it.
     QString ShownTip() const;
+    // Whether the icon is in the notification area, and the image the area was last given (null
+    // while the icon is not there).
+    bool IconInArea() const { return m_inArea; }
+    QIcon ShownIcon() const { return m_inArea ? m_shownIcon : QIcon(); }
+
+    // A notification area may appear after the program (a panel that starts later at login): while
+    // there is none, this timer looks for one and the icon is shown as soon as it appears.
+    QTimer* TrayWatchTimer() const { return m_watchTimer; }
+    void TimerTrayWatch();
+    static constexpr int TrayWatchInterval = 2000;
 
     // Restores and shows the owner window; puts it away (into the icon, or into the taskbar where
     // there is no notification area).
@@ -87,6 +97,8 @@ signals:
     void MouseDown(Qt::MouseButton button, QPoint position);
     void MouseUp(Qt::MouseButton button, QPoint position);
     void Cycle(int nextIndex);
+    // A notification area has appeared.
+    void TrayAppeared();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -98,6 +110,9 @@ private:
     QPointer<QWidget> m_owner;
     QSystemTrayIcon* m_tray = nullptr;
     QTimer* m_cycleTimer = nullptr;
+    QTimer* m_watchTimer = nullptr;
+    QIcon m_shownIcon;
+    bool m_inArea = false;
     QList<QIcon> m_iconList;
     QIcon m_icon;
     QString m_hint;

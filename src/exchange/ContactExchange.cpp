@@ -80,8 +80,8 @@ void TMainForm::SaveDialogCSVTypeChange(int filterIndex) {
         SaveDialogCSV.DefaultExt = QStringLiteral("csv");
 }
 
-// The file type is read from the chosen name: a name ending in ".csv" is a CSV file, any other
-// an exchange file. Picking the CSV type gives a name without extension ".csv".
+// The file type picked in the dialog decides what is written, whatever extension the name has; a
+// name without extension takes the type's.
 void TMainForm::SpeedButtonCSVClick() {
     SaveDialogCSV.FilterIndex = 1;
     SaveDialogCSVTypeChange(1);
@@ -93,7 +93,7 @@ void TMainForm::SpeedButtonCSVClick() {
         return;
     const QString target = SaveDialogCSV.FileName;
 
-    if (QFileInfo(target).suffix().compare(QLatin1String("csv"), Qt::CaseInsensitive) == 0) {
+    if (SaveDialogCSV.FilterIndex == 2) {
         const QString kind = ComboBox_KindFindContact->currentText();
         static const std::pair<const char*, const char*> fields[] = {
             {"Name", "UPPER(ragsoc)"},   {"Company", "UPPER(company)"},   {"Phone", "UPPER(tel)"},

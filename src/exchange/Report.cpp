@@ -11,7 +11,10 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QTextLayout>
+#include <memory>
 #include <stdexcept>
+#include <vector>
 
 namespace qm {
 
@@ -94,20 +97,40 @@ private:
         }
     }
 
-    // Text in a box `width` wide at (x, y), word-wrapped; returns the height it took.
-    double Text(double x, double y, double width, const QString& text, const QFont& font, int flags) {
-        m_painter.setFont(font);
-        const QRectF box(x + Pt(2), y, qMax(1.0, width - Pt(4)), m_page.height());
-        const QRectF used = m_painter.boundingRect(box, flags | Qt::TextWordWrap, text);
-        m_painter.drawText(box, flags | Qt::TextWordWrap, text);
-        return qMax(used.height(), QFontMetricsF(font, &m_printer).height());
+    // `text` laid out in a column `width` wide: broken between words, and inside a word only where
+    // the word alone is wider than the column, so that every character stays inside and none is cut.
+    std::unique_ptr<QTextLayout> LayOut(const QString& text, const QFont& font, double width, int flags) {
+        QString lines = text;
+        lines.replace(QLatin1String("\r\n"), QString(QChar::LineSeparator));
+        lines.replace(u'\n', QChar::LineSeparator);
+        lines.replace(u'\r', QChar::LineSeparator);
+        auto layout = std::make_unique<QTextLayout>(lines, font, &m_printer);
+        QTextOption option(Qt::Alignment(flags) & Qt::AlignHorizontal_Mask);
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        layout->setTextOption(option);
+        const double inner = qMax(1.0, width - Pt(4));
+        double y = 0;
+        layout->beginLayout();
+        for (QTextLine line = layout->createLine(); line.isValid(); line = layout->createLine()) {
+            line.setLineWidth(inner);
+            line.setPosition(QPointF(0, y));
+            y += line.height();
+        }
+        layout->endLayout();
+        return layout;
     }
 
-    double Measure(double width, const QString& text, const QFont& font) {
-        m_painter.setFont(font);
-        const QRectF box(0, 0, qMax(1.0, width - Pt(4)), m_page.height());
-        return qMax(m_painter.boundingRect(box, Qt::TextWordWrap, text).height(),
-                    QFontMetricsF(font, &m_printer).height());
+    // The height a laid-out text takes: at least one line, also for an empty text.
+    double Height(const QTextLayout& layout) const {
+        const double lines = layout.lineCount() ? layout.boundingRect().height() : 0;
+        return qMax(lines, QFontMetricsF(layout.font(), &m_printer).height());
+    }
+
+    // Text in a column `width` wide at (x, y), word-wrapped; returns the height it took.
+    double Text(double x, double y, double width, const QString& text, const QFont& font, int flags) {
+        const std::unique_ptr<QTextLayout> layout = LayOut(text, font, width, flags);
+        layout->draw(&m_painter, QPointF(x + Pt(2), y));
+        return Height(*layout);
     }
 
     void DrawTitle() {
@@ -157,38 +180,70 @@ private:
         return field.AsString();
     }
 
+    void NewPage() {
+        DrawFooter();
+        m_printer.newPage();
+        ++m_pageNumber;
+        m_y = 0;
+        m_rowsOnPage = 0;
+        DrawColumnHeader();
+    }
+
+    // One row: each field word-wrapped in its column, the band as tall as its tallest field. A row
+    // that does not fit starts a new page; one taller than a whole page goes on over the next.
     void DrawDetail(const TRecord& record) {
         const QFont plain = Font(m_layout.detailPoints, false);
         const QFont bold = Font(m_layout.detailPoints, true);
-        QStringList texts;
+        struct Cell {
+            std::unique_ptr<QTextLayout> layout;
+            int next = 0; // the first line not yet drawn
+        };
+        std::vector<Cell> cells(size_t(m_layout.columns.size()));
         double height = QFontMetricsF(plain, &m_printer).height();
         for (int i = 0; i < m_layout.columns.size(); ++i) {
             const ReportColumn& column = m_layout.columns[i];
-            texts.append(column.field.isEmpty() ? QString() : FieldText(record, column));
-            if (!column.field.isEmpty())
-                height =
-                    qMax(height, Measure(m_columnRects[i].second, texts.last(), column.bold ? bold : plain));
-        }
-        if (m_y + height > FooterTop() && m_rowsOnPage > 0) {
-            DrawFooter();
-            m_printer.newPage();
-            ++m_pageNumber;
-            m_y = 0;
-            m_rowsOnPage = 0;
-            DrawColumnHeader();
-        }
-        for (int i = 0; i < m_layout.columns.size(); ++i) {
-            const ReportColumn& column = m_layout.columns[i];
-            const double x = m_columnRects[i].first;
-            if (column.field.isEmpty()) {
-                const double side = Pt(8);
-                m_painter.drawRect(QRectF(x + Pt(2), m_y + Pt(1), side, side));
+            if (column.field.isEmpty())
                 continue;
-            }
-            Text(x, m_y, m_columnRects[i].second, texts[i], column.bold ? bold : plain,
-                 column.centred ? Qt::AlignHCenter : Qt::AlignLeft);
+            cells[size_t(i)].layout =
+                LayOut(FieldText(record, column), column.bold ? bold : plain, m_columnRects[i].second,
+                       column.centred ? Qt::AlignHCenter : Qt::AlignLeft);
+            height = qMax(height, Height(*cells[size_t(i)].layout));
         }
-        m_y += height + Pt(3);
+        if (m_y + height > FooterTop() && m_rowsOnPage > 0)
+            NewPage();
+
+        for (int i = 0; i < m_layout.columns.size(); ++i) {
+            if (!m_layout.columns[i].field.isEmpty())
+                continue;
+            const double side = Pt(8);
+            m_painter.drawRect(QRectF(m_columnRects[i].first + Pt(2), m_y + Pt(1), side, side));
+        }
+        for (;;) {
+            const double room = FooterTop() - m_y;
+            double used = 0;
+            bool more = false;
+            for (int i = 0; i < m_layout.columns.size(); ++i) {
+                Cell& cell = cells[size_t(i)];
+                if (!cell.layout || cell.next >= cell.layout->lineCount())
+                    continue;
+                const double top = cell.layout->lineAt(cell.next).y();
+                const QPointF origin(m_columnRects[i].first + Pt(2), m_y - top);
+                // At least one line per page, so that a row always moves on.
+                do {
+                    const QTextLine line = cell.layout->lineAt(cell.next);
+                    if (line.y() + line.height() - top > room && line.y() > top)
+                        break;
+                    line.draw(&m_painter, origin);
+                    used = qMax(used, line.y() + line.height() - top);
+                } while (++cell.next < cell.layout->lineCount());
+                more = more || cell.next < cell.layout->lineCount();
+            }
+            if (!more) {
+                m_y += qMax(used, QFontMetricsF(plain, &m_printer).height()) + Pt(3);
+                break;
+            }
+            NewPage();
+        }
         ++m_rowsOnPage;
     }
 

@@ -185,7 +185,8 @@ public:
         : date_(date), time_(time), s_(settings) {}
 
     QString Run(const QString& format) {
-        Append(format);
+        // The class library gives an empty format the date and time form.
+        Append(format.isEmpty() ? QStringLiteral("c") : format);
         return out_;
     }
 

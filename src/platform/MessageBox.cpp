@@ -16,6 +16,7 @@ struct SeamState {
     bool enabled = false;
     QQueue<int> answers;
     QList<ShownBox> shown;
+    std::function<void(const ShownBox&)> whileOpen;
 };
 
 SeamState& Seam() {
@@ -88,16 +89,29 @@ int ShowBox(const QString& text, const QString& caption, int flags) {
 } // namespace
 
 int MessageBox(const QString& text, const QString& caption, int flags) {
+    SeamState& seam = Seam();
+    std::function<void(const ShownBox&)> whileOpen;
+    qsizetype index = -1;
     {
-        SeamState& seam = Seam();
         QMutexLocker lock(&seam.mutex);
         if (seam.enabled) {
-            ShownBox box{text, caption, flags, !seam.answers.isEmpty()};
-            seam.shown.append(box);
-            return box.answered ? seam.answers.dequeue() : DefaultAnswer(flags);
+            index = seam.shown.size();
+            seam.shown.append({text, caption, flags, true});
+            whileOpen = seam.whileOpen;
         }
     }
-    return ShowBox(text, caption, flags);
+    // A real box runs its own event loop, so it is shown outside the lock.
+    if (index < 0)
+        return ShowBox(text, caption, flags);
+    // Outside the lock: the action may show boxes of its own, which are answered first.
+    if (whileOpen)
+        whileOpen(ShownBox{text, caption, flags, true});
+    QMutexLocker lock(&seam.mutex);
+    if (!seam.answers.isEmpty())
+        return seam.answers.dequeue();
+    if (index < seam.shown.size())
+        seam.shown[index].answered = false;
+    return DefaultAnswer(flags);
 }
 
 void ShowMessage(const QString& text) {
@@ -141,10 +155,16 @@ int UnansweredCount() {
     return count;
 }
 
+void WhileOpen(std::function<void(const ShownBox&)> action) {
+    QMutexLocker lock(&Seam().mutex);
+    Seam().whileOpen = std::move(action);
+}
+
 void Reset() {
     QMutexLocker lock(&Seam().mutex);
     Seam().answers.clear();
     Seam().shown.clear();
+    Seam().whileOpen = nullptr;
 }
 
 } // namespace MessageBoxSeam

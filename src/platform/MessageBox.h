@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <functional>
 
 // Message boxes with the flag values and answers of the original platform.
 namespace qm {
@@ -43,6 +44,9 @@ bool IsEnabled();
 void QueueAnswer(int answer);
 QList<ShownBox> Shown();
 int UnansweredCount();
+// Runs `action` while each later box is open, before it is answered (what another window or the
+// tray could do meanwhile). Reset() removes it.
+void WhileOpen(std::function<void(const ShownBox&)> action);
 void Reset();
 } // namespace MessageBoxSeam
 

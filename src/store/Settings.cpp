@@ -19,6 +19,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <algorithm>
+#include <cmath>
 
 namespace qm {
 
@@ -63,6 +64,14 @@ void TellUnreadableColors(const TMainForm& form, const QStringList& unreadable) 
                form.MsgCaption, form.MsgOk + form.MsgExclamation);
 }
 
+// A stored item outside the list (written by another tool) shows the first item: a combo left on
+// no item would make the next save of options store an empty format.
+void SetFormatIndex(QComboBox* combo, const TQuery& query, const char* column) {
+    const double stored = query.FieldByName(QString::fromLatin1(column)).AsFloat();
+    const bool inList = stored >= 0 && stored < combo->count() && stored == std::floor(stored);
+    combo->setCurrentIndex(inList ? int(stored) : 0);
+}
+
 void SetBaseColor(QWidget* widget, const QColor& color) {
     QPalette palette = widget->palette();
     palette.setColor(QPalette::Base, color);
@@ -96,12 +105,10 @@ void TMainForm::LoadSettings() {
 
     // Date formats: the samples show the stored text, the combos the stored item.
     ShotDateFormat = Text(row, "DataShot");
-    ComboBox_FormatoDataShot->setCurrentIndex(
-        int(row.FieldByName(QStringLiteral("DataShotIndex")).AsInteger()));
+    SetFormatIndex(ComboBox_FormatoDataShot, row, "DataShotIndex");
     Label_esempio_Full->setText(FormatDateTime(ShotDateFormat, Today()));
     YearDateFormat = Text(row, "DataYear");
-    ComboBox_FormatoDataYear->setCurrentIndex(
-        int(row.FieldByName(QStringLiteral("DataYearIndex")).AsInteger()));
+    SetFormatIndex(ComboBox_FormatoDataYear, row, "DataYearIndex");
     Label_esempio_short->setText(FormatDateTime(YearDateFormat, Today()));
 
     // Start at login: the box, then the login entry that follows it.

@@ -3,13 +3,32 @@
 #include "platform/widgets/PageControl.h"
 #include "support/TestEnvironment.h"
 
+#include <QAction>
 #include <QCheckBox>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QPlainTextEdit>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
 
 using namespace qm;
+
+namespace {
+
+// Opens the tray menu and clicks the item, as the user does.
+void ClickTrayItem(TMainForm* form, QAction* item) {
+    QMenu* menu = form->PopupMenuTray;
+    menu->popup(QPoint(100, 100));
+    QVERIFY(QTest::qWaitForWindowExposed(menu));
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
+    menu->hide();
+}
+
+} // namespace
 
 class QuitRoadTest : public QObject {
     Q_OBJECT
@@ -58,6 +77,66 @@ private slots:
         QVERIFY(!form->close());
         QVERIFY(form->isVisible());
         QCOMPARE(MessageBoxSeam::Shown().size(), 2);
+    }
+
+    void trayQuitItemIsOffWhileAQuestionOfTheRoadIsOpen() {
+        TestEnvironment env;
+        const QString notes = env.ArchiveFolder() + QStringLiteral("/notes");
+        QDir().mkpath(notes);
+        QFile note(notes + QStringLiteral("/n.txt"));
+        QVERIFY(note.open(QIODevice::WriteOnly));
+        note.write("old");
+        note.close();
+        TMainForm* form = env.CreateMainForm();
+        form->show();
+        form->PageControlMenu->setCurrentWidget(form->TabSheetNotes);
+        form->PageControlMenuChange();
+        QVERIFY(QTest::qWaitForWindowExposed(form));
+        QListWidget* list = form->FileListBoxNote;
+        list->setCurrentRow(0);
+        QCOMPARE(form->CurrentNoteFile, notes + QStringLiteral("/n.txt"));
+        form->Editor->setFocus();
+        QTest::keyClicks(form->Editor, QStringLiteral("new "));
+        QVERIFY(form->SpeedButtonUpdate->isEnabled()); // a changed note
+        QVERIFY(form->CheckBox_TimeCheck->isChecked());
+
+        // The user chooses the tray's quit item again while each question is open.
+        QList<bool> enabledWhileOpen;
+        MessageBoxSeam::WhileOpen([&](const ShownBox&) {
+            enabledWhileOpen << form->Closequellmire1->isEnabled();
+            if (enabledWhileOpen.size() <= 2) // a road that did start again must still end
+                ClickTrayItem(form, form->Closequellmire1);
+        });
+        MessageBoxSeam::QueueAnswer(Id::No); // the note: changes dropped
+        MessageBoxSeam::QueueAnswer(Id::No); // the alarm: keep running
+        ClickTrayItem(form, form->Closequellmire1);
+        MessageBoxSeam::WhileOpen(nullptr);
+        const QList<ShownBox> boxes = MessageBoxSeam::Shown();
+        QCOMPARE(boxes.size(), 2); // the second choice started nothing
+        QCOMPARE(boxes[0].text, QStringLiteral("Update the file: \"n.txt\" before saying hello?"));
+        QVERIFY(boxes[1].text.startsWith(QStringLiteral(" Hey! If you quit me")));
+        QCOMPARE(enabledWhileOpen, (QList<bool>{false, false}));
+        QVERIFY(!form->QuitConfirmed());
+        QVERIFY(form->Closequellmire1->isEnabled());
+        QCOMPARE(MessageBoxSeam::UnansweredCount(), 0);
+
+        // A note that cannot be saved keeps the program running, and the item comes back.
+        QVERIFY(QFile::remove(notes + QStringLiteral("/n.txt")));
+        QVERIFY(QDir().rmdir(notes));
+        QFile blocker(notes);
+        QVERIFY(blocker.open(QIODevice::WriteOnly)); // a file where the folder was
+        blocker.close();
+        MessageBoxSeam::QueueAnswer(Id::Yes);
+        MessageBoxSeam::QueueAnswer(Id::Ok); // the write error
+        ClickTrayItem(form, form->Closequellmire1);
+        QVERIFY(!form->QuitConfirmed());
+        QVERIFY(form->Closequellmire1->isEnabled());
+
+        // Without a question the item quits.
+        form->SpeedButtonUpdate->setEnabled(false);
+        form->CheckBox_TimeCheck->setChecked(false);
+        ClickTrayItem(form, form->Closequellmire1);
+        QVERIFY(form->QuitConfirmed());
     }
 
     void timeAlarmLabelFlashes() {

@@ -33,6 +33,11 @@ QString EntryText(const TLumidorAutostart& autostart) {
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
+// A timer's tick without waiting for it.
+void Fire(QTimer* timer) {
+    QVERIFY(QMetaObject::invokeMethod(timer, "timeout"));
+}
+
 } // namespace
 
 class DesktopComponentsTest : public QObject {
@@ -145,6 +150,51 @@ private slots:
         tray.SetLeftPopup(true);
         tray.HandleActivation(QSystemTrayIcon::DoubleClick);
         QCOMPARE(triggered.size(), 1);
+    }
+
+    void iconAndItsAnimationAppearWhenTheNotificationAreaComesLate() {
+        TraySeam::PretendAvailable(false); // the panel has not started yet
+        QWidget owner;
+        TCoolTrayIcon tray(&owner);
+        const QList<QIcon> images = FiveImages();
+        tray.SetIconList(images);
+        tray.SetIconVisible(true);
+        QSignalSpy appeared(&tray, &TCoolTrayIcon::TrayAppeared);
+        QTimer* watch = tray.TrayWatchTimer();
+        QVERIFY(watch->isActive());
+        QCOMPARE(watch->interval(), TCoolTrayIcon::TrayWatchInterval);
+        QVERIFY(!tray.IconInArea());
+
+        // An alarm animates the icon before there is anywhere to show it.
+        tray.SetCycleIcons(true);
+        Fire(tray.CycleTimer());
+        Fire(watch); // still no notification area
+        QVERIFY(!tray.IconInArea());
+        QVERIFY(tray.ShownIcon().isNull());
+        QVERIFY(watch->isActive());
+        QCOMPARE(appeared.count(), 0);
+
+        TraySeam::PretendAvailable(true); // the panel starts
+        Fire(watch);
+        QVERIFY(tray.IconInArea());
+        QVERIFY(!watch->isActive());
+        QCOMPARE(appeared.count(), 1);
+        QCOMPARE(tray.ShownIcon().cacheKey(), images[1].cacheKey());
+        // The animation goes on in the notification area.
+        Fire(tray.CycleTimer());
+        QCOMPARE(tray.ShownIcon().cacheKey(), images[2].cacheKey());
+        Fire(tray.CycleTimer());
+        QCOMPARE(tray.ShownIcon().cacheKey(), images[3].cacheKey());
+
+        // An icon put away stays away when an area appears, and is shown the moment it is wanted.
+        TraySeam::PretendAvailable(false);
+        TCoolTrayIcon hidden(&owner);
+        hidden.SetIconVisible(false);
+        TraySeam::PretendAvailable(true);
+        Fire(hidden.TrayWatchTimer());
+        QVERIFY(!hidden.IconInArea());
+        hidden.SetIconVisible(true);
+        QVERIFY(hidden.IconInArea());
     }
 
     void minimisingHidesIntoTheIconOnlyWhereOneExists() {

@@ -1,5 +1,6 @@
 #include "app/MainForm.h"
 #include "desktop/CoolTrayIcon.h"
+#include "desktop/IconHide.h"
 #include "desktop/LumidorAutostart.h"
 #include "desktop/ProgramArguments.h"
 #include "engine/Query.h"
@@ -70,6 +71,10 @@ private slots:
         QCOMPARE(form->CoolTrayIcon->CycleInterval(), 300);
         QCOMPARE(form->CoolTrayIcon->ShownTip(), QStringLiteral("Quellmire Organizer"));
         QCOMPARE(form->CoolTrayIcon->IconList().size(), 5);
+        // The images are the program's picture, not an empty square with a red dot.
+        const QImage picture = form->CoolTrayIcon->IconList()[0].pixmap(16, 16).toImage();
+        QCOMPARE(picture.size(), QSize(16, 16));
+        QVERIFY(qAlpha(picture.pixel(8, 8)) > 0);
         QVERIFY(form->PopupMenuTray->defaultAction() == nullptr);
 
         // Each section item shows its section's colour.
@@ -111,6 +116,43 @@ private slots:
         TMainForm* form = StartWith(env, {}, QStringLiteral("minimized = 'Y'"), false);
         Fire(form->TimerRitorna);
         QVERIFY(form->TimerAppari->isActive());
+    }
+
+    void aNotificationAreaThatComesLateTakesTheIconAndTheAlarmAnimation() {
+        TestEnvironment env;
+        TraySeam::PretendAvailable(false); // the panel starts after the program, as at login
+        TMainForm* form = StartWith(env, {}, QStringLiteral("minimized = 'Y'"), false);
+        testrows::OneShot(env, QStringLiteral("Meeting"), QStringLiteral("2026-12-07"),
+                          QStringLiteral("10:00"));
+        form->RefreshAlarmQuery();
+        form->CheckBox_Visivo->setChecked(false);
+        Fire(form->TimerRitorna);
+        Fire(form->TimerAppari);
+        QVERIFY(form->isVisible()); // nowhere else to be
+        QVERIFY(!form->CoolTrayIcon->IconInArea());
+        QVERIFY(!TIconHide::SkipsTaskbar()); // the taskbar button is the way back meanwhile
+
+        TraySeam::PretendAvailable(true);
+        Fire(form->CoolTrayIcon->TrayWatchTimer());
+        QVERIFY(form->CoolTrayIcon->IconInArea());
+        QVERIFY(TIconHide::SkipsTaskbar());
+        QCOMPARE(form->CoolTrayIcon->ShownIcon().cacheKey(), form->CoolTrayIcon->IconList()[0].cacheKey());
+
+        // Put away into the new icon, an alarm animates it where the user can see it.
+        QTest::mouseClick(form->SpeedButton20, Qt::LeftButton);
+        QCoreApplication::processEvents();
+        QVERIFY(!form->isVisible());
+        env.SetNow(QDateTime(QDate(2026, 12, 7), QTime(10, 0, 0)));
+        form->TimerContolloOrarioTimer();
+        QVERIFY(form->CoolTrayIcon->CycleIcons());
+        const QList<QIcon> images = form->CoolTrayIcon->IconList();
+        QList<qint64> shown;
+        for (int tick = 0; tick < 5; ++tick) {
+            Fire(form->CoolTrayIcon->CycleTimer());
+            shown << form->CoolTrayIcon->ShownIcon().cacheKey();
+        }
+        QCOMPARE(shown, (QList<qint64>{images[1].cacheKey(), images[2].cacheKey(), images[3].cacheKey(),
+                                       images[4].cacheKey(), images[0].cacheKey()}));
     }
 
     void placeInTrayHidesAndAnAlarmClickOpensOnTasks() {

@@ -2,6 +2,8 @@
 #include "engine/Query.h"
 #include "exchange/CsvExport.h"
 #include "platform/Dialogs.h"
+#include "platform/MessageBox.h"
+#include "platform/widgets/PageControl.h"
 #include "support/TestEnvironment.h"
 #include "views/ViewTestRows.h"
 
@@ -70,9 +72,8 @@ private slots:
         QCOMPARE(form->QueryContact->RecordCount(), 3);
 
         const QString file = env.ProgramFolder() + QStringLiteral("all.csv");
-        DialogSeam::QueueFile(file);
+        DialogSeam::QueueFileOfType(file, 2);
         form->SpeedButtonCSV->click();
-        QCOMPARE(DialogSeam::Shown().last().defaultExt, QStringLiteral("QOC"));
         QCOMPARE(form->SaveDialogCSV.FileName, file);
         QCOMPARE(Bytes(file),
                  QByteArray("NAME,COMPANY,PHONE,MOBILE,FAX,ADDRESS,EMAIL,WEB,NOTE,KIND,ATTACH\r\n"
@@ -89,7 +90,7 @@ private slots:
         QVERIFY(!QFile::exists(env.ArchiveFile(QStringLiteral("QMtemp.db"))));
 
         const QString friends = env.ProgramFolder() + QStringLiteral("friends.csv");
-        DialogSeam::QueueFile(friends);
+        DialogSeam::QueueFileOfType(friends, 2);
         form->SpeedButtonCSV->click();
         const QList<QByteArray> lines = Bytes(friends).split('\n');
         QCOMPARE(lines.size(), 4); // header, two rows, nothing after the last CR LF
@@ -107,10 +108,46 @@ private slots:
         form->ComboBox_Contact_Group->setCurrentText(QString());
         form->Edit_ragsoc->setText(QStringLiteral("\") OR 1=1 --"));
         const QString none = env.ProgramFolder() + QStringLiteral("none.csv");
-        DialogSeam::QueueFile(none);
+        DialogSeam::QueueFileOfType(none, 2);
         form->SpeedButtonCSVClick();
         QVERIFY(!QFile::exists(none));
         QCOMPARE(DialogSeam::UnhandledCount(), 0);
+    }
+
+    void theFileTypePickedDecidesWhatIsWrittenWhateverTheName() {
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        AddContact(env, QStringLiteral("Adams"), QStringLiteral("Elm Road"), QStringLiteral("''"));
+        form->RefreshContactQuery();
+        form->show();
+        form->PageControlMenu->setCurrentWidget(form->TabSheetCONTACTS);
+        QVERIFY(QTest::qWaitForWindowExposed(form));
+        const QByteArray csvStart("NAME,COMPANY,PHONE,");
+        const QByteArray tableStart("SQLite format 3\0", 16);
+
+        struct Case {
+            const char* typed;
+            int type; // 0: the type the dialog opens with, the exchange file
+            const char* written;
+            QByteArray start;
+        };
+        const Case cases[] = {
+            {"people.txt", 2, "people.txt", csvStart}, {"people.csv", 1, "people.csv", tableStart},
+            {"plain", 2, "plain.csv", csvStart},       {"plain", 1, "plain.QOC", tableStart},
+            {"people.QOC", 2, "people.QOC", csvStart}, {"kept.txt", 0, "kept.txt", tableStart},
+        };
+        for (const Case& c : cases) {
+            DialogSeam::QueueFileOfType(env.ProgramFolder() + QLatin1String(c.typed), c.type);
+            QTest::mouseClick(form->SpeedButtonCSV, Qt::LeftButton);
+            const QString written = env.ProgramFolder() + QLatin1String(c.written);
+            QCOMPARE(form->SaveDialogCSV.FileName, written);
+            QVERIFY2(Bytes(written).startsWith(c.start), c.written);
+            // The dialog opens on the exchange file; the extension follows the type picked.
+            QCOMPARE(DialogSeam::Shown().last().defaultExt, QLatin1String(c.type == 2 ? "csv" : "QOC"));
+            QFile::remove(written);
+        }
+        QCOMPARE(DialogSeam::UnhandledCount(), 0);
+        QCOMPARE(MessageBoxSeam::Shown().size(), 0);
     }
 
     void plannerHoldsEveryKindOfTheDayInTimeOrder() {

@@ -35,6 +35,41 @@ QString PdfText(const QString& file) {
     return text;
 }
 
+struct PdfWord {
+    int page = 0;
+    QRectF box; // in points, from the page's top left
+    QString text;
+};
+
+// Every word of a printed PDF with its place on its page.
+QList<PdfWord> PdfWords(const QString& file) {
+    QProcess process;
+    process.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), file, QStringLiteral("-")});
+    if (!process.waitForFinished(30000) || process.exitCode() != 0)
+        return {};
+    const QString html = QString::fromUtf8(process.readAllStandardOutput());
+    static const QRegularExpression item(
+        QStringLiteral("<page |<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" "
+                       "yMax=\"([\\d.]+)\">([^<]*)</word>"));
+    QList<PdfWord> words;
+    int page = 0;
+    for (const QRegularExpressionMatch& m : item.globalMatch(html)) {
+        if (m.captured(0).startsWith(QLatin1String("<page"))) {
+            ++page;
+            continue;
+        }
+        const QPointF topLeft(m.captured(1).toDouble(), m.captured(2).toDouble());
+        const QPointF bottomRight(m.captured(3).toDouble(), m.captured(4).toDouble());
+        QString text = m.captured(5);
+        text.replace(QLatin1String("&lt;"), QLatin1String("<"))
+            .replace(QLatin1String("&gt;"), QLatin1String(">"));
+        text.replace(QLatin1String("&quot;"), QLatin1String("\""))
+            .replace(QLatin1String("&amp;"), QLatin1String("&"));
+        words.append({page, QRectF(topLeft, bottomRight), text});
+    }
+    return words;
+}
+
 class PrintFixture {
 public:
     PrintFixture() : form(env.CreateMainForm()), pdf(env.ProgramFolder() + QStringLiteral("report.pdf")) {
@@ -80,6 +115,118 @@ private slots:
         const QString bank = f.PrintTab(f.form->TabSheetCONTACTS);
         QCOMPARE(bank.count(QRegularExpression(QStringLiteral("Group: ?Bank"))), 2);
         QVERIFY(!bank.contains(QStringLiteral("Adams")));
+    }
+
+    void longFieldsWrapInsideTheirColumnsAndNothingIsCut() {
+        PrintFixture f;
+        const QString name = QStringLiteral("Bartholomew Featherstonehaugh Worthington of Little Snoring");
+        const QString email =
+            QStringLiteral("bartholomew.featherstonehaugh.longname@accountsdepartment.example.org");
+        const QString address = QStringLiteral("Flat 12 The Old Counting House 147 Upper Thames Street "
+                                               "Blackfriars London EC4V 3PQ United Kingdom");
+        const QString site =
+            QStringLiteral("https://www.example.org/people/bartholomew/featherstonehaugh/index.html");
+        testrows::Exec(
+            f.env, QStringLiteral("QMcon26"),
+            QStringLiteral("INSERT INTO QMcon26 (ragsoc,company,tel,mobile,fax,indirizzo,email,site,"
+                           "note,gruppo,allegato) VALUES ('%1','Accounts','555-1','','','%2','%3','%4',"
+                           "'','','')")
+                .arg(name, address, email, site));
+        f.form->RefreshContactQuery();
+
+        // Printed as the user prints: the tab's Print button, then "Print" in its menu.
+        f.form->show();
+        f.form->PageControlMenu->setCurrentWidget(f.form->TabSheetCONTACTS);
+        QVERIFY(QTest::qWaitForWindowExposed(f.form));
+        QTest::mouseClick(f.form->SpeedButtonPrintcontact, Qt::LeftButton);
+        QMenu* menu = f.form->PopupMenu_STAMPA;
+        QVERIFY(menu->isVisible());
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(f.form->Print1).center());
+        QCOMPARE(ReportSeam::PrintedCount(), 1);
+
+        const QList<PdfWord> words = PdfWords(f.pdf);
+        QVERIFY(!words.isEmpty());
+        // The columns begin where their captions do.
+        const QStringList captions = {"Name", "Company", "Phone",   "Mobile",
+                                      "Fax",  "E-mail",  "Address", "Internet"};
+        QList<double> starts;
+        double headerBottom = 0;
+        for (const QString& caption : captions) {
+            const auto at =
+                std::find_if(words.begin(), words.end(), [&](const PdfWord& w) { return w.text == caption; });
+            QVERIFY2(at != words.end(), qPrintable(caption));
+            starts << at->box.left();
+            headerBottom = qMax(headerBottom, at->box.bottom());
+        }
+        // The footer's page number ends at the right edge of the page; the footer starts below the rows.
+        const auto pageWord = std::find_if(words.begin(), words.end(),
+                                           [](const PdfWord& w) { return w.text == QLatin1String("Page:"); });
+        QVERIFY(pageWord != words.end() && pageWord + 1 != words.end());
+        const double pageRight = (pageWord + 1)->box.right();
+        const double footerTop = pageWord->box.top();
+        QList<QStringList> columns(captions.size());
+        for (const PdfWord& word : words) {
+            if (word.page != 1 || word.box.top() < headerBottom)
+                continue;
+            if (word.box.top() >= footerTop)
+                continue;
+            int column = 0;
+            while (column + 1 < starts.size() && word.box.left() >= starts[column + 1] - 0.5)
+                ++column;
+            const double right = column + 1 < starts.size() ? starts[column + 1] - 4 : pageRight;
+            QVERIFY2(word.box.left() >= starts[column] - 0.5 && word.box.right() <= right + 0.5,
+                     qPrintable(QStringLiteral("%1 at %2..%3 leaves column %4")
+                                    .arg(word.text)
+                                    .arg(word.box.left())
+                                    .arg(word.box.right())
+                                    .arg(captions[column])));
+            columns[column] << word.text;
+        }
+        QCOMPARE(columns[0].join(u' '), name);
+        QCOMPARE(columns[1].join(u' '), QStringLiteral("Accounts"));
+        QVERIFY(columns[5].size() > 1); // broken inside the address, and every character kept
+        QCOMPARE(columns[5].join(QString()), email);
+        QCOMPARE(columns[6].join(u' '), address);
+        QCOMPARE(columns[7].join(QString()), site);
+    }
+
+    void rowTallerThanAPageGoesOnOverTheNext() {
+        PrintFixture f;
+        QStringList lines;
+        for (int i = 1; i <= 70; ++i)
+            lines << QStringLiteral("line%1").arg(i, 2, 10, QLatin1Char('0'));
+        testrows::OneShot(f.env, QStringLiteral("tall"), QStringLiteral("2026-12-09"),
+                          QStringLiteral("09:00"), QString(),
+                          QStringLiteral("'") + lines.join(u'\n') + QStringLiteral("'"));
+        // One row before the tall one and one after it, whichever way the list is sorted.
+        testrows::OneShot(f.env, QStringLiteral("early"), QStringLiteral("2026-12-08"));
+        testrows::OneShot(f.env, QStringLiteral("late"), QStringLiteral("2026-12-10"));
+        f.form->RefreshShotQuery();
+        f.PrintTab(f.form->TabSheetShot);
+        const QList<PdfWord> words = PdfWords(f.pdf);
+        QStringList printed;
+        int lastPage = 0;
+        double footerTop = 0;
+        for (const PdfWord& word : words) {
+            if (word.text == QLatin1String("Quellmire"))
+                footerTop = word.box.top();
+        }
+        QVERIFY(footerTop > 0);
+        for (const PdfWord& word : words) {
+            if (!word.text.startsWith(QLatin1String("line")))
+                continue;
+            printed << word.text;
+            QVERIFY2(word.box.bottom() < footerTop, qPrintable(word.text)); // never over the footer
+            lastPage = qMax(lastPage, word.page);
+        }
+        QCOMPARE(printed, lines);
+        QVERIFY(lastPage >= 2);
+        QList<int> neighbourPages;
+        for (const PdfWord& word : words) {
+            if (word.text == QLatin1String("early") || word.text == QLatin1String("late"))
+                neighbourPages << word.page;
+        }
+        QCOMPARE(neighbourPages, (QList<int>{1, lastPage}));
     }
 
     void oneShotReportFollowsTheFindTextAndCountsWhatItLists() {

@@ -146,6 +146,11 @@ void TestDateFormat::dateOverloadIsMidnight() {
     QCOMPARE(FormatDateTime(QStringLiteral("dd/mm/yyyy hh:nn:ss"), QDate(2026, 12, 7)),
              "07/12/2026 00:00:00");
     QCOMPARE(FormatDateTime(QStringLiteral("c"), QDate(2026, 12, 7)), "12/7/2026");
+    // An empty format is the date and time form.
+    QCOMPARE(FormatDateTime(QString(), QDate(2026, 12, 7)), "12/7/2026");
+    const QDateTime afternoon(QDate(2026, 12, 7), QTime(13, 5, 9));
+    QCOMPARE(FormatDateTime(QString(), afternoon), FormatDateTime(QStringLiteral("c"), afternoon));
+    QVERIFY(FormatDateTime(QString(), afternoon).contains(QStringLiteral("12/7/2026")));
 }
 
 void TestDateFormat::invalidMomentIsDayZero() {

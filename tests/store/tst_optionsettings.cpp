@@ -1,5 +1,6 @@
 #include "app/MainForm.h"
 #include "platform/MessageBox.h"
+#include "platform/widgets/PageControl.h"
 #include "support/TestEnvironment.h"
 
 #include <QCheckBox>
@@ -112,6 +113,32 @@ private slots:
         // Setting the item by code saves nothing.
         form->ComboBox_FormatoDataShot->setCurrentIndex(5);
         QCOMPARE(Row(env, "DataShotIndex"), QStringList{"2"});
+    }
+
+    void storedFormatItemOutsideTheListFallsBackToTheFirst() {
+        TestEnvironment env;
+        env.CreateMainForm();
+        env.DestroyMainForm();
+        // Another tool wrote items the lists do not have, and an empty format text.
+        SetColumns(env, "DataShotIndex = 9, DataShot = '', DataYearIndex = -1, DataYear = 'dd/mm'");
+        TMainForm* form = env.CreateMainForm();
+        QCOMPARE(form->ComboBox_FormatoDataShot->currentIndex(), 0);
+        QCOMPARE(form->ComboBox_FormatoDataYear->currentIndex(), 0);
+        // The sample shows the stored text; an empty one is the date and time form.
+        QCOMPARE(form->Label_esempio_Full->text(), QStringLiteral("12/7/2026"));
+        QCOMPARE(form->Label_esempio_short->text(), QStringLiteral("07/12"));
+
+        form->show();
+        form->PageControlMenu->setCurrentWidget(form->TabSheetSetup);
+        QVERIFY(QTest::qWaitForWindowExposed(form));
+        QCheckBox* box = form->CheckBox_Minimized;
+        const bool wasChecked = box->isChecked();
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
+        QCOMPARE(box->isChecked(), !wasChecked);
+        QCOMPARE(Row(env, "minimized, DataShot, DataShotIndex, DataYear, DataYearIndex"),
+                 (QStringList{wasChecked ? "N" : "Y", "d mmmm yyyy", "0", "d mmmm", "0"}));
+        QCOMPARE(form->ShotDateFormat, QStringLiteral("d mmmm yyyy"));
+        QCOMPARE(form->Label_esempio_Full->text(), QStringLiteral("7 December 2026"));
     }
 
     void fixFormSize() {
