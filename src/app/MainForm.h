@@ -378,7 +378,9 @@ public:
     void NoteListShowPath(const QString& path);
     void LoadEditorFromFile(const QString& path);
     void SaveEditorToFile(const QString& path);
-    void FileListBoxNoteClick();
+    // False when the changed note was to be saved and could not be.
+    bool FileListBoxNoteClick();
+    void FileListBoxNotePicked(); // the user picked a note in the list
     void FileListBoxNoteChange();
     void FileListBoxNoteDblClick();
     void EditorChange();
@@ -407,6 +409,7 @@ public:
     // Asks to save a changed note before quitting; false when the note could not be written.
     bool AskToSaveNoteBeforeQuit();
     void HandleDroppedFile(const QString& path);
+    void ConnectDroppedFiles(); // drops on any control of the window come to dropEvent
     void ConnectNotesTab();
     // (notes/NotesEditorFont.cpp)
     void ComboBox_FontsChange();

@@ -8,6 +8,7 @@
 #include "platform/widgets/PageControl.h"
 #include "platform/widgets/Panel.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QDragEnterEvent>
@@ -17,8 +18,50 @@
 #include <QMimeData>
 #include <QToolButton>
 #include <QUrl>
+#include <algorithm>
 
 namespace qm {
+
+namespace {
+
+bool HoldsLocalFile(const QMimeData* data) {
+    const QList<QUrl> urls = data->urls();
+    return std::any_of(urls.begin(), urls.end(), [](const QUrl& url) { return url.isLocalFile(); });
+}
+
+// Files dragged over any control of the window go to the window's own drop handler: a control that
+// takes drops of text, such as the notes editor, would otherwise insert the file's address.
+class DropRouter : public QObject {
+public:
+    explicit DropRouter(TMainForm* form) : QObject(form), m_form(form) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        const QEvent::Type type = event->type();
+        if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop)
+            return false;
+        const auto* widget = qobject_cast<QWidget*>(watched);
+        if (!widget || widget == m_form || widget->window() != m_form)
+            return false;
+        auto* drop = static_cast<QDropEvent*>(event);
+        if (!drop->mimeData() || !HoldsLocalFile(drop->mimeData()))
+            return false;
+        if (type == QEvent::Drop)
+            QCoreApplication::sendEvent(m_form, drop);
+        else
+            drop->acceptProposedAction();
+        return true;
+    }
+
+private:
+    TMainForm* m_form;
+};
+
+} // namespace
+
+void TMainForm::ConnectDroppedFiles() {
+    qApp->installEventFilter(new DropRouter(this));
+}
 
 void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
     if (event->mimeData()->hasUrls())

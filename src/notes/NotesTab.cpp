@@ -4,8 +4,10 @@
 #include "platform/Launcher.h"
 #include "platform/MessageBox.h"
 #include "platform/TextLines.h"
+#include "platform/widgets/FileListBox.h"
 #include "platform/widgets/PageControl.h"
 #include "platform/widgets/Panel.h"
+#include "platform/widgets/PlainText.h"
 #include "views/DeleteConfirm.h"
 
 #include <QApplication>
@@ -53,19 +55,15 @@ private:
 // --- the notes list ---
 
 QString TMainForm::NoteListFileName() const {
-    const QListWidgetItem* item = FileListBoxNote->currentItem();
-    if (!item || !item->isSelected())
-        return QString();
-    return JoinPath(NoteListDirectory, item->text());
+    const int row = FileListBoxNote->PickedRow();
+    return row < 0 ? QString() : JoinPath(NoteListDirectory, FileListBoxNote->item(row)->text());
 }
 
 void TMainForm::NoteListUpdate() {
-    NoteListFilling = true;
     FileListBoxNote->clear();
     FileListBoxNote->addItems(ListMatchingFiles(NoteListDirectory, NoteListMask));
-    FileListBoxNote->setCurrentRow(-1);
+    FileListBoxNote->ShowPicked(-1);
     NoteListRow = -1;
-    NoteListFilling = false;
     FileListBoxNoteChange();
 }
 
@@ -94,10 +92,8 @@ void TMainForm::NoteListShowPath(const QString& path) {
     const QList<QListWidgetItem*> found = FileListBoxNote->findItems(info.fileName(), Qt::MatchExactly);
     if (found.isEmpty())
         return;
-    NoteListFilling = true;
-    FileListBoxNote->setCurrentItem(found.first());
-    NoteListRow = FileListBoxNote->currentRow();
-    NoteListFilling = false;
+    NoteListRow = FileListBoxNote->row(found.first());
+    FileListBoxNote->ShowPicked(NoteListRow);
     FileListBoxNoteChange();
 }
 
@@ -107,29 +103,31 @@ void TMainForm::LoadEditorFromFile(const QString& path) {
     const NoteText note = ReadNoteFile(path, NoteEncodingForCharset(Editor->property("FontCharset").toInt()));
     CurrentNoteEncoding = note.used;
     // An identical text is not set again, so that reloading an unchanged note leaves it unchanged.
-    if (note.text != Editor->toPlainText())
+    if (note.text != PlainTextOf(Editor))
         Editor->setPlainText(note.text);
 }
 
 void TMainForm::SaveEditorToFile(const QString& path) {
-    WriteNoteFile(path, Editor->toPlainText(), CurrentNoteEncoding);
+    WriteNoteFile(path, PlainTextOf(Editor), CurrentNoteEncoding);
 }
 
 // --- list handlers ---
 
-void TMainForm::FileListBoxNoteClick() {
+bool TMainForm::FileListBoxNoteClick() {
     if (FileListBoxNote->count() == 0)
-        return;
+        return true;
     if (SpeedButtonUpdate->isEnabled()) {
         PageControlMenu->setCurrentWidget(TabSheetNotes);
         PageControlMenuChange();
         if (MessageBox(QStringLiteral("Save the changes to ") + Quoted(FileNameOf(CurrentNoteFile)) +
                            QStringLiteral("?"),
                        MsgCaption, MsgYesNo + MsgQuestion) == MsgYes) {
-            if (IsTextFile(CurrentNoteFile))
-                SaveEditorToFile(CurrentNoteFile);
-            else
+            // A note that was not written keeps its text and its mark: what asked stops here.
+            if (!IsTextFile(CurrentNoteFile)) {
                 ShowMessage(QStringLiteral("Sorry, I can update only ascii files!"));
+                return false;
+            }
+            SaveEditorToFile(CurrentNoteFile);
             SpeedButtonUpdate->setEnabled(false);
         }
     }
@@ -138,6 +136,28 @@ void TMainForm::FileListBoxNoteClick() {
         LoadEditorFromFile(fileName);
     CurrentNoteFile = fileName;
     Panel_nomeCompleto->SetCaption(NotesFolderCaption + FileNameOf(fileName));
+    return true;
+}
+
+void TMainForm::FileListBoxNotePicked() {
+    const int row = FileListBoxNote->PickedRow();
+    // When the changed note could not be saved, the list goes back to it, so that the text shown,
+    // the list and Update file all stay with that note.
+    bool opened = false;
+    try {
+        opened = FileListBoxNoteClick();
+    } catch (...) {
+        FileListBoxNote->ShowPicked(NoteListRow);
+        throw;
+    }
+    if (!opened) {
+        FileListBoxNote->ShowPicked(NoteListRow);
+        return;
+    }
+    const bool other = row != NoteListRow;
+    NoteListRow = row;
+    if (other)
+        FileListBoxNoteChange();
 }
 
 void TMainForm::FileListBoxNoteChange() {
@@ -234,8 +254,8 @@ void TMainForm::SpeedButton_NoteHomeClick() {
 }
 
 void TMainForm::SpeedButtonRinfrescaNoteClick() {
-    if (SpeedButtonUpdate->isEnabled())
-        FileListBoxNoteClick();
+    if (SpeedButtonUpdate->isEnabled() && !FileListBoxNoteClick())
+        return;
     NoteListUpdate();
 }
 
@@ -282,28 +302,8 @@ bool TMainForm::AskToSaveNoteBeforeQuit() {
 }
 
 void TMainForm::ConnectNotesTab() {
-    // A selection by the user runs the click handler and then, being another item, the change handler.
-    // A mouse press selects at once; its release must not run the click handler a second time.
-    ConnectGuarded(FileListBoxNote, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (NoteListFilling || row < 0)
-            return;
-        NoteClickRanRow = (QApplication::mouseButtons() & Qt::LeftButton) ? row : -1;
-        const bool other = row != NoteListRow;
-        NoteListRow = row;
-        FileListBoxNoteClick();
-        if (other)
-            FileListBoxNoteChange();
-    });
-    ConnectGuarded(FileListBoxNote, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
-        const int row = FileListBoxNote->row(item);
-        if (row == NoteClickRanRow) {
-            NoteClickRanRow = -1;
-            return;
-        }
-        FileListBoxNoteClick();
-    });
-    ConnectGuarded(FileListBoxNote, &QListWidget::itemDoubleClicked, this,
-                   [this] { FileListBoxNoteDblClick(); });
+    ConnectGuarded(FileListBoxNote, &TFileListBox::Picked, this, [this] { FileListBoxNotePicked(); });
+    ConnectGuarded(FileListBoxNote, &TFileListBox::DoublePicked, this, [this] { FileListBoxNoteDblClick(); });
     ConnectGuarded(Editor, &QPlainTextEdit::textChanged, this, [this] { EditorChange(); });
     ConnectGuarded(SpeedButtonUpdate, &QToolButton::clicked, this, [this] { SpeedButtonUpdateClick(); });
     ConnectGuarded(SpeedButtonDelnote, &QToolButton::clicked, this, [this] { SpeedButtonDelnoteClick(); });
@@ -333,6 +333,7 @@ void TMainForm::ConnectNotesTab() {
                        [this, item] { CharSetItemClick(item->data().toInt()); });
     ConnectGuarded(SpeedButtonFind, &QToolButton::clicked, this, [this] { SpeedButtonFindClick(); });
     ConnectNotesExtras();
+    ConnectDroppedFiles();
 }
 
 } // namespace qm
