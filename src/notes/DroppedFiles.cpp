@@ -18,15 +18,19 @@
 #include <QMimeData>
 #include <QToolButton>
 #include <QUrl>
-#include <algorithm>
 
 namespace qm {
 
 namespace {
 
-bool HoldsLocalFile(const QMimeData* data) {
-    const QList<QUrl> urls = data->urls();
-    return std::any_of(urls.begin(), urls.end(), [](const QUrl& url) { return url.isLocalFile(); });
+// Only the last local file of a drop is taken; "" when it holds none.
+QString LastLocalFile(const QMimeData* data) {
+    QString path;
+    if (data)
+        for (const QUrl& url : data->urls())
+            if (url.isLocalFile())
+                path = url.toLocalFile();
+    return path;
 }
 
 // Files dragged over any control of the window go to the window's own drop handler: a control that
@@ -44,12 +48,12 @@ protected:
         if (!widget || widget == m_form || widget->window() != m_form)
             return false;
         auto* drop = static_cast<QDropEvent*>(event);
-        if (!drop->mimeData() || !HoldsLocalFile(drop->mimeData()))
+        const QString path = LastLocalFile(drop->mimeData());
+        if (path.isEmpty())
             return false;
+        drop->acceptProposedAction();
         if (type == QEvent::Drop)
-            QCoreApplication::sendEvent(m_form, drop);
-        else
-            drop->acceptProposedAction();
+            Guarded([&] { m_form->HandleDroppedFile(path); });
         return true;
     }
 
@@ -69,11 +73,7 @@ void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void TMainForm::dropEvent(QDropEvent* event) {
-    // Only the last local file of a drop is taken.
-    QString path;
-    for (const QUrl& url : event->mimeData()->urls())
-        if (url.isLocalFile())
-            path = url.toLocalFile();
+    const QString path = LastLocalFile(event->mimeData());
     if (path.isEmpty())
         return;
     event->acceptProposedAction();
