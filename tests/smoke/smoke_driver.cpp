@@ -274,9 +274,20 @@ int main(int argc, char** argv) {
                             "break\tand tab\r\nlast";
     const QString notePath = archive + "/notes/0 smoke note.txt";
     WriteFile(notePath, note);
+    WriteFile(archive + "/notes/shopping", "milk\r\nbread");
     if (!sampleScript.isEmpty() && !QStandardPaths::findExecutable("python3").isEmpty()) {
         Say(Run("python3", {sampleScript, archive, "--appointments", "60", "--contacts", "20", "--todos",
                             "10", "--notes", "5"}));
+    } else if (!QStandardPaths::findExecutable("sqlite3").isEmpty()) {
+        Run("sqlite3", {archive + "/QMarc80.db",
+                        "INSERT INTO QMarc80 (id, note, dayofweek, datefull, orario, orario2, flag) VALUES "
+                        "('Dentist', '', '', date('now'), '10:00', '11:00', 'O')"});
+        Run("sqlite3",
+            {archive + "/QMcon26.db", "INSERT INTO QMcon26 (ragsoc, tel, email, gruppo) VALUES "
+                                      "('Anna Rossi', '+39 02 123456', 'anna@example.org', 'Friends')"});
+        Run("sqlite3", {archive + "/QMtod90.db", "INSERT INTO QMtod90 (id, note, priority, flag, percento) "
+                                                 "VALUES ('Call the bank', '', 1, 'No', 0)"});
+        Say("made a few sample rows");
     }
 
     Program second;
@@ -338,9 +349,14 @@ int main(int argc, char** argv) {
     Pause(300);
     QImage typed = Screen();
     Shot("note-typed");
-    const QRect toolArea(window.left(), notesTab.rect.bottom() + 1, window.width(),
-                         listTop - notesTab.rect.bottom() - 40);
-    QRect lit = Changed(opened, typed, QRect(toolArea.left(), toolArea.top(), toolArea.width(), 40));
+    // Between the tab row and the list: the topmost row of buttons that changed (Undo/redo, below
+    // it, lights up too).
+    const QRect barsArea(window.left(), notesTab.rect.bottom() + 1, window.width(),
+                         listTop - notesTab.rect.bottom() - 1);
+    const QRect allLit = Changed(opened, typed, barsArea);
+    const QRect lit =
+        allLit.isEmpty() ? allLit
+                         : Changed(opened, typed, QRect(barsArea.left(), allLit.top(), barsArea.width(), 24));
     if (lit.isEmpty() || lit.width() > 40)
         Fail("no single button lit up when the note changed");
     Click(lit.center());
