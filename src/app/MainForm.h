@@ -378,8 +378,7 @@ public:
     void NoteListShowPath(const QString& path);
     void LoadEditorFromFile(const QString& path);
     void SaveEditorToFile(const QString& path);
-    // False when the changed note was to be saved and could not be.
-    bool FileListBoxNoteClick();
+    void FileListBoxNoteClick();
     void FileListBoxNotePicked(); // the user picked a note in the list
     void FileListBoxNoteChange();
     void FileListBoxNoteDblClick();

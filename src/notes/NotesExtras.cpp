@@ -121,8 +121,8 @@ void TMainForm::SpeedButtonImportTextClick() {
     if (!OpenDialogSound.Execute(this))
         return;
     const QString chosen = OpenDialogSound.FileName;
-    if (SpeedButtonUpdate->isEnabled() && !FileListBoxNoteClick())
-        return;
+    if (SpeedButtonUpdate->isEnabled())
+        FileListBoxNoteClick();
     if (!CopyReplacing(chosen, JoinPath(NoteListDirectory, QFileInfo(chosen).fileName())))
         ShowMessage(QStringLiteral("Importing error!"));
     NoteListUpdate();

@@ -21,6 +21,7 @@
 #include <QPlainTextEdit>
 #include <QSaveFile>
 #include <QToolButton>
+#include <stdexcept>
 
 namespace qm {
 
@@ -113,20 +114,19 @@ void TMainForm::SaveEditorToFile(const QString& path) {
 
 // --- list handlers ---
 
-bool TMainForm::FileListBoxNoteClick() {
+void TMainForm::FileListBoxNoteClick() {
     if (FileListBoxNote->count() == 0)
-        return true;
+        return;
     if (SpeedButtonUpdate->isEnabled()) {
         PageControlMenu->setCurrentWidget(TabSheetNotes);
         PageControlMenuChange();
         if (MessageBox(QStringLiteral("Save the changes to ") + Quoted(FileNameOf(CurrentNoteFile)) +
                            QStringLiteral("?"),
                        MsgCaption, MsgYesNo + MsgQuestion) == MsgYes) {
-            // A note that was not written keeps its text and its mark: what asked stops here.
-            if (!IsTextFile(CurrentNoteFile)) {
-                ShowMessage(QStringLiteral("Sorry, I can update only ascii files!"));
-                return false;
-            }
+            // A note that was not written keeps its text and its mark: what asked stops here, as it
+            // does when the write fails.
+            if (!IsTextFile(CurrentNoteFile))
+                throw std::runtime_error("Sorry, I can update only ascii files!");
             SaveEditorToFile(CurrentNoteFile);
             SpeedButtonUpdate->setEnabled(false);
         }
@@ -136,23 +136,17 @@ bool TMainForm::FileListBoxNoteClick() {
         LoadEditorFromFile(fileName);
     CurrentNoteFile = fileName;
     Panel_nomeCompleto->SetCaption(NotesFolderCaption + FileNameOf(fileName));
-    return true;
 }
 
 void TMainForm::FileListBoxNotePicked() {
     const int row = FileListBoxNote->PickedRow();
     // When the changed note could not be saved, the list goes back to it, so that the text shown,
     // the list and Update file all stay with that note.
-    bool opened = false;
     try {
-        opened = FileListBoxNoteClick();
+        FileListBoxNoteClick();
     } catch (...) {
         FileListBoxNote->ShowPicked(NoteListRow);
         throw;
-    }
-    if (!opened) {
-        FileListBoxNote->ShowPicked(NoteListRow);
-        return;
     }
     const bool other = row != NoteListRow;
     NoteListRow = row;
@@ -254,8 +248,8 @@ void TMainForm::SpeedButton_NoteHomeClick() {
 }
 
 void TMainForm::SpeedButtonRinfrescaNoteClick() {
-    if (SpeedButtonUpdate->isEnabled() && !FileListBoxNoteClick())
-        return;
+    if (SpeedButtonUpdate->isEnabled())
+        FileListBoxNoteClick();
     NoteListUpdate();
 }
 

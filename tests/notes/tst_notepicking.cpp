@@ -288,6 +288,13 @@ private slots:
         QCOMPARE(PickedName(form), QString("a.txt"));
         QCOMPARE(form->Editor->toPlainText(), text + typed);
         QVERIFY(form->SpeedButtonUpdate->isEnabled());
+        // Refresh asks the same and stops there too: the list is not read again under the text.
+        MessageBoxSeam::QueueAnswer(Id::Yes);
+        MessageBoxSeam::QueueAnswer(Id::Ok);
+        ClickButton(form->SpeedButtonRinfrescaNote);
+        QCOMPARE(MessageBoxSeam::Shown().last().text, QString("Sorry, I can update only ascii files!"));
+        QCOMPARE(PickedName(form), QString("a.txt"));
+        QCOMPARE(form->Editor->toPlainText(), text + typed);
 
         // Once the file can be written, Update file writes a.txt, never b.txt.
         QVERIFY(QDir().rmdir(NotesDir(env) + "/a.txt"));
