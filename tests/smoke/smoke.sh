@@ -18,4 +18,6 @@ sample=${QUELLMIRE_SAMPLE_ARCHIVE:-/work/shared/tools/sample-archive.py}
 args=("$program" "$work")
 [ -f "$sample" ] && args+=("$sample")
 unset QT_QPA_PLATFORM
+# In a sanitizer build: what the desktop's libraries keep at exit is theirs, not ours.
+export LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}suppressions=$(cd "$(dirname "$0")" && pwd)/lsan.supp"
 xvfb-run -a -s "-screen 0 1280x1024x24" "$driver" "${args[@]}"
