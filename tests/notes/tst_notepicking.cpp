@@ -4,6 +4,7 @@
 #include "app/MainForm.h"
 #include "notes/NoteDialogs.h"
 #include "notes/NoteListInput.h"
+#include "platform/Launcher.h"
 #include "platform/MessageBox.h"
 #include "platform/Modal.h"
 #include "platform/Sound.h"
@@ -419,6 +420,20 @@ private slots:
                  QString("Do you want set \"ring.wav\" as default alarm sound?"));
         QCOMPARE(form->Editor->toPlainText(), QString("dropped text"));
         delete sound;
+
+        // A picture dropped on the filter field is opened by the desktop; the field keeps its mask.
+        const QString picture = env.ProgramFolder() + "photo.png";
+        WriteFile(picture, QByteArray("\x89PNG\0", 5));
+        auto* image = new QMimeData;
+        image->setUrls({QUrl::fromLocalFile(picture)});
+        image->setText(QUrl::fromLocalFile(picture).toString());
+        LauncherSeam::Reset();
+        QVERIFY(DragAndDrop(form->Edit_Filtrafile, image));
+        QCOMPARE(LauncherSeam::Launches(), QStringList({picture}));
+        QCOMPARE(form->Edit_Filtrafile->text(), QString("*.*"));
+        QCOMPARE(form->Editor->toPlainText(), QString("dropped text"));
+        QVERIFY(!form->SpeedButtonUpdate->isEnabled());
+        delete image;
 
         // Text that is not a file is still the editor's to take.
         form->PageControlMenu->setCurrentWidget(form->TabSheetNotes);
