@@ -92,13 +92,15 @@ struct Window {
     QRect rect;
 };
 
-std::optional<Window> FindMainWindow() {
+// The visible windows captioned with the program's title: the main window and its message boxes.
+QList<Window> ProgramWindows() {
     QProcess search;
     search.setProcessEnvironment(g_environment);
     search.start("xdotool", {"search", "--onlyvisible", "--name", "^Quellmire Organizer$"});
     search.waitForFinished(5000);
     const QStringList ids =
         QString::fromLocal8Bit(search.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    QList<Window> windows;
     for (const QString& id : ids) {
         const QStringList lines = Run("xdotool", {"getwindowgeometry", "--shell", id}).split('\n');
         QRect rect;
@@ -114,10 +116,27 @@ std::optional<Window> FindMainWindow() {
             else if (key == "HEIGHT")
                 rect.setHeight(value);
         }
-        // The main window is the big one; the quit question is small.
-        if (rect.width() > 400 && rect.height() > 300)
-            return Window{id, rect};
+        windows.append(Window{id, rect});
     }
+    return windows;
+}
+
+// The main window is the big one; a question is small.
+bool IsMainWindow(const Window& window) {
+    return window.rect.width() > 400 && window.rect.height() > 300;
+}
+
+std::optional<Window> FindMainWindow() {
+    for (const Window& window : ProgramWindows())
+        if (IsMainWindow(window))
+            return window;
+    return std::nullopt;
+}
+
+std::optional<Window> FindQuestion() {
+    for (const Window& window : ProgramWindows())
+        if (!IsMainWindow(window) && window.rect.width() > 50)
+            return window;
     return std::nullopt;
 }
 
@@ -166,15 +185,16 @@ QPoint QuitButton(const QImage& screen, const QRect& window) {
 void Quit(Program& program) {
     Click(QuitButton(Screen(), program.window.rect));
     // With the alarm check on the program asks first; its default answer is Yes.
-    if (!program.process.waitForFinished(1500)) {
+    std::optional<Window> question;
+    WaitFor([&] { return program.process.state() == QProcess::NotRunning || (question = FindQuestion()); },
+            8000);
+    if (question) {
         Say("answering the quit question");
+        Xdotool({"windowfocus", "--sync", question->id});
         Xdotool({"key", "Return"});
-        if (!program.process.waitForFinished(5000)) {
-            program.process.kill();
-            program.process.waitForFinished(2000);
-            Fail("the program did not end through its quit button");
-        }
     }
+    if (!program.process.waitForFinished(8000))
+        Fail("the program did not end through its quit button");
     g_running = nullptr;
     if (program.process.exitStatus() != QProcess::NormalExit || program.process.exitCode() != 0)
         Fail(QStringLiteral("the program ended with status %1").arg(program.process.exitCode()));
@@ -335,37 +355,41 @@ int main(int argc, char** argv) {
     Shot("notes-tab");
     Say(QStringLiteral("notes list at y %1").arg(listTop));
     Click(QPoint(listX, listTop + 8));
-    Pause(300);
-    QImage opened = Screen();
-    Shot("note-opened");
     const QRect editorArea(listRight + 12, listTop, 200, 40);
-    if (Changed(before, opened, editorArea).isEmpty())
+    if (!WaitFor([&] { return !Changed(before, Screen(), editorArea).isEmpty(); }, 3000))
         Fail("a click on the note did not open it");
+    Pause(200); // the rest of the window's repaint
+    const QImage opened = Screen();
+    Shot("note-opened");
     Say("the note opened");
 
-    // Typing at its end marks it changed: the one button of the tool bar that lights up is Update file.
+    // Typing at its end marks it changed: the topmost button that lights up between the tab row and
+    // the list is Update file (Undo/redo, below it, lights up too).
     Xdotool({"key", "ctrl+End"});
     Xdotool({"type", "--delay", "20", " typed"});
-    Pause(300);
-    QImage typed = Screen();
-    Shot("note-typed");
-    // Between the tab row and the list: the topmost row of buttons that changed (Undo/redo, below
-    // it, lights up too).
     const QRect barsArea(window.left(), notesTab.rect.bottom() + 1, window.width(),
                          listTop - notesTab.rect.bottom() - 1);
-    const QRect allLit = Changed(opened, typed, barsArea);
-    const QRect lit =
-        allLit.isEmpty() ? allLit
-                         : Changed(opened, typed, QRect(barsArea.left(), allLit.top(), barsArea.width(), 24));
+    QImage typed;
+    QRect lit;
+    WaitFor(
+        [&] {
+            typed = Screen();
+            const QRect allLit = Changed(opened, typed, barsArea);
+            lit = allLit.isEmpty()
+                      ? allLit
+                      : Changed(opened, typed, QRect(barsArea.left(), allLit.top(), barsArea.width(), 24));
+            return !lit.isEmpty();
+        },
+        3000);
+    Shot("note-typed");
     if (lit.isEmpty() || lit.width() > 40)
         Fail("no single button lit up when the note changed");
     Click(lit.center());
-    Pause(300);
     const QByteArray expected = note + " typed";
     if (!WaitFor([&] { return ReadFile(notePath) == expected; }, 3000))
         Fail("after Update file the note holds: " +
              QString::fromUtf8(ReadFile(notePath).toPercentEncoding()));
-    if (Changed(typed, Screen(), lit).isEmpty())
+    if (!WaitFor([&] { return !Changed(typed, Screen(), lit).isEmpty(); }, 3000))
         Fail("Update file stayed on after writing the note");
     Say("Update file wrote the note byte for byte");
 
