@@ -386,6 +386,7 @@ public:
     void LoadEditorFromFile(const QString& path);
     void SaveEditorToFile(const QString& path);
     void FileListBoxNoteClick();
+    void FileListBoxNotePicked(); // the user picked a note in the list
     void FileListBoxNoteChange();
     void FileListBoxNoteDblClick();
     void EditorChange();
@@ -416,6 +417,7 @@ public:
     // Asks to save a changed note before quitting; false when the note could not be written.
     bool AskToSaveNoteBeforeQuit();
     void HandleDroppedFile(const QString& path);
+    void ConnectDroppedFiles(); // drops on any control of the window come to dropEvent
     void ConnectNotesTab();
     // (notes/NotesEditorFont.cpp)
     void ComboBox_FontsChange();

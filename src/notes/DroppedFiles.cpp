@@ -8,6 +8,7 @@
 #include "platform/widgets/PageControl.h"
 #include "platform/widgets/Panel.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QDragEnterEvent>
@@ -20,17 +21,59 @@
 
 namespace qm {
 
+namespace {
+
+// Only the last local file of a drop is taken; "" when it holds none.
+QString LastLocalFile(const QMimeData* data) {
+    QString path;
+    if (data)
+        for (const QUrl& url : data->urls())
+            if (url.isLocalFile())
+                path = url.toLocalFile();
+    return path;
+}
+
+// Files dragged over any control of the window go to the window's own drop handler: a control that
+// takes drops of text, such as the notes editor, would otherwise insert the file's address.
+class DropRouter : public QObject {
+public:
+    explicit DropRouter(TMainForm* form) : QObject(form), m_form(form) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        const QEvent::Type type = event->type();
+        if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop)
+            return false;
+        const auto* widget = qobject_cast<QWidget*>(watched);
+        if (!widget || widget == m_form || widget->window() != m_form)
+            return false;
+        auto* drop = static_cast<QDropEvent*>(event);
+        const QString path = LastLocalFile(drop->mimeData());
+        if (path.isEmpty())
+            return false;
+        drop->acceptProposedAction();
+        if (type == QEvent::Drop)
+            Guarded([&] { m_form->HandleDroppedFile(path); });
+        return true;
+    }
+
+private:
+    TMainForm* m_form;
+};
+
+} // namespace
+
+void TMainForm::ConnectDroppedFiles() {
+    qApp->installEventFilter(new DropRouter(this));
+}
+
 void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
     if (event->mimeData()->hasUrls())
         event->acceptProposedAction();
 }
 
 void TMainForm::dropEvent(QDropEvent* event) {
-    // Only the last local file of a drop is taken.
-    QString path;
-    for (const QUrl& url : event->mimeData()->urls())
-        if (url.isLocalFile())
-            path = url.toLocalFile();
+    const QString path = LastLocalFile(event->mimeData());
     if (path.isEmpty())
         return;
     event->acceptProposedAction();

@@ -12,6 +12,7 @@
 #include "platform/Printing.h"
 #include "platform/widgets/Controls.h"
 #include "platform/widgets/Panel.h"
+#include "platform/widgets/PlainText.h"
 
 #include <QDir>
 #include <QFile>
@@ -90,8 +91,14 @@ QString TNoteFormBase::TitlePath() {
     return NotePathForTitle(MainForm->NoteListDirectory, Edit_nomefile->text());
 }
 
+bool TNoteFormBase::AskOverwrite() {
+    return MessageBox(QStringLiteral("Overwrite the file: \"") + Edit_nomefile->text() +
+                          QStringLiteral("\"?"),
+                      MainForm->MsgCaption, MainForm->MsgYesNo + MainForm->MsgQuestion) == MainForm->MsgYes;
+}
+
 void TNoteFormBase::WriteText(const QString& path) {
-    WriteNoteFile(path, editor->toPlainText(), m_encoding);
+    WriteNoteFile(path, PlainTextOf(editor), m_encoding);
 }
 
 void TNoteFormBase::SpeedButton4Click() {
@@ -159,9 +166,7 @@ void TAggNoteForm::FormShow() {
 
 void TAggNoteForm::SaveNote() {
     const QString path = TitlePath();
-    if (QFileInfo::exists(path) &&
-        MessageBox(QStringLiteral("Overwrite the file: \"") + Edit_nomefile->text() + QStringLiteral("\"?"),
-                   MainForm->MsgCaption, MainForm->MsgYesNo + MainForm->MsgQuestion) != MainForm->MsgYes)
+    if (QFileInfo::exists(path) && !AskOverwrite())
         return;
     WriteText(path);
     MainForm->NoteListUpdate();
@@ -212,9 +217,12 @@ void TModNoteForm::FormShow() {
     editor->setFocus();
 }
 
-void TModNoteForm::SaveChanges() {
+bool TModNoteForm::SaveChanges() {
     const QString oldPath = MainForm->NoteListFileName();
     const QString path = TitlePath();
+    // Renaming onto another note asks first, as a new note does; No leaves both notes as they are.
+    if (path != oldPath && QFileInfo::exists(path) && !AskOverwrite())
+        return false;
     // The new file is written before the old one goes, so that a failed write loses nothing.
     WriteText(path);
     if (path != oldPath && !oldPath.isEmpty())
@@ -222,10 +230,13 @@ void TModNoteForm::SaveChanges() {
     MainForm->NoteListUpdate();
     editor->clear();
     Edit_nomefile->clear();
+    return true;
 }
 
 void TModNoteForm::SpeedButtonModClick() {
-    if (Guarded([this] { SaveChanges(); }))
+    // A refused rename keeps the dialog open with the text, so that another title can be given.
+    bool saved = false;
+    if (Guarded([&] { saved = SaveChanges(); }) && saved)
         accept();
 }
 

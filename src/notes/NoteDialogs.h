@@ -39,6 +39,8 @@ protected:
     // An empty title becomes the time stamp; returns the note's path (throws for a title that would
     // not name a file of the folder).
     QString TitlePath();
+    // The question before a note of the title's name is replaced; true on Yes.
+    bool AskOverwrite();
     void WriteText(const QString& path);
     QString m_openFilter;
     NoteEncoding m_encoding;
@@ -66,7 +68,8 @@ public:
     QToolButton* SpeedButtonMod = nullptr; // "Modify"
     QToolButton* SpeedButton1 = nullptr;   // "Print"
 
-    void SaveChanges();
+    // False when the user would not replace another note of the new title.
+    bool SaveChanges();
     void SpeedButtonModClick();
 
 protected:

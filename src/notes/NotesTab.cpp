@@ -4,8 +4,10 @@
 #include "platform/Launcher.h"
 #include "platform/MessageBox.h"
 #include "platform/TextLines.h"
+#include "platform/widgets/FileListBox.h"
 #include "platform/widgets/PageControl.h"
 #include "platform/widgets/Panel.h"
+#include "platform/widgets/PlainText.h"
 #include "views/DeleteConfirm.h"
 
 #include <QApplication>
@@ -18,6 +20,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QToolButton>
+#include <stdexcept>
 
 namespace qm {
 
@@ -52,19 +55,15 @@ private:
 // --- the notes list ---
 
 QString TMainForm::NoteListFileName() const {
-    const QListWidgetItem* item = FileListBoxNote->currentItem();
-    if (!item || !item->isSelected())
-        return QString();
-    return JoinPath(NoteListDirectory, item->text());
+    const int row = FileListBoxNote->PickedRow();
+    return row < 0 ? QString() : JoinPath(NoteListDirectory, FileListBoxNote->item(row)->text());
 }
 
 void TMainForm::NoteListUpdate() {
-    NoteListFilling = true;
     FileListBoxNote->clear();
     FileListBoxNote->addItems(ListMatchingFiles(NoteListDirectory, NoteListMask));
-    FileListBoxNote->setCurrentRow(-1);
+    FileListBoxNote->ShowPicked(-1);
     NoteListRow = -1;
-    NoteListFilling = false;
     FileListBoxNoteChange();
 }
 
@@ -93,10 +92,8 @@ void TMainForm::NoteListShowPath(const QString& path) {
     const QList<QListWidgetItem*> found = FileListBoxNote->findItems(info.fileName(), Qt::MatchExactly);
     if (found.isEmpty())
         return;
-    NoteListFilling = true;
-    FileListBoxNote->setCurrentItem(found.first());
-    NoteListRow = FileListBoxNote->currentRow();
-    NoteListFilling = false;
+    NoteListRow = FileListBoxNote->row(found.first());
+    FileListBoxNote->ShowPicked(NoteListRow);
     FileListBoxNoteChange();
 }
 
@@ -106,12 +103,12 @@ void TMainForm::LoadEditorFromFile(const QString& path) {
     const NoteText note = ReadNoteFile(path, NoteEncodingForCharset(Editor->property("FontCharset").toInt()));
     CurrentNoteEncoding = note.used;
     // An identical text is not set again, so that reloading an unchanged note leaves it unchanged.
-    if (note.text != Editor->toPlainText())
+    if (note.text != PlainTextOf(Editor))
         Editor->setPlainText(note.text);
 }
 
 void TMainForm::SaveEditorToFile(const QString& path) {
-    WriteNoteFile(path, Editor->toPlainText(), CurrentNoteEncoding);
+    WriteNoteFile(path, PlainTextOf(Editor), CurrentNoteEncoding);
 }
 
 // --- list handlers ---
@@ -125,10 +122,11 @@ void TMainForm::FileListBoxNoteClick() {
         if (MessageBox(QStringLiteral("Save the changes to ") + Quoted(FileNameOf(CurrentNoteFile)) +
                            QStringLiteral("?"),
                        MsgCaption, MsgYesNo + MsgQuestion) == MsgYes) {
-            if (IsTextFile(CurrentNoteFile))
-                SaveEditorToFile(CurrentNoteFile);
-            else
-                ShowMessage(QStringLiteral("Sorry, I can update only ascii files!"));
+            // A note that was not written keeps its text and its mark: what asked stops here, as it
+            // does when the write fails.
+            if (!IsTextFile(CurrentNoteFile))
+                throw std::runtime_error("Sorry, I can update only ascii files!");
+            SaveEditorToFile(CurrentNoteFile);
             SpeedButtonUpdate->setEnabled(false);
         }
     }
@@ -137,6 +135,22 @@ void TMainForm::FileListBoxNoteClick() {
         LoadEditorFromFile(fileName);
     CurrentNoteFile = fileName;
     Panel_nomeCompleto->SetCaption(NotesFolderCaption + FileNameOf(fileName));
+}
+
+void TMainForm::FileListBoxNotePicked() {
+    const int row = FileListBoxNote->PickedRow();
+    // When the changed note could not be saved, the list goes back to it, so that the text shown,
+    // the list and Update file all stay with that note.
+    try {
+        FileListBoxNoteClick();
+    } catch (...) {
+        FileListBoxNote->ShowPicked(NoteListRow);
+        throw;
+    }
+    const bool other = row != NoteListRow;
+    NoteListRow = row;
+    if (other)
+        FileListBoxNoteChange();
 }
 
 void TMainForm::FileListBoxNoteChange() {
@@ -281,28 +295,8 @@ bool TMainForm::AskToSaveNoteBeforeQuit() {
 }
 
 void TMainForm::ConnectNotesTab() {
-    // A selection by the user runs the click handler and then, being another item, the change handler.
-    // A mouse press selects at once; its release must not run the click handler a second time.
-    ConnectGuarded(FileListBoxNote, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (NoteListFilling || row < 0)
-            return;
-        NoteClickRanRow = (QApplication::mouseButtons() & Qt::LeftButton) ? row : -1;
-        const bool other = row != NoteListRow;
-        NoteListRow = row;
-        FileListBoxNoteClick();
-        if (other)
-            FileListBoxNoteChange();
-    });
-    ConnectGuarded(FileListBoxNote, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
-        const int row = FileListBoxNote->row(item);
-        if (row == NoteClickRanRow) {
-            NoteClickRanRow = -1;
-            return;
-        }
-        FileListBoxNoteClick();
-    });
-    ConnectGuarded(FileListBoxNote, &QListWidget::itemDoubleClicked, this,
-                   [this] { FileListBoxNoteDblClick(); });
+    ConnectGuarded(FileListBoxNote, &TFileListBox::Picked, this, [this] { FileListBoxNotePicked(); });
+    ConnectGuarded(FileListBoxNote, &TFileListBox::DoublePicked, this, [this] { FileListBoxNoteDblClick(); });
     ConnectGuarded(Editor, &QPlainTextEdit::textChanged, this, [this] { EditorChange(); });
     ConnectGuarded(SpeedButtonUpdate, &QToolButton::clicked, this, [this] { SpeedButtonUpdateClick(); });
     ConnectGuarded(SpeedButtonDelnote, &QToolButton::clicked, this, [this] { SpeedButtonDelnoteClick(); });
@@ -332,6 +326,7 @@ void TMainForm::ConnectNotesTab() {
                        [this, item] { CharSetItemClick(item->data().toInt()); });
     ConnectGuarded(SpeedButtonFind, &QToolButton::clicked, this, [this] { SpeedButtonFindClick(); });
     ConnectNotesExtras();
+    ConnectDroppedFiles();
 }
 
 } // namespace qm

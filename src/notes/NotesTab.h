@@ -15,6 +15,7 @@ class QToolButton;
 
 namespace qm {
 
+class TFileListBox;
 class TPanel;
 
 // The controls of the Notes tab: the list of note files and the editor.
@@ -23,7 +24,7 @@ struct NotesTab {
     TPanel* Panel_ListaNote_Size = nullptr;
     TPanel* Panel_nomeCompleto = nullptr;
     QSplitter* SplitterNote = nullptr;
-    QListWidget* FileListBoxNote = nullptr;
+    TFileListBox* FileListBoxNote = nullptr;
     QPlainTextEdit* Editor = nullptr;
     TPanel* Panel_Format = nullptr;
     QComboBox* ComboBox_Fonts = nullptr;
@@ -67,12 +68,8 @@ struct NotesTab {
     QString CurrentNoteFile;
     // The encoding the note in the editor was read with, so that it is written back byte for byte.
     NoteEncoding CurrentNoteEncoding;
-    // Set while the editor's text is replaced by a load, so that an unchanged reload stays unchanged.
-    // Guards of the list: set while the list is refilled by code, and the row whose mouse press
-    // has already run the click handler (the release must not run it again).
-    bool NoteListFilling = false;
+    // The row of the note the list last opened, to tell a pick of another note from a reload.
     int NoteListRow = -1;
-    int NoteClickRanRow = -1;
     QDialog* FindDialog1 = nullptr;
     QLineEdit* FindDialog1Text = nullptr;
 };

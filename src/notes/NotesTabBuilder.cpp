@@ -2,6 +2,7 @@
 #include "platform/Application.h"
 #include "platform/Charsets.h"
 #include "platform/widgets/Controls.h"
+#include "platform/widgets/FileListBox.h"
 #include "platform/widgets/Panel.h"
 
 #include <QActionGroup>
@@ -168,7 +169,7 @@ void TMainForm::BuildNotesTab() {
     Panel_ListaNote_Size = new TPanel(SplitterNote, QStringLiteral("Panel_ListaNote_Size"));
     auto* listLayout = new QVBoxLayout(Panel_ListaNote_Size);
     listLayout->setContentsMargins(0, 0, 0, 0);
-    FileListBoxNote = new QListWidget(Panel_ListaNote_Size);
+    FileListBoxNote = new TFileListBox(Panel_ListaNote_Size);
     FileListBoxNote->setObjectName(QStringLiteral("FileListBoxNote"));
     FileListBoxNote->setSortingEnabled(false);
     listLayout->addWidget(FileListBoxNote);

@@ -273,7 +273,7 @@ void TMainForm::SpeedButtonAggiornaTuttoClick() {
     RefreshContactQuery();
     RefreshToDoQuery();
     RefreshAlarmQuery();
-    // The notes list has no refresh of its own yet.
+    SpeedButtonRinfrescaNote->click();
 }
 
 } // namespace qm

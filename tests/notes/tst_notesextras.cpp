@@ -1,6 +1,7 @@
 #include "app/MainForm.h"
 #include "desktop/BrowseForFolder.h"
 #include "notes/NoteFavourites.h"
+#include "notes/NoteListInput.h"
 #include "notes/NotePrint.h"
 #include "platform/Dialogs.h"
 #include "platform/Launcher.h"
@@ -49,9 +50,7 @@ QString NotesDir(TMainForm* form) {
 }
 
 void SelectNote(TMainForm* form, const QString& name) {
-    const QList<QListWidgetItem*> found = form->FileListBoxNote->findItems(name, Qt::MatchExactly);
-    QVERIFY(!found.isEmpty());
-    form->FileListBoxNote->setCurrentItem(found.first());
+    ClickNote(form, name);
 }
 
 // Runs the favourite-folders dialog with `act` playing the user.

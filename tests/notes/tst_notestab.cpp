@@ -1,5 +1,6 @@
 #include "app/MainForm.h"
 #include "notes/NoteDialogs.h"
+#include "notes/NoteListInput.h"
 #include "platform/Dialogs.h"
 #include "platform/Launcher.h"
 #include "platform/MessageBox.h"
@@ -46,9 +47,7 @@ QStringList Items(const QListWidget* list) {
 }
 
 void Select(TMainForm* form, const QString& name) {
-    const QList<QListWidgetItem*> found = form->FileListBoxNote->findItems(name, Qt::MatchExactly);
-    QVERIFY(!found.isEmpty());
-    form->FileListBoxNote->setCurrentItem(found.first());
+    ClickNote(form, name);
 }
 
 } // namespace
