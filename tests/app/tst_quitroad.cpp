@@ -1,4 +1,5 @@
 #include "app/MainForm.h"
+#include "notes/NoteListInput.h"
 #include "platform/MessageBox.h"
 #include "platform/widgets/PageControl.h"
 #include "support/TestEnvironment.h"
@@ -92,8 +93,7 @@ private slots:
         form->PageControlMenu->setCurrentWidget(form->TabSheetNotes);
         form->PageControlMenuChange();
         QVERIFY(QTest::qWaitForWindowExposed(form));
-        QListWidget* list = form->FileListBoxNote;
-        list->setCurrentRow(0);
+        ClickNote(form, QStringLiteral("n.txt"));
         QCOMPARE(form->CurrentNoteFile, notes + QStringLiteral("/n.txt"));
         form->Editor->setFocus();
         QTest::keyClicks(form->Editor, QStringLiteral("new "));

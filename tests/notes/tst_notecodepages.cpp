@@ -1,5 +1,6 @@
 #include "app/MainForm.h"
 #include "platform/MessageBox.h"
+#include "platform/widgets/FileListBox.h"
 #include "platform/widgets/PageControl.h"
 #include "platform/widgets/Panel.h"
 #include "support/TestEnvironment.h"

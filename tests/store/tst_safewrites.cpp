@@ -4,6 +4,7 @@
 #include "platform/Dialogs.h"
 #include "platform/MessageBox.h"
 #include "platform/Modal.h"
+#include "platform/widgets/FileListBox.h"
 #include "support/FullDisk.h"
 #include "support/TestEnvironment.h"
 #include "views/ViewTestRows.h"
