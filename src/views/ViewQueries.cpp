@@ -1,4 +1,5 @@
 #include "app/MainForm.h"
+#include "platform/Application.h"
 #include "platform/Clock.h"
 #include "platform/DateFormat.h"
 #include "platform/widgets/Panel.h"
@@ -202,6 +203,11 @@ void TMainForm::RefreshTodayQuery() {
 
 void TMainForm::RefreshAlarmQuery() {
     SetDayList(QueryParallelo, Today());
+    if (m_inFormCreate) {
+        // Read when the alarm check first walks it, or on an idle turn once the window shows.
+        QueryParallelo->DeferOpen([this] { Guarded([this] { QueryParallelo->Open(); }); });
+        return;
+    }
     QueryParallelo->Open();
 }
 
