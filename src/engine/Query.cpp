@@ -195,7 +195,7 @@ TParam& TQuery::ParamByName(const QString& name) {
 }
 
 void TQuery::BindAndRun(bool select) {
-    const TranslatedStatement statement = TranslateLocalSql(SQL.Text());
+    const TranslatedStatement statement = TranslateLocalSql(SQL.Text(), true);
     const StatementKind kind = statement.kind;
     if (select && kind != StatementKind::Select)
         throw EngineError(QStringLiteral("Open runs only SELECT statements; use ExecSQL for %1 statements")
@@ -271,7 +271,7 @@ void TQuery::RunPendingOpen() const {
 
 bool TQuery::Prepares() const {
     try {
-        const TranslatedStatement statement = TranslateLocalSql(SQL.Text());
+        const TranslatedStatement statement = TranslateLocalSql(SQL.Text(), true);
         Session& session = Session::Instance();
         Statement prepared(session.Connection(session.TableFile(DatabaseName, statement.table)),
                            statement.sql);

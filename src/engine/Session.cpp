@@ -1,6 +1,7 @@
 #include "engine/Session.h"
 
 #include "engine/EngineError.h"
+#include "engine/FoldedLike.h"
 #include "engine/ResultCache.h"
 
 #include <QDir>
@@ -146,6 +147,7 @@ sqlite3* Session::Connection(const QString& file, bool create) {
         CheckSqlite(sqlite3_create_function_v2(db, "upper", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
                                                &UpperFunction, nullptr, nullptr, nullptr),
                     db, context);
+        CheckSqlite(RegisterFoldedLike(db), db, context);
     } catch (...) {
         sqlite3_close_v2(db);
         throw;
