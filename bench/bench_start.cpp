@@ -36,6 +36,7 @@
 #include <ctime>
 #include <memory>
 #include <sqlite3.h>
+#include <tuple>
 #include <vector>
 
 using namespace qm;
@@ -51,6 +52,7 @@ struct Options {
     QString program;
     QString sampler = QStringLiteral("/work/shared/tools/sample-archive.py");
     bool starts = true; // --lists-only leaves the starts of the real program out
+    QString baseline;   // --baseline PATH: another build, started in turn with this one
 };
 
 qint64 MonotonicNs() {
@@ -167,7 +169,7 @@ struct StartRun {
     long settledRssKb = -1; // 1.5 s after the window shows: the lists opened
 };
 
-StartRun StartProgram(const Options& o, const QString& programFolder, const QString& runtimeDir) {
+StartRun StartProgram(const QString& executable, const QString& programFolder, const QString& runtimeDir) {
     StartRun run;
     QProcess program;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -180,7 +182,7 @@ StartRun StartProgram(const Options& o, const QString& programFolder, const QStr
     program.setProcessEnvironment(env);
     program.setProcessChannelMode(QProcess::SeparateChannels);
     const qint64 start = MonotonicNs();
-    program.start(o.program, {});
+    program.start(executable, {});
     QByteArray err;
     QElapsedTimer wait;
     wait.start();
@@ -298,6 +300,8 @@ int main(int argc, char** argv) {
             o.program = v;
         else if (a == QLatin1String("--sampler"))
             o.sampler = v;
+        else if (a == QLatin1String("--baseline"))
+            o.baseline = v;
     }
     if (qEnvironmentVariableIsEmpty("DISPLAY")) {
         std::fprintf(stderr, "no X display: run it under xvfb-run -a\n");
@@ -321,17 +325,22 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "archives made in %.0f s\n", double(fill.elapsed()) / 1000);
 
     // Starts of the three archives interleaved, so that a busy moment of the machine hits all alike.
-    StartFigures empty, small, big;
+    StartFigures empty, small, big, emptyBefore, smallBefore, bigBefore;
+    const auto record = [](StartFigures* figures, const StartRun& run) {
+        figures->built.push_back(run.builtMs);
+        figures->shown.push_back(run.shownMs);
+        figures->shownRss.push_back(double(run.shownRssKb) / 1024);
+        figures->settledRss.push_back(double(run.settledRssKb) / 1024);
+        return run.shownMs >= 0;
+    };
     for (int r = 0; o.starts && r < o.runs; ++r) {
-        for (auto [folder, figures] : {std::pair{&emptyFolder, &empty}, std::pair{&smallFolder, &small},
-                                       std::pair{&bigFolder, &big}}) {
-            const StartRun run = StartProgram(o, *folder, runtimeDir);
-            if (run.shownMs < 0)
+        for (auto [folder, figures, before] :
+             {std::tuple{&emptyFolder, &empty, &emptyBefore}, std::tuple{&smallFolder, &small, &smallBefore},
+              std::tuple{&bigFolder, &big, &bigBefore}}) {
+            if (!record(figures, StartProgram(o.program, *folder, runtimeDir)))
                 return 1;
-            figures->built.push_back(run.builtMs);
-            figures->shown.push_back(run.shownMs);
-            figures->shownRss.push_back(double(run.shownRssKb) / 1024);
-            figures->settledRss.push_back(double(run.settledRssKb) / 1024);
+            if (!o.baseline.isEmpty() && !record(before, StartProgram(o.baseline, *folder, runtimeDir)))
+                return 1;
         }
     }
 
@@ -395,6 +404,13 @@ int main(int argc, char** argv) {
                 startFloor, shownFloor);
     std::printf("  shown ranges: empty %s, 1,000 %s, sample %s ms\n", qPrintable(Range(empty.shown)),
                 qPrintable(Range(small.shown)), qPrintable(Range(big.shown)));
+    if (!o.baseline.isEmpty()) {
+        std::printf("  the baseline build, started in turn: shown empty %.1f, 1,000 %.1f, sample %.1f ms;\n"
+                    "  built empty %.1f, 1,000 %.1f, sample %.1f ms; RSS after start, sample %.1f MB\n",
+                    Median(emptyBefore.shown), Median(smallBefore.shown), Median(bigBefore.shown),
+                    Median(emptyBefore.built), Median(smallBefore.built), Median(bigBefore.built),
+                    Median(bigBefore.settledRss));
+    }
 
     const ListCase lists[] = {
         {"One Shot", &TMainForm::TabSheetShot, &TMainForm::Edit_Find_Shot, &TMainForm::DBGrid_Shot,

@@ -143,6 +143,7 @@ sqlite3* Session::Connection(const QString& file, bool create) {
         // The rollback journal, not WAL: the folder may be copied file by file or be on a share.
         Exec(db, "PRAGMA journal_mode=DELETE", context);
         Exec(db, "PRAGMA synchronous=FULL", context);
+        Exec(db, "PRAGMA cache_size=-16384", context);
         Exec(db, "PRAGMA foreign_keys=OFF", context);
         CheckSqlite(sqlite3_create_function_v2(db, "upper", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
                                                &UpperFunction, nullptr, nullptr, nullptr),
