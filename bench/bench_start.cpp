@@ -52,6 +52,7 @@ struct Options {
     QString program;
     QString sampler = QStringLiteral("/work/shared/tools/sample-archive.py");
     bool starts = true; // --lists-only leaves the starts of the real program out
+    bool lists = true;  // --starts-only leaves the lists out
     QString baseline;   // --baseline PATH: another build, started in turn with this one
 };
 
@@ -283,6 +284,8 @@ int main(int argc, char** argv) {
     QStringList args = QCoreApplication::arguments();
     if (args.removeAll(QStringLiteral("--lists-only")) > 0)
         o.starts = false;
+    if (args.removeAll(QStringLiteral("--starts-only")) > 0)
+        o.lists = false;
     for (int i = 1; i + 1 < args.size(); i += 2) {
         const QString& a = args[i];
         const QString& v = args[i + 1];
@@ -428,6 +431,8 @@ int main(int argc, char** argv) {
     };
     std::vector<Row> rows;
     for (const ListCase& l : lists) {
+        if (!o.lists)
+            break;
         ClickTab(form.get(), form.get()->*l.sheet);
         const bool oneShot = l.query == &TMainForm::QueryShot;
         const QStringList texts =
@@ -456,7 +461,7 @@ int main(int argc, char** argv) {
     }
     // The Tasks day list and the alarm list.
     ClickTab(form.get(), form->TabSheetTODAY);
-    {
+    if (o.lists) {
         std::vector<double> tasks, alarms;
         for (int r = 0; r < o.runs; ++r) {
             ResultCache::Instance().Clear();
