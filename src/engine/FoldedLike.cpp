@@ -3,6 +3,8 @@
 #include <QList>
 #include <QString>
 #include <sqlite3.h>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace qm {
@@ -50,6 +52,59 @@ bool IsAscii(const char* text, int length) {
 std::vector<char32_t> UpperCodePoints(const char* text, int length) {
     const QList<uint> ucs4 = QString::fromUtf8(text, length).toUpper().toUcs4();
     return std::vector<char32_t>(ucs4.begin(), ucs4.end());
+}
+
+// The upper case of one code point (one or more code points: "ß" is "SS"), remembered: a column
+// holds few distinct letters beyond ASCII.
+const std::u32string& UpperOf(char32_t c) {
+    thread_local std::unordered_map<char32_t, std::u32string> known;
+    const auto it = known.find(c);
+    if (it != known.end())
+        return it->second;
+    const QList<uint> ucs4 = QString::fromUcs4(&c, 1).toUpper().toUcs4();
+    return known.emplace(c, std::u32string(ucs4.begin(), ucs4.end())).first->second;
+}
+
+// The same as UpperCodePoints for well-formed UTF-8, one code point at a time and without a
+// QString; false for anything else, which then takes the QString road.
+bool FoldUtf8(const unsigned char* s, int length, std::vector<char32_t>* out) {
+    out->clear();
+    for (int i = 0; i < length;) {
+        const unsigned char b = s[i];
+        if (b < 0x80) {
+            out->push_back(FoldAscii(char32_t(b)));
+            ++i;
+            continue;
+        }
+        char32_t c;
+        int extra;
+        if (b >= 0xC2 && b <= 0xDF) {
+            c = b & 0x1F;
+            extra = 1;
+        } else if (b >= 0xE0 && b <= 0xEF) {
+            c = b & 0x0F;
+            extra = 2;
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            c = b & 0x07;
+            extra = 3;
+        } else {
+            return false;
+        }
+        if (i + extra >= length)
+            return false;
+        for (int k = 1; k <= extra; ++k) {
+            if ((s[i + k] & 0xC0) != 0x80)
+                return false;
+            c = (c << 6) | (s[i + k] & 0x3F);
+        }
+        const char32_t least = extra == 1 ? 0x80 : extra == 2 ? 0x800 : 0x10000;
+        if (c < least || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
+            return false;
+        const std::u32string& upper = UpperOf(c);
+        out->insert(out->end(), upper.begin(), upper.end());
+        i += extra + 1;
+    }
+    return true;
 }
 
 // The pattern is the same for every row: prepared once per statement run.
@@ -109,9 +164,11 @@ void FoldedLikeFunction(sqlite3_context* context, int argc, sqlite3_value** argv
             context, Like(pattern->bytes.constData(), size_t(pattern->bytes.size()), value, size_t(length)));
         return;
     }
-    const std::vector<char32_t> upper = UpperCodePoints(value, length);
+    thread_local std::vector<char32_t> folded;
+    if (!FoldUtf8(reinterpret_cast<const unsigned char*>(value), length, &folded))
+        folded = UpperCodePoints(value, length);
     sqlite3_result_int(context,
-                       Like(pattern->upper.data(), pattern->upper.size(), upper.data(), upper.size()));
+                       Like(pattern->upper.data(), pattern->upper.size(), folded.data(), folded.size()));
 }
 
 } // namespace

@@ -452,6 +452,16 @@ private slots:
         for (const QString& id : ids)
             AddTod(id);
         Exec({"INSERT INTO QMtod90 (id, note) values (NULL, \"null id\")"});
+        // Bytes that are not UTF-8, as another tool may leave them.
+        sqlite3* outside = nullptr;
+        QCOMPARE(sqlite3_open(QFile::encodeName(File("QMtod90.db")).constData(), &outside), SQLITE_OK);
+        QCOMPARE(
+            sqlite3_exec(outside,
+                         "INSERT INTO QMtod90 (id) VALUES (CAST(X'61FF62' AS TEXT)), (CAST(X'C3' AS TEXT)), "
+                         "(CAST(X'E282' AS TEXT)), (CAST(X'EDA080' AS TEXT))",
+                         nullptr, nullptr, nullptr),
+            SQLITE_OK);
+        sqlite3_close(outside);
         const QStringList patterns = {"",      "%",    "%%",   "_",       "__",   "%a%",  "a_b",
                                       "A%B",   "%ss%", "%ß%",  "strasse", "%ë",   "Z_Ë",  "_📅",
                                       "%📅",    "é%",   "%\\%", "%_%",     "%%%a", "_%_",  "%łu%",
