@@ -207,6 +207,12 @@ public:
     // Puts the list on the row whose key column holds `key` (the modify dialogs re-sort the list).
     void RestoreRowByKey(TQuery* query, const QString& keyField, qint64 key);
     void ConnectListTabs(); // views/ListTabWiring.cpp
+    // The lists that are not on screen at start open when first shown or read, or one per idle
+    // turn once the window shows, exactly as the start-up road would have opened them
+    // (views/ListTabOpening.cpp).
+    void DeferStartupLists();
+    void OpenListAsAtStart(void (TMainForm::*refresh)());
+    void OpenNextDeferredList();
 
     // --- Contacts tab details and groups (views/ContactsDetail.cpp) ---
     void DataSourcecontattiDataChange();

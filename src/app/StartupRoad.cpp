@@ -140,13 +140,8 @@ void TMainForm::FormCreate() {
             LoadEditorFont();
     });
 
-    // The other views.
-    Guarded([this] { RefreshMonthQuery(); });
-    Guarded([this] { RefreshWeekQuery(); });
-    Guarded([this] { RefreshYearQuery(); });
-    Guarded([this] { RefreshShotQuery(); });
-    Guarded([this] { RefreshToDoQuery(); });
-    Guarded([this] { RefreshContactQuery(); });
+    // The other views open when first shown or read, or on idle turns once the window shows.
+    DeferStartupLists();
 
     ShowUserInfo();
 

@@ -31,7 +31,8 @@ void QueryModel::ResolveFields() {
 }
 
 int QueryModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() || !m_query->Active() ? 0 : m_query->RecordCount();
+    // A list that waits for its first showing paints empty until it opens.
+    return parent.isValid() || !m_query->IsOpenNow() ? 0 : m_query->RecordCount();
 }
 
 int QueryModel::columnCount(const QModelIndex& parent) const {
@@ -197,6 +198,13 @@ void TDBGrid::FollowQuery() {
     m_syncing = false;
 }
 
+void TDBGrid::showEvent(QShowEvent* event) {
+    // A list that waits for its first showing opens before it is painted.
+    if (m_query)
+        m_query->RunPendingOpen();
+    QTableView::showEvent(event);
+}
+
 void TDBGrid::keyPressEvent(QKeyEvent* event) {
     const QString text = event->text();
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
@@ -229,7 +237,7 @@ void TDBMemo::SetDataField(TQuery* query, const QString& fieldName) {
 
 void TDBMemo::ShowCurrent() {
     QString text;
-    if (m_query && m_query->Active() && m_query->RecordCount() > 0)
+    if (m_query && m_query->IsOpenNow() && m_query->RecordCount() > 0)
         text = m_query->FieldByName(m_fieldName).AsString();
     if (text != toPlainText())
         setPlainText(text);

@@ -1,6 +1,7 @@
 #include "engine/Query.h"
 
 #include "engine/EngineError.h"
+#include "engine/ResultCache.h"
 #include "engine/Session.h"
 #include "engine/SqlTranslator.h"
 #include "engine/Statement.h"
@@ -194,7 +195,7 @@ TParam& TQuery::ParamByName(const QString& name) {
 }
 
 void TQuery::BindAndRun(bool select) {
-    const TranslatedStatement statement = TranslateLocalSql(SQL.Text());
+    const TranslatedStatement statement = TranslateLocalSql(SQL.Text(), true);
     const StatementKind kind = statement.kind;
     if (select && kind != StatementKind::Select)
         throw EngineError(QStringLiteral("Open runs only SELECT statements; use ExecSQL for %1 statements")
@@ -215,6 +216,8 @@ void TQuery::BindAndRun(bool select) {
         Statement prepared(db, statement.sql);
         sqlite3_stmt* stmt = prepared.get();
         const int count = sqlite3_bind_parameter_count(stmt);
+        // The file, the statement and every bound value name the result.
+        QString key = file + QLatin1Char('\n') + statement.sql;
         for (int i = 1; i <= count; ++i) {
             const char* rawName = sqlite3_bind_parameter_name(stmt, i);
             const QString name = rawName ? QString::fromUtf8(rawName + 1) : QString();
@@ -222,9 +225,16 @@ void TQuery::BindAndRun(bool select) {
             if (it == m_params.constEnd() || !it->IsSet())
                 throw EngineError(QStringLiteral("No value for parameter '%1'").arg(name));
             BindValue(stmt, i, it->Value(), db);
+            if (select)
+                key += QLatin1Char('\n') + QString::number(it->Value().typeId()) + QLatin1Char(':') +
+                       it->Value().toString();
         }
         if (select) {
-            m_result.ReadAll(stmt, db);
+            const FileVersion version = CurrentFileVersion(db);
+            if (!ResultCache::Instance().Find(key, version, &m_result)) {
+                m_result.ReadAll(stmt, db);
+                ResultCache::Instance().Store(key, version, m_result);
+            }
         } else {
             int rc;
             while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
@@ -243,7 +253,48 @@ void TQuery::BindAndRun(bool select) {
     }
 }
 
+bool TQuery::Active() const {
+    RunPendingOpen();
+    return m_active;
+}
+
+void TQuery::DeferOpen(std::function<void()> open) {
+    m_pendingOpen = std::move(open);
+}
+
+void TQuery::RunPendingOpen() const {
+    if (!m_pendingOpen)
+        return;
+    // Taken first: the open itself reads the query.
+    const std::function<void()> open = std::move(m_pendingOpen);
+    m_pendingOpen = nullptr;
+    open();
+}
+
+bool TQuery::Prepares() const {
+    try {
+        const TranslatedStatement statement = TranslateLocalSql(SQL.Text(), true);
+        Session& session = Session::Instance();
+        Statement prepared(session.Connection(session.TableFile(DatabaseName, statement.table)),
+                           statement.sql);
+        return statement.kind == StatementKind::Select;
+    } catch (const EngineError&) {
+        return false;
+    }
+}
+
+TRecord TQuery::CurrentRecord() const {
+    RunPendingOpen();
+    return TRecord(this, m_current);
+}
+
+int TQuery::CurrentRow() const {
+    RunPendingOpen();
+    return m_current;
+}
+
 void TQuery::Open() {
+    m_pendingOpen = nullptr;
     if (m_active)
         Close();
     try {
@@ -266,6 +317,7 @@ void TQuery::Open() {
 }
 
 void TQuery::Close() {
+    m_pendingOpen = nullptr;
     if (!m_active)
         return;
     m_active = false;
@@ -277,19 +329,23 @@ void TQuery::Close() {
 }
 
 void TQuery::ExecSQL() {
+    m_pendingOpen = nullptr;
     m_rowsAffected = 0;
     BindAndRun(false);
 }
 
 int TQuery::RecordCount() const {
+    RunPendingOpen();
     return m_active ? m_result.RowCount() : 0;
 }
 
 int TQuery::RecNo() const {
+    RunPendingOpen();
     return m_current + 1;
 }
 
 void TQuery::SetRecNo(int recNo) {
+    RunPendingOpen();
     const int count = RecordCount();
     if (count == 0)
         return;
@@ -298,6 +354,7 @@ void TQuery::SetRecNo(int recNo) {
 }
 
 void TQuery::First() {
+    RunPendingOpen();
     const int count = RecordCount();
     m_bof = true;
     m_eof = count == 0;
@@ -306,6 +363,7 @@ void TQuery::First() {
 }
 
 void TQuery::Next() {
+    RunPendingOpen();
     const int count = RecordCount();
     if (m_current + 1 < count) {
         m_bof = m_eof = false;
@@ -317,6 +375,7 @@ void TQuery::Next() {
 }
 
 void TQuery::Prior() {
+    RunPendingOpen();
     if (m_current > 0) {
         m_bof = m_eof = false;
         SetCurrent(m_current - 1);
@@ -326,6 +385,7 @@ void TQuery::Prior() {
 }
 
 void TQuery::Last() {
+    RunPendingOpen();
     const int count = RecordCount();
     m_eof = true;
     m_bof = count == 0;
@@ -334,10 +394,12 @@ void TQuery::Last() {
 }
 
 bool TQuery::Eof() const {
+    RunPendingOpen();
     return !m_active || m_eof;
 }
 
 bool TQuery::Bof() const {
+    RunPendingOpen();
     return !m_active || m_bof;
 }
 
@@ -373,6 +435,7 @@ TField TQuery::FieldByName(const QString& name) const {
 }
 
 int TQuery::FieldCount() const {
+    RunPendingOpen();
     return m_result.ColumnCount() + int(m_calcFields.size());
 }
 
@@ -385,6 +448,7 @@ QString TQuery::FieldName(int field) const {
 }
 
 int TQuery::FieldIndex(const QString& name) const {
+    RunPendingOpen();
     const int column = m_result.ColumnIndex(name);
     if (column >= 0)
         return column;
@@ -399,6 +463,7 @@ bool TQuery::IsCalculated(int field) const {
 }
 
 QVariant TQuery::Value(int row, int field) const {
+    RunPendingOpen();
     if (row < 0 || row >= RecordCount() || field < 0 || field >= FieldCount())
         return QVariant();
     if (field < m_result.ColumnCount())

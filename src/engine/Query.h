@@ -95,7 +95,17 @@ public:
     // Throw EngineError; after a failed Open the query is closed.
     void Open();
     void Close();
-    bool Active() const { return m_active; }
+    bool Active() const;
+    // Open without running a pending open (for grids that paint only what is already there).
+    bool IsOpenNow() const { return m_active; }
+
+    // Leaves the query closed until its rows are first needed: `open` runs once, on the first read
+    // of the query (rows, count, state, fields) or by RunPendingOpen. Open and Close drop it.
+    void DeferOpen(std::function<void()> open);
+    bool OpenPending() const { return bool(m_pendingOpen); }
+    // Whether the SQL text would run: the statement is translated and prepared, not stepped.
+    bool Prepares() const;
+    void RunPendingOpen() const;
     void ExecSQL();
     int RowsAffected() const { return m_rowsAffected; }
 
@@ -112,8 +122,8 @@ public:
     // The current row's field; throws EngineError when no such field exists.
     TField FieldByName(const QString& name) const;
     TRecord Record(int row) const { return TRecord(this, row); }
-    TRecord CurrentRecord() const { return TRecord(this, m_current); }
-    int CurrentRow() const { return m_current; } // 0-based, -1 when none
+    TRecord CurrentRecord() const;
+    int CurrentRow() const; // 0-based, -1 when none
 
     // Fields: the result's columns, then the calculated fields.
     int FieldCount() const;
@@ -141,6 +151,7 @@ private:
     void BindAndRun(bool select);
     void NotifyDataChange();
 
+    mutable std::function<void()> m_pendingOpen;
     bool m_active = false;
     int m_current = -1;
     bool m_eof = true;

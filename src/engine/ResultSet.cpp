@@ -14,8 +14,8 @@ namespace {
 // a 4-byte length and the bytes for text (UTF-8) and blobs.
 enum Tag : char { TagNull = 0, TagInteger = 1, TagFloat = 2, TagText = 3, TagBlob = 4 };
 
-template <typename T> void AppendRaw(QByteArray& data, T value) {
-    data.append(reinterpret_cast<const char*>(&value), sizeof value);
+template <typename T> void WriteRaw(char* p, T value) {
+    std::memcpy(p, &value, sizeof value);
 }
 
 template <typename T> T ReadRaw(const char* p) {
@@ -58,6 +58,12 @@ void ResultSet::ReadAll(sqlite3_stmt* statement, sqlite3* db) {
         m_columns.append(QString::fromUtf8(sqlite3_column_name(statement, c)));
         m_declaredTypes.append(QString::fromUtf8(sqlite3_column_decltype(statement, c)).toUpper());
     }
+    // One pass: each row is sized first, then written in place into a buffer that grows by
+    // doubling, so that no value costs an allocation of its own.
+    std::vector<const void*> bytes(size_t(columns), nullptr);
+    std::vector<int> lengths(size_t(columns), 0);
+    std::vector<int> types(size_t(columns), SQLITE_NULL);
+    qsizetype used = 0;
     for (;;) {
         const int rc = sqlite3_step(statement);
         if (rc == SQLITE_DONE)
@@ -67,34 +73,54 @@ void ResultSet::ReadAll(sqlite3_stmt* statement, sqlite3* db) {
             CheckSqlite(rc, db);
             throw EngineError(QStringLiteral("Reading the rows failed"));
         }
-        m_rowOffsets.push_back(m_data.size());
+        qsizetype rowSize = 0;
         for (int c = 0; c < columns; ++c) {
-            switch (sqlite3_column_type(statement, c)) {
+            const int type = sqlite3_column_type(statement, c);
+            types[size_t(c)] = type;
+            if (type == SQLITE_TEXT || type == SQLITE_BLOB) {
+                bytes[size_t(c)] = type == SQLITE_TEXT
+                                       ? static_cast<const void*>(sqlite3_column_text(statement, c))
+                                       : sqlite3_column_blob(statement, c);
+                lengths[size_t(c)] = sqlite3_column_bytes(statement, c);
+                rowSize += 1 + 4 + lengths[size_t(c)];
+            } else {
+                rowSize += type == SQLITE_INTEGER || type == SQLITE_FLOAT ? 1 + 8 : 1;
+            }
+        }
+        if (used + rowSize > m_data.size())
+            m_data.resize(qMax(used + rowSize, qMax<qsizetype>(4096, 2 * m_data.size())));
+        char* p = m_data.data() + used;
+        m_rowOffsets.push_back(used);
+        used += rowSize;
+        for (int c = 0; c < columns; ++c) {
+            switch (types[size_t(c)]) {
             case SQLITE_INTEGER:
-                m_data.append(char(TagInteger));
-                AppendRaw<qint64>(m_data, sqlite3_column_int64(statement, c));
+                *p = TagInteger;
+                WriteRaw<qint64>(p + 1, sqlite3_column_int64(statement, c));
+                p += 9;
                 break;
             case SQLITE_FLOAT:
-                m_data.append(char(TagFloat));
-                AppendRaw<double>(m_data, sqlite3_column_double(statement, c));
+                *p = TagFloat;
+                WriteRaw<double>(p + 1, sqlite3_column_double(statement, c));
+                p += 9;
                 break;
             case SQLITE_TEXT:
             case SQLITE_BLOB: {
-                const bool text = sqlite3_column_type(statement, c) == SQLITE_TEXT;
-                const void* bytes = text ? static_cast<const void*>(sqlite3_column_text(statement, c))
-                                         : sqlite3_column_blob(statement, c);
-                const int length = sqlite3_column_bytes(statement, c);
-                m_data.append(char(text ? TagText : TagBlob));
-                AppendRaw<quint32>(m_data, quint32(length));
+                const int length = lengths[size_t(c)];
+                *p = types[size_t(c)] == SQLITE_TEXT ? TagText : TagBlob;
+                WriteRaw<quint32>(p + 1, quint32(length));
                 if (length > 0)
-                    m_data.append(static_cast<const char*>(bytes), length);
+                    std::memcpy(p + 5, bytes[size_t(c)], size_t(length));
+                p += 5 + length;
                 break;
             }
             default:
-                m_data.append(char(TagNull));
+                *p++ = TagNull;
             }
         }
     }
+    m_data.resize(used);
+    m_data.squeeze();
 }
 
 int ResultSet::ColumnIndex(const QString& name) const {

@@ -1,6 +1,8 @@
 #include "engine/Session.h"
 
 #include "engine/EngineError.h"
+#include "engine/FoldedLike.h"
+#include "engine/ResultCache.h"
 
 #include <QDir>
 #include <QFile>
@@ -28,20 +30,24 @@ void UpperFunction(sqlite3_context* context, int argc, sqlite3_value** argv) {
         sqlite3_result_error_nomem(context);
         return;
     }
-    bool ascii = true;
-    for (int i = 0; i < length && ascii; ++i)
-        ascii = static_cast<unsigned char>(text[i]) < 0x80;
-    if (ascii) {
-        // The common case stays out of QString: LIKE searches call this once per row.
-        QByteArray upper(text, length);
-        for (char& c : upper)
-            if (c >= 'a' && c <= 'z')
-                c = char(c - 'a' + 'A');
-        sqlite3_result_text(context, upper.constData(), int(upper.size()), SQLITE_TRANSIENT);
+    // The common case stays out of QString: LIKE searches call this once per row.
+    auto* upper = static_cast<char*>(sqlite3_malloc64(sqlite3_uint64(length) + 1));
+    if (!upper) {
+        sqlite3_result_error_nomem(context);
         return;
     }
-    const QByteArray upper = QString::fromUtf8(text, length).toUpper().toUtf8();
-    sqlite3_result_text(context, upper.constData(), int(upper.size()), SQLITE_TRANSIENT);
+    for (int i = 0; i < length; ++i) {
+        const char c = text[i];
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            sqlite3_free(upper);
+            const QByteArray folded = QString::fromUtf8(text, length).toUpper().toUtf8();
+            sqlite3_result_text(context, folded.constData(), int(folded.size()), SQLITE_TRANSIENT);
+            return;
+        }
+        upper[i] = c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c;
+    }
+    upper[length] = 0;
+    sqlite3_result_text(context, upper, length, sqlite3_free);
 }
 
 QString AbsolutePath(const QString& file) {
@@ -150,10 +156,12 @@ sqlite3* Session::Connection(const QString& file, bool create) {
         // The rollback journal, not WAL: the folder may be copied file by file or be on a share.
         Exec(db, "PRAGMA journal_mode=DELETE", context);
         Exec(db, "PRAGMA synchronous=FULL", context);
+        Exec(db, "PRAGMA cache_size=-16384", context);
         Exec(db, "PRAGMA foreign_keys=OFF", context);
         CheckSqlite(sqlite3_create_function_v2(db, "upper", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
                                                &UpperFunction, nullptr, nullptr, nullptr),
                     db, context);
+        CheckSqlite(RegisterFoldedLike(db), db, context);
     } catch (...) {
         sqlite3_close_v2(db);
         throw;
@@ -167,12 +175,14 @@ sqlite3* Session::Connection(const QString& file, bool create) {
 
 void Session::CloseConnection(const QString& file) {
     const QString path = AbsolutePath(file);
+    ResultCache::Instance().Clear();
     if (sqlite3* db = m_connections.take(path))
         sqlite3_close_v2(db);
     m_identities.remove(path);
 }
 
 void Session::CloseAll() {
+    ResultCache::Instance().Clear();
     for (sqlite3* db : std::as_const(m_connections))
         sqlite3_close_v2(db);
     m_connections.clear();

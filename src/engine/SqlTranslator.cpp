@@ -185,12 +185,21 @@ size_t MatchingParen(const std::vector<Token>& tokens, size_t open) {
 
 class Emitter {
 public:
-    explicit Emitter(const std::vector<Token>& tokens) : m_tokens(tokens) {}
+    Emitter(const std::vector<Token>& tokens, bool foldedLike) : m_tokens(tokens), m_foldedLike(foldedLike) {}
 
     // Plain emission of tokens [begin, end), rewriting EXTRACT(part FROM expr).
     void EmitRange(size_t begin, size_t end) {
         for (size_t i = begin; i < end;) {
             const Token& t = m_tokens[i];
+            if (m_foldedLike && IsFoldedLike(i, begin, end)) {
+                Add(QStringLiteral("qm_upper_like ("));
+                EmitToken(m_tokens[i + 7]);
+                Add(QStringLiteral(","));
+                EmitToken(m_tokens[i + 2]);
+                Add(QStringLiteral(")"));
+                i += 9;
+                continue;
+            }
             if (IsWord(t, "EXTRACT") && i + 1 < end && IsSymbol(m_tokens[i + 1], "(")) {
                 i = EmitExtract(i, end);
                 continue;
@@ -232,6 +241,33 @@ public:
 
 private:
     void Add(const QString& part) { m_parts.append(part); }
+
+    // UPPER ( column ) LIKE UPPER ( :param | "text" ) at i, as a whole condition: what stands
+    // before and after binds no tighter than LIKE.
+    bool IsFoldedLike(size_t i, size_t begin, size_t end) const {
+        if (i + 9 > end)
+            return false;
+        const auto& t = m_tokens;
+        if (!IsWord(t[i], "UPPER") || !IsSymbol(t[i + 1], "(") || t[i + 2].type != TokenType::Word ||
+            !IsSymbol(t[i + 3], ")") || !IsWord(t[i + 4], "LIKE") || !IsWord(t[i + 5], "UPPER") ||
+            !IsSymbol(t[i + 6], "(") ||
+            (t[i + 7].type != TokenType::Parameter && t[i + 7].type != TokenType::Text) ||
+            !IsSymbol(t[i + 8], ")"))
+            return false;
+        if (i > begin) {
+            const Token& before = t[i - 1];
+            if (!IsWord(before, "WHERE") && !IsWord(before, "AND") && !IsWord(before, "OR") &&
+                !IsWord(before, "NOT") && !IsSymbol(before, "("))
+                return false;
+        }
+        if (i + 9 < end) {
+            const Token& after = t[i + 9];
+            if (!IsWord(after, "AND") && !IsWord(after, "OR") && !IsWord(after, "ORDER") &&
+                !IsWord(after, "GROUP") && !IsWord(after, "LIMIT") && !IsSymbol(after, ")"))
+                return false;
+        }
+        return true;
+    }
 
     void EmitToken(const Token& t) {
         switch (t.type) {
@@ -321,6 +357,7 @@ private:
     }
 
     const std::vector<Token>& m_tokens;
+    bool m_foldedLike = false;
     QStringList m_parts;
     QStringList m_parameters;
 };
@@ -344,7 +381,7 @@ QString TableAfter(const std::vector<Token>& tokens, const char* keyword, size_t
 
 } // namespace
 
-TranslatedStatement TranslateLocalSql(const QString& localSql) {
+TranslatedStatement TranslateLocalSql(const QString& localSql, bool foldedLike) {
     std::vector<Token> tokens = Tokenise(localSql);
     while (!tokens.empty() && IsSymbol(tokens.back(), ";"))
         tokens.pop_back();
@@ -387,7 +424,7 @@ TranslatedStatement TranslateLocalSql(const QString& localSql) {
     if (result.table.isEmpty())
         throw EngineError(QStringLiteral("The SQL statement names no table: %1").arg(localSql.simplified()));
 
-    Emitter emitter(tokens);
+    Emitter emitter(tokens, foldedLike && result.kind == StatementKind::Select);
     if (result.kind == StatementKind::CreateTable) {
         size_t open = 0;
         while (open < tokens.size() && !IsSymbol(tokens[open], "("))

@@ -23,6 +23,9 @@ struct TranslatedStatement {
 };
 
 // Throws EngineError on text it cannot read (an unterminated literal, no table name).
-TranslatedStatement TranslateLocalSql(const QString& localSql);
+// With `foldedLike`, a condition UPPER(column) LIKE UPPER(:param or "text") standing alone between
+// AND, OR, NOT, WHERE and parentheses becomes qm_upper_like(pattern, column): the same test in one
+// step per row (the engine's connections provide the function).
+TranslatedStatement TranslateLocalSql(const QString& localSql, bool foldedLike = false);
 
 } // namespace qm

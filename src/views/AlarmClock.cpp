@@ -112,6 +112,7 @@ void TMainForm::TimerContolloOrarioTimer() {
     const QDateTime now = Now();
     // A new date is stepped to first, so the check never rings from the day before's list.
     ChangeDayWhenDue(now);
+    QueryParallelo->RunPendingOpen(); // a list deferred at start is read before its first check
     const std::vector<AlarmEntry> due = AlarmDue.Due(now);
     if (!due.empty())
         RingAlarm(due);

@@ -1,6 +1,7 @@
 #include "views/ListTabSupport.h"
 
 #include "app/MainForm.h"
+#include "engine/Query.h"
 #include "platform/widgets/Panel.h"
 
 #include <QToolButton>
@@ -151,7 +152,23 @@ void SetButtonsEnabled(const QList<QToolButton*>& buttons, bool enabled) {
             button->setEnabled(enabled);
 }
 
+namespace {
+
+int g_statementsOnly = 0;
+
+} // namespace
+
+ListStatementsOnly::ListStatementsOnly() {
+    ++g_statementsOnly;
+}
+
+ListStatementsOnly::~ListStatementsOnly() {
+    --g_statementsOnly;
+}
+
 void OpenListQuery(TQuery* query, TPanel* countPanel, const QList<QToolButton*>& rowButtons) {
+    if (g_statementsOnly > 0)
+        return;
     try {
         query->Open();
     } catch (...) {

@@ -55,6 +55,16 @@ void SetButtonsEnabled(const QList<QToolButton*>& buttons, bool enabled);
 // to the caller (the application's guard shows it once).
 void OpenListQuery(TQuery* query, TPanel* countPanel, const QList<QToolButton*>& rowButtons);
 
+// While one lives, the refresh routines build their statements but OpenListQuery opens nothing
+// (the start-up road checks a list's statement before it defers its opening).
+class ListStatementsOnly {
+public:
+    ListStatementsOnly();
+    ~ListStatementsOnly();
+    ListStatementsOnly(const ListStatementsOnly&) = delete;
+    ListStatementsOnly& operator=(const ListStatementsOnly&) = delete;
+};
+
 // The LIKE pattern of a find text: the text anywhere, its own % and _ still wildcards.
 inline QString ContainsPattern(const QString& text) {
     return QStringLiteral("%") + text + QStringLiteral("%");

@@ -1,4 +1,5 @@
 #include "app/MainForm.h"
+#include "platform/Application.h"
 #include "platform/Clock.h"
 #include "platform/DateFormat.h"
 #include "platform/widgets/Panel.h"
@@ -45,10 +46,12 @@ void SetDayList(TQuery* query, const QDate& day) {
     query->Close();
     query->SQL.Clear();
     query->SQL.Add(QStringLiteral("SELECT * FROM QMarc80 "));
-    query->SQL.Add(QStringLiteral("WHERE (flag = \"O\" and datefull   = :datefull)"));
-    query->SQL.Add(QStringLiteral("OR    (flag = \"M\" and dayofmonth = :dayofmonth)"));
-    query->SQL.Add(QStringLiteral("OR    (flag = \"W\" and dayofweek  = :dayofweek)"));
-    query->SQL.Add(QStringLiteral("OR    (flag = \"Y\" and data       = :data)"));
+    // Each day column is tested before the kind: it comes earlier in the row and is seldom equal,
+    // so most rows are passed over without reading the kind at the row's end.
+    query->SQL.Add(QStringLiteral("WHERE (datefull   = :datefull and flag = \"O\")"));
+    query->SQL.Add(QStringLiteral("OR    (dayofmonth = :dayofmonth and flag = \"M\")"));
+    query->SQL.Add(QStringLiteral("OR    (dayofweek  = :dayofweek and flag = \"W\")"));
+    query->SQL.Add(QStringLiteral("OR    (data       = :data and flag = \"Y\")"));
     query->SQL.Add(QStringLiteral("OR    (dayofweek = \"T\")"));
     query->SQL.Add(QStringLiteral("ORDER BY orario,orario2,id,note"));
     query->ParamByName(QStringLiteral("datefull")).SetAsDate(day);
@@ -207,6 +210,16 @@ void TMainForm::RefreshTodayQuery() {
 void TMainForm::RefreshAlarmQuery() {
     const QDate day = Today();
     SetDayList(QueryParallelo, day);
+    if (m_inFormCreate) {
+        // Read on an idle turn once the window shows, or by the first alarm tick, whichever is first.
+        QueryParallelo->DeferOpen([this, day] {
+            Guarded([this, day] {
+                QueryParallelo->Open();
+                AlarmListRebuilt(day);
+            });
+        });
+        return;
+    }
     QueryParallelo->Open();
     AlarmListRebuilt(day);
 }
@@ -229,7 +242,7 @@ void TMainForm::PurgeExpiredOneShots() {
     Query_Jolly->SQL.Add(QStringLiteral("DELETE"));
     Query_Jolly->SQL.Add(QStringLiteral("FROM QMarc80"));
     Query_Jolly->SQL.Add(
-        QStringLiteral("WHERE (flag = \"O\" and dayofweek = \"X\" and datefull < :datefull)"));
+        QStringLiteral("WHERE (dayofweek = \"X\" and flag = \"O\" and datefull < :datefull)"));
     Query_Jolly->ParamByName(QStringLiteral("datefull")).SetAsDate(Today());
     Query_Jolly->ExecSQL();
 }

@@ -443,6 +443,114 @@ private slots:
         QCOMPARE(Column(query, "id"), QStringList{"restored"});
     }
 
+    // The one-step find test gives what UPPER(value) LIKE UPPER(pattern) gives, for every kind of
+    // text: ASCII and not, wildcards, NULL and empty values, empty patterns.
+    void foldedLikeMatchesUpperLike() {
+        const QStringList ids = {"Anna",  "anna b", "ANNA_B",  "a_b", "axb",  "Straße", "STRASSE",
+                                 "zoë",   "ZOË",    "Émile 📅", "📅",   "100%", "Łucja",  "łUCJA",
+                                 "Søren", "ǆemal",  "ǅ",       "ﬁne", "FINE", "x",      ""};
+        for (const QString& id : ids)
+            AddTod(id);
+        Exec({"INSERT INTO QMtod90 (id, note) values (NULL, \"null id\")"});
+        // Bytes that are not UTF-8, as another tool may leave them.
+        sqlite3* outside = nullptr;
+        QCOMPARE(sqlite3_open(QFile::encodeName(File("QMtod90.db")).constData(), &outside), SQLITE_OK);
+        QCOMPARE(
+            sqlite3_exec(outside,
+                         "INSERT INTO QMtod90 (id) VALUES (CAST(X'61FF62' AS TEXT)), (CAST(X'C3' AS TEXT)), "
+                         "(CAST(X'E282' AS TEXT)), (CAST(X'EDA080' AS TEXT))",
+                         nullptr, nullptr, nullptr),
+            SQLITE_OK);
+        sqlite3_close(outside);
+        const QStringList patterns = {"",      "%",    "%%",   "_",       "__",   "%a%",  "a_b",
+                                      "A%B",   "%ss%", "%ß%",  "strasse", "%ë",   "Z_Ë",  "_📅",
+                                      "%📅",    "é%",   "%\\%", "%_%",     "%%%a", "_%_",  "%łu%",
+                                      "ŁUCJA", "ǆ%",   "%ǅ",   "fine",    "ﬁ%",   "%0%%", "%no such thing%",
+                                      "%a%b%", "x%",   "%x"};
+        const auto ids_of = [this](const QString& condition, const QString& pattern) {
+            TQuery query;
+            query.DatabaseName = "QMDB";
+            SetSql(query, {"SELECT * FROM QMtod90 WHERE " + condition + " ORDER BY codtod"});
+            query.ParamByName("pattern").SetAsString(pattern);
+            query.Open();
+            QStringList found;
+            for (query.First(); !query.Eof(); query.Next())
+                found << query.FieldByName("codtod").AsString();
+            return found;
+        };
+        for (const QString& pattern : patterns) {
+            // "|| ''" keeps the reference out of the one-step form.
+            const QStringList expected = ids_of("UPPER(id) || \"\" LIKE UPPER(:pattern)", pattern);
+            QCOMPARE(ids_of("UPPER(id) LIKE UPPER(:pattern)", pattern), expected);
+            QCOMPARE(ids_of("(UPPER(id) LIKE UPPER(:pattern))", pattern), expected);
+        }
+        QCOMPARE(Find("%ss%").size(), 2);
+        QCOMPARE(Find("_📅").size(), 0);
+        QCOMPARE(Find("📅"), QStringList{"📅"});
+        QCOMPARE(Find("").size(), 2); // the empty and the NULL id
+    }
+
+    // A re-open of an unchanged table gives the rows it gave; any change, through this program or
+    // by another process, is read.
+    void reopenedListsFollowEveryChange() {
+        AddTod("one");
+        TQuery query;
+        query.DatabaseName = "QMDB";
+        SetSql(query, {"SELECT * FROM QMtod90 ORDER BY codtod"});
+        query.Open();
+        query.Open();
+        QCOMPARE(Column(query, "id"), QStringList{"one"});
+        AddTod("two");
+        query.Open();
+        QCOMPARE(Column(query, "id"), QStringList({"one", "two"}));
+
+        sqlite3* outside = nullptr;
+        QCOMPARE(sqlite3_open(QFile::encodeName(File("QMtod90.db")).constData(), &outside), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(outside, "UPDATE QMtod90 SET id = 'uno' WHERE id = 'one'", nullptr, nullptr,
+                              nullptr),
+                 SQLITE_OK);
+        sqlite3_close(outside);
+        query.Open();
+        QCOMPARE(Column(query, "id"), QStringList({"uno", "two"}));
+
+        // Another query of the same text on the same rows reads the same.
+        TQuery other;
+        other.DatabaseName = "QMDB";
+        SetSql(other, {"SELECT * FROM QMtod90 ORDER BY codtod"});
+        other.Open();
+        QCOMPARE(Column(other, "id"), QStringList({"uno", "two"}));
+        Exec({"DELETE FROM QMtod90 WHERE id = \"two\""});
+        other.Open();
+        QCOMPARE(Column(other, "id"), QStringList{"uno"});
+    }
+
+    // A deferred open runs once, when the query is first read; Open and Close drop it.
+    void deferredOpenRunsOnFirstRead() {
+        AddTod("one");
+        TQuery query;
+        query.DatabaseName = "QMDB";
+        SetSql(query, {"SELECT * FROM QMtod90"});
+        QVERIFY(query.Prepares());
+        int runs = 0;
+        query.DeferOpen([&] {
+            ++runs;
+            query.Open();
+        });
+        QVERIFY(!query.IsOpenNow());
+        QCOMPARE(query.RecordCount(), 1);
+        QCOMPARE(query.RecordCount(), 1);
+        QCOMPARE(runs, 1);
+
+        query.Close();
+        query.DeferOpen([&] { ++runs; });
+        query.Close();
+        QVERIFY(!query.Active());
+        QCOMPARE(runs, 1);
+
+        SetSql(query, {"SELECT * FROM QMnothing"});
+        QVERIFY(!query.Prepares());
+    }
+
     void batchAppendByPosition() {
         AddTod("kept 1");
         AddTod("kept 2");

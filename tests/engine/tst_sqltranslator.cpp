@@ -109,6 +109,31 @@ private slots:
         m_dir = nullptr;
     }
 
+    void findConditionsBecomeOneStep() {
+        QCOMPARE(
+            TranslateLocalSql("SELECT * FROM QMarc80 WHERE flag =\"O\" AND UPPER(id) LIKE UPPER(:pattern) "
+                              "ORDER BY datefull",
+                              true)
+                .sql,
+            QStringLiteral("SELECT * FROM QMarc80 WHERE flag = 'O' AND qm_upper_like ( :pattern , id ) ORDER "
+                           "BY datefull"));
+        QCOMPARE(
+            TranslateLocalSql("SELECT * FROM QMcon26 WHERE UPPER(ragsoc) LIKE UPPER(\"%%\")AND x<>1", true)
+                .sql,
+            QStringLiteral("SELECT * FROM QMcon26 WHERE qm_upper_like ( '%%' , ragsoc ) AND x <> 1"));
+        // Only where the rewritten call means the same: nothing binds to either side.
+        for (const char* sql : {"SELECT * FROM t WHERE \"x\" || UPPER(a) LIKE UPPER(:p)",
+                                "SELECT * FROM t WHERE UPPER(a) LIKE UPPER(:p) || \"x\"",
+                                "SELECT * FROM t WHERE UPPER(a) LIKE UPPER(:p) ESCAPE \"!\"",
+                                "SELECT * FROM t WHERE UPPER(a) = UPPER(:p)",
+                                "SELECT * FROM t WHERE UPPER(a.b) LIKE UPPER(:p)"})
+            QVERIFY2(!TranslateLocalSql(sql, true).sql.contains("qm_upper_like"), sql);
+        QVERIFY(!TranslateLocalSql("SELECT * FROM t WHERE UPPER(a) LIKE UPPER(:p)")
+                     .sql.contains("qm_upper_like"));
+        QVERIFY(!TranslateLocalSql("DELETE FROM t WHERE UPPER(a) LIKE UPPER(:p)", true)
+                     .sql.contains("qm_upper_like"));
+    }
+
     void literalsBecomeSingleQuotedText() {
         QCOMPARE(TranslateLocalSql("SELECT * FROM T WHERE a = \"O'Brien\"").sql,
                  QStringLiteral("SELECT * FROM T WHERE a = 'O''Brien'"));
