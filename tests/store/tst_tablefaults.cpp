@@ -34,7 +34,10 @@ void SeedRows(const TestEnvironment& env) {
                                 "VALUES ('Buy bread', '', 1, 'No', 0)");
 }
 
+// The rows a grid shows once its list is open (lists off screen open when first needed).
 int Rows(TDBGrid* grid) {
+    if (grid->Query())
+        grid->Query()->RunPendingOpen();
     return grid->model() ? grid->model()->rowCount() : -1;
 }
 
