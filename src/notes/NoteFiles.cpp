@@ -338,6 +338,17 @@ NoteText ReadNoteFile(const QString& path, const NoteEncoding& encoding) {
     return note;
 }
 
+NoteText RereadNote(const NoteEncoding& encoding, int charset) {
+    NoteText note;
+    note.used.charset = charset;
+    note.used.page = CodePageForCharset(charset, encoding.source->bytes);
+    auto source = std::make_shared<NoteSource>(DecodeNote(encoding.source->bytes, note.used.page));
+    source->path = encoding.source->path;
+    note.text = source->text;
+    note.used.source = std::move(source);
+    return note;
+}
+
 QByteArray EncodeNote(const QString& text, const NoteEncoding& encoding, const QString& path) {
     NoteSource empty;
     empty.starts = {0};

@@ -3,6 +3,7 @@
 #include "platform/widgets/FileListBox.h"
 #include "platform/widgets/PageControl.h"
 #include "platform/widgets/Panel.h"
+#include "support/FileBytes.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>
@@ -20,18 +21,6 @@ namespace {
 
 QString NotesDir(const TestEnvironment& env) {
     return env.ArchiveFolder() + QStringLiteral("/notes");
-}
-
-void WriteFile(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
-
-QByteArray ReadFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
 // Picks a charset the way a person does: a click on the Charset panel, a click on the menu item.
@@ -71,8 +60,8 @@ private slots:
         TestEnvironment env;
         const QString path = NotesDir(env) + "/privet.txt";
         const QByteArray bytes("\xcf\xf0\xe8\xe2\xe5\xf2\r\n\xec\xe8\xf0");
-        WriteFile(path, bytes);
-        WriteFile(NotesDir(env) + "/a.txt", "first");
+        WriteFileBytes(path, bytes);
+        WriteFileBytes(NotesDir(env) + "/a.txt", "first");
         TMainForm* form = env.CreateMainForm();
         form->show();
         form->PageControlMenu->setCurrentWidget(form->TabSheetNotes);
@@ -92,14 +81,88 @@ private slots:
         QCOMPARE(MessageBoxSeam::Shown().size(), 1);
         const QString message = MessageBoxSeam::Shown()[0].text;
         QVERIFY2(message.contains("ä") && message.contains("privet.txt"), qPrintable(message));
-        QCOMPARE(ReadFile(path), bytes);
+        QCOMPARE(ReadFileBytes(path), bytes);
         QCOMPARE(form->Editor->toPlainText(), QString("Привет\nмирä"));
 
         // A letter it has is written in it, and the rest of the file keeps its bytes.
         QTest::keyClick(form->Editor, Qt::Key_Backspace);
         Type(form->Editor, "ж");
         QTest::mouseClick(form->SpeedButtonUpdate, Qt::LeftButton);
-        QCOMPARE(ReadFile(path), bytes + "\xe6");
+        QCOMPARE(ReadFileBytes(path), bytes + "\xe6");
+    }
+    // Choosing a charset shows the open note's bytes in its code page at once; the bytes stay.
+    void charsetChosenWhileANoteIsOpenShowsItsBytesAgain() {
+        TestEnvironment env;
+        const QString path = NotesDir(env) + "/privet.txt";
+        const QByteArray bytes("\xcf\xf0\xe8\xe2\xe5\xf2\r\n\xec\xe8\xf0");
+        WriteFileBytes(path, bytes);
+        WriteFileBytes(NotesDir(env) + "/a.txt", "first");
+        TMainForm* form = env.CreateMainForm();
+        form->show();
+        form->PageControlMenu->setCurrentWidget(form->TabSheetNotes);
+        ChooseCharset(form, "ANSI");
+        OpenSecondNote(form);
+        QCOMPARE(form->Editor->toPlainText(), QString("Ïðèâåò\nìèð"));
+
+        ChooseCharset(form, "Cyrillic");
+        QCOMPARE(form->Editor->toPlainText(), QString("Привет\nмир"));
+        QVERIFY(!form->SpeedButtonUpdate->isEnabled());
+        QTest::mouseClick(form->SpeedButtonUpdate, Qt::LeftButton);
+        QCOMPARE(ReadFileBytes(path), bytes);
+
+        // Unchanged, it is read again without a question when clicked, and an edit saved in the new
+        // code page leaves the other bytes as they were.
+        MessageBoxSeam::Reset();
+        QTest::mouseClick(form->FileListBoxNote->viewport(), Qt::LeftButton, {},
+                          form->FileListBoxNote->visualItemRect(form->FileListBoxNote->item(1)).center());
+        QVERIFY(MessageBoxSeam::Shown().isEmpty());
+        QCOMPARE(form->Editor->toPlainText(), QString("Привет\nмир"));
+        form->Editor->setFocus();
+        form->Editor->moveCursor(QTextCursor::End);
+        Type(form->Editor, "ж");
+        QTest::mouseClick(form->SpeedButtonUpdate, Qt::LeftButton);
+        QCOMPARE(ReadFileBytes(path), bytes + "\xe6");
+    }
+
+    // A changed note keeps the typed text when the charset changes; the save writes it in the new
+    // code page, or fails with the message when that code page cannot hold a letter.
+    void charsetChosenWhileANoteIsChangedKeepsTheText() {
+        TestEnvironment env;
+        const QString plain = NotesDir(env) + "/hello.txt";
+        const QString latin = NotesDir(env) + "/latin.txt";
+        WriteFileBytes(plain, "hello");
+        WriteFileBytes(latin, "caf\xe9");
+        TMainForm* form = env.CreateMainForm();
+        form->show();
+        form->PageControlMenu->setCurrentWidget(form->TabSheetNotes);
+        ChooseCharset(form, "ANSI");
+        form->FileListBoxNote->setFocus();
+        QTest::keyClick(form->FileListBoxNote, Qt::Key_Home);
+        QCOMPARE(form->Editor->toPlainText(), QString("hello"));
+        form->Editor->setFocus();
+        form->Editor->moveCursor(QTextCursor::End);
+        Type(form->Editor, "ж");
+        ChooseCharset(form, "Cyrillic");
+        QCOMPARE(form->Editor->toPlainText(), QString("helloж"));
+        QVERIFY(form->SpeedButtonUpdate->isEnabled());
+        QTest::mouseClick(form->SpeedButtonUpdate, Qt::LeftButton);
+        QCOMPARE(ReadFileBytes(plain), QByteArray("hello\xe6"));
+
+        ChooseCharset(form, "ANSI");
+        form->FileListBoxNote->setFocus();
+        QTest::keyClick(form->FileListBoxNote, Qt::Key_End);
+        QCOMPARE(form->Editor->toPlainText(), QString("café"));
+        form->Editor->setFocus();
+        form->Editor->moveCursor(QTextCursor::End);
+        QTest::keyClick(form->Editor, Qt::Key_Exclam);
+        ChooseCharset(form, "Cyrillic");
+        QCOMPARE(form->Editor->toPlainText(), QString("café!"));
+        MessageBoxSeam::Reset();
+        QTest::mouseClick(form->SpeedButtonUpdate, Qt::LeftButton);
+        QCOMPARE(MessageBoxSeam::Shown().size(), 1);
+        QVERIFY2(MessageBoxSeam::Shown()[0].text.contains("é"), qPrintable(MessageBoxSeam::Shown()[0].text));
+        QCOMPARE(ReadFileBytes(latin), QByteArray("caf\xe9"));
+        QCOMPARE(form->Editor->toPlainText(), QString("café!"));
     }
 };
 
