@@ -1,4 +1,5 @@
 #include "app/MainForm.h"
+#include "notes/NoteListInput.h"
 #include "platform/MessageBox.h"
 #include "platform/widgets/FileListBox.h"
 #include "platform/widgets/PageControl.h"
@@ -163,6 +164,51 @@ private slots:
         QVERIFY2(MessageBoxSeam::Shown()[0].text.contains("é"), qPrintable(MessageBoxSeam::Shown()[0].text));
         QCOMPARE(ReadFileBytes(latin), QByteArray("caf\xe9"));
         QCOMPARE(form->Editor->toPlainText(), QString("café!"));
+    }
+    void everyCodePageOfTheMenu_data() {
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("Korean (Wansung)") << "Korean (Wansung)" << QByteArray("\xc7\xd1\xb1\xb9") << "한국";
+        QTest::newRow("Japanese") << "Japanese shift-jis" << QByteArray("\x93\xfa\x96\x7b\x8c\xea")
+                                  << "日本語";
+        QTest::newRow("Simplified") << "Chinese (Simplified)" << QByteArray("\xd6\xd0\xce\xc4") << "中文";
+        QTest::newRow("Traditional") << "Chinese (Traditional) " << QByteArray("\xa4\xa4\xa4\xe5") << "中文";
+        QTest::newRow("Johab") << "Korean (Johab)" << QByteArray("\xd0\x65\x8b\x69") << "한글";
+        QTest::newRow("Turkish") << "Turkish" << QByteArray("\xd0\xdd\xfe") << "Ğİş";
+        QTest::newRow("Greek") << "Greek" << QByteArray("\xc1\xe8\xde\xed\xe1") << "Αθήνα";
+        QTest::newRow("Vietnamese") << "Vietnamese" << QByteArray("\xf0\xf5\xfd") << "đơư";
+        QTest::newRow("Arabic") << "Arabic" << QByteArray("\xd3\xe1\xc7\xe3") << "سلام";
+        QTest::newRow("Hebrew") << "Hebrew" << QByteArray("\xf9\xec\xe5\xed") << "שלום";
+        QTest::newRow("Baltic") << "Baltic" << QByteArray("\xe0\xe8\xeb") << "ąčė";
+        QTest::newRow("Cyrillic") << "Cyrillic" << QByteArray("\xcf\xf0\xe8\xe2\xe5\xf2") << "Привет";
+        QTest::newRow("EASTEUROPE") << "EASTEUROPE" << QByteArray("\xa3\xf3\x64\x9f") << "Łódź";
+        QTest::newRow("Thai") << "Thai" << QByteArray("\xe4\xb7\xc2") << "ไทย";
+        QTest::newRow("MAC") << "MAC" << QByteArray("caf\x8e") << "café";
+        QTest::newRow("OEM") << "OEM" << QByteArray("Gr\x94\xe1") << "Größ";
+    }
+
+    // A note in each code page of the menu: chosen with the mouse, opened with a click, shown in its
+    // letters; a letter typed and taken back, then Update file, gives the same bytes.
+    void everyCodePageOfTheMenu() {
+        QFETCH(QString, caption);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        TestEnvironment env;
+        const QString path = NotesDir(env) + "/note.txt";
+        WriteFileBytes(path, bytes + "\r\nline");
+        TMainForm* form = env.CreateMainForm();
+        form->show();
+        form->PageControlMenu->setCurrentWidget(form->TabSheetNotes);
+        ChooseCharset(form, caption);
+        ClickNote(form, "note.txt");
+        QCOMPARE(form->Editor->toPlainText(), text + "\nline");
+        QTest::keyClick(form->Editor, Qt::Key_X);
+        QTest::keyClick(form->Editor, Qt::Key_Backspace);
+        QVERIFY(form->SpeedButtonUpdate->isEnabled());
+        QTest::mouseClick(form->SpeedButtonUpdate, Qt::LeftButton);
+        QCOMPARE(ReadFileBytes(path), bytes + "\r\nline");
+        QVERIFY(!form->SpeedButtonUpdate->isEnabled());
     }
 };
 

@@ -303,6 +303,12 @@ private slots:
             "tab\there\r\nand CR LF\r\nlines",
             "ends with a line break\r\n",
             "\xC2\xA0\tmixed\xE2\x80\xA8\r\n\xC2\xA0",
+            "Latin-1 ending in an accented letter: caf\xE9",
+            "Latin-1 no\xA0"
+            "break space",
+            "\xEF\xBB\xBF"
+            "with a byte-order mark",
+            "CR LF\r\n\rthen a lone CR\rand\n\rLF CR",
         };
         TestEnvironment env;
         for (int i = 0; i < notes.size(); ++i)
