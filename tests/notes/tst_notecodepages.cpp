@@ -165,6 +165,37 @@ private slots:
         QCOMPARE(ReadFileBytes(latin), QByteArray("caf\xe9"));
         QCOMPARE(form->Editor->toPlainText(), QString("café!"));
     }
+    // A letter the code page cannot hold stops the save a switch asks for: the list, the text and
+    // Update file stay with the note that was being edited.
+    void aSwitchWhoseSaveFailsStaysOnTheNote() {
+        TestEnvironment env;
+        const QString first = NotesDir(env) + "/a.txt", second = NotesDir(env) + "/b.txt";
+        WriteFileBytes(first, "\xcf\xf0\xe8\xe2\xe5\xf2");
+        WriteFileBytes(second, "other");
+        TMainForm* form = env.CreateMainForm();
+        form->show();
+        form->PageControlMenu->setCurrentWidget(form->TabSheetNotes);
+        ChooseCharset(form, "Cyrillic");
+        ClickNote(form, "a.txt");
+        form->Editor->moveCursor(QTextCursor::End);
+        Type(form->Editor, "ä");
+        MessageBoxSeam::Reset();
+        MessageBoxSeam::QueueAnswer(Id::Yes);
+        MessageBoxSeam::QueueAnswer(Id::Ok);
+        ClickNote(form, "b.txt");
+        QCOMPARE(MessageBoxSeam::Shown().size(), 2);
+        QVERIFY(MessageBoxSeam::Shown()[1].text.contains("ä"));
+        QCOMPARE(form->FileListBoxNote->PickedRow(), 0);
+        QCOMPARE(form->Editor->toPlainText(), QString("Приветä"));
+        QVERIFY(form->SpeedButtonUpdate->isEnabled());
+
+        QTest::keyClick(form->Editor, Qt::Key_Backspace);
+        Type(form->Editor, "ж");
+        QTest::mouseClick(form->SpeedButtonUpdate, Qt::LeftButton);
+        QCOMPARE(ReadFileBytes(first), QByteArray("\xcf\xf0\xe8\xe2\xe5\xf2\xe6"));
+        QCOMPARE(ReadFileBytes(second), QByteArray("other"));
+    }
+
     void everyCodePageOfTheMenu_data() {
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QByteArray>("bytes");
