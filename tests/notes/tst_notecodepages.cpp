@@ -36,6 +36,15 @@ void ChooseCharset(TMainForm* form, const QString& caption) {
     QTRY_VERIFY(!form->PopupMenu_CharSet->isVisible());
 }
 
+// The main window on its Notes tab, with the charset chosen in the menu.
+TMainForm* NotesTabIn(TestEnvironment& env, const QString& charset) {
+    TMainForm* form = env.CreateMainForm();
+    form->show();
+    form->PageControlMenu->setCurrentWidget(form->TabSheetNotes);
+    ChooseCharset(form, charset);
+    return form;
+}
+
 // Opens the second note of the list with the arrow key.
 void OpenSecondNote(TMainForm* form) {
     form->FileListBoxNote->setFocus();
@@ -63,10 +72,7 @@ private slots:
         const QByteArray bytes("\xcf\xf0\xe8\xe2\xe5\xf2\r\n\xec\xe8\xf0");
         WriteFileBytes(path, bytes);
         WriteFileBytes(NotesDir(env) + "/a.txt", "first");
-        TMainForm* form = env.CreateMainForm();
-        form->show();
-        form->PageControlMenu->setCurrentWidget(form->TabSheetNotes);
-        ChooseCharset(form, "Cyrillic");
+        TMainForm* form = NotesTabIn(env, "Cyrillic");
         QCOMPARE(form->Editor->property("FontCharset").toInt(), 204);
         OpenSecondNote(form);
         QCOMPARE(form->Editor->toPlainText(), QString("Привет\nмир"));
@@ -98,10 +104,7 @@ private slots:
         const QByteArray bytes("\xcf\xf0\xe8\xe2\xe5\xf2\r\n\xec\xe8\xf0");
         WriteFileBytes(path, bytes);
         WriteFileBytes(NotesDir(env) + "/a.txt", "first");
-        TMainForm* form = env.CreateMainForm();
-        form->show();
-        form->PageControlMenu->setCurrentWidget(form->TabSheetNotes);
-        ChooseCharset(form, "ANSI");
+        TMainForm* form = NotesTabIn(env, "ANSI");
         OpenSecondNote(form);
         QCOMPARE(form->Editor->toPlainText(), QString("Ïðèâåò\nìèð"));
 
@@ -133,10 +136,7 @@ private slots:
         const QString latin = NotesDir(env) + "/latin.txt";
         WriteFileBytes(plain, "hello");
         WriteFileBytes(latin, "caf\xe9");
-        TMainForm* form = env.CreateMainForm();
-        form->show();
-        form->PageControlMenu->setCurrentWidget(form->TabSheetNotes);
-        ChooseCharset(form, "ANSI");
+        TMainForm* form = NotesTabIn(env, "ANSI");
         form->FileListBoxNote->setFocus();
         QTest::keyClick(form->FileListBoxNote, Qt::Key_Home);
         QCOMPARE(form->Editor->toPlainText(), QString("hello"));
@@ -172,10 +172,7 @@ private slots:
         const QString first = NotesDir(env) + "/a.txt", second = NotesDir(env) + "/b.txt";
         WriteFileBytes(first, "\xcf\xf0\xe8\xe2\xe5\xf2");
         WriteFileBytes(second, "other");
-        TMainForm* form = env.CreateMainForm();
-        form->show();
-        form->PageControlMenu->setCurrentWidget(form->TabSheetNotes);
-        ChooseCharset(form, "Cyrillic");
+        TMainForm* form = NotesTabIn(env, "Cyrillic");
         ClickNote(form, "a.txt");
         form->Editor->moveCursor(QTextCursor::End);
         Type(form->Editor, "ä");
@@ -228,10 +225,7 @@ private slots:
         TestEnvironment env;
         const QString path = NotesDir(env) + "/note.txt";
         WriteFileBytes(path, bytes + "\r\nline");
-        TMainForm* form = env.CreateMainForm();
-        form->show();
-        form->PageControlMenu->setCurrentWidget(form->TabSheetNotes);
-        ChooseCharset(form, caption);
+        TMainForm* form = NotesTabIn(env, caption);
         ClickNote(form, "note.txt");
         QCOMPARE(form->Editor->toPlainText(), text + "\nline");
         QTest::keyClick(form->Editor, Qt::Key_X);
