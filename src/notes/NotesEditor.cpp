@@ -15,9 +15,11 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextLayout>
 #include <QToolButton>
+#include <algorithm>
 
 namespace qm {
 
@@ -124,7 +126,14 @@ void TMainForm::CharSetItemClick(int charset) {
     CurrentNoteEncoding = note.used;
     if (SpeedButtonUpdate->isEnabled() || !SpeedButtonFind->isEnabled() || note.text == PlainTextOf(Editor))
         return;
+    // As with a new font, the caret and the lines in view stay where they were.
+    const int caret = Editor->textCursor().position();
+    const int scroll = Editor->verticalScrollBar()->value();
     Editor->setPlainText(note.text);
+    QTextCursor cursor = Editor->textCursor();
+    cursor.setPosition(std::min(caret, Editor->document()->characterCount() - 1));
+    Editor->setTextCursor(cursor);
+    Editor->verticalScrollBar()->setValue(scroll);
     // Read again, not edited: the note stays unchanged.
     SpeedButtonUpdate->setEnabled(false);
     SpeedButtonRestoreNote->setEnabled(false);

@@ -108,9 +108,13 @@ private slots:
         OpenSecondNote(form);
         QCOMPARE(form->Editor->toPlainText(), QString("Ïðèâåò\nìèð"));
 
+        form->Editor->setFocus();
+        QTest::keyClick(form->Editor, Qt::Key_Down);
+        QTest::keyClick(form->Editor, Qt::Key_Right);
         ChooseCharset(form, "Cyrillic");
         QCOMPARE(form->Editor->toPlainText(), QString("Привет\nмир"));
         QVERIFY(!form->SpeedButtonUpdate->isEnabled());
+        QCOMPARE(form->Editor->textCursor().position(), 8); // the caret stays after the "м"
         QTest::mouseClick(form->SpeedButtonUpdate, Qt::LeftButton);
         QCOMPARE(ReadFileBytes(path), bytes);
 
