@@ -185,6 +185,18 @@ std::optional<QList<std::pair<qsizetype, qsizetype>>> MatchLines(const QList<QSt
     return std::nullopt;
 }
 
+// Grows an edit of `a` so that it never begins or ends inside a surrogate pair.
+void KeepPairsWhole(Edit& e, const QString& a) {
+    if (e.oldBegin > 0 && e.oldBegin < a.size() && a[e.oldBegin].isLowSurrogate()) {
+        --e.oldBegin;
+        --e.newBegin;
+    }
+    if (e.oldEnd < a.size() && a[e.oldEnd].isLowSurrogate()) {
+        ++e.oldEnd;
+        ++e.newEnd;
+    }
+}
+
 // Narrows an edit to the units that differ, never splitting a surrogate pair.
 Edit Narrow(const QString& a, const QString& b, Edit e) {
     while (e.oldBegin < e.oldEnd && e.newBegin < e.newEnd && a[e.oldBegin] == b[e.newBegin]) {
@@ -195,14 +207,7 @@ Edit Narrow(const QString& a, const QString& b, Edit e) {
         --e.oldEnd;
         --e.newEnd;
     }
-    if (e.oldBegin > 0 && e.oldBegin < a.size() && a[e.oldBegin].isLowSurrogate()) {
-        --e.oldBegin;
-        --e.newBegin;
-    }
-    if (e.oldEnd < a.size() && a[e.oldEnd].isLowSurrogate()) {
-        ++e.oldEnd;
-        ++e.newEnd;
-    }
+    KeepPairsWhole(e, a);
     return e;
 }
 
@@ -254,14 +259,7 @@ QList<Edit> Widen(const QList<Edit>& edits, qsizetype by, const QString& a, cons
         const qsizetype right = std::min({by, a.size() - e.oldEnd, b.size() - e.newEnd});
         e.oldEnd += right;
         e.newEnd += right;
-        if (e.oldBegin > 0 && e.oldBegin < a.size() && a[e.oldBegin].isLowSurrogate()) {
-            --e.oldBegin;
-            --e.newBegin;
-        }
-        if (e.oldEnd < a.size() && a[e.oldEnd].isLowSurrogate()) {
-            ++e.oldEnd;
-            ++e.newEnd;
-        }
+        KeepPairsWhole(e, a);
         if (!out.isEmpty() && e.oldBegin <= out.last().oldEnd) {
             out.last().oldEnd = e.oldEnd;
             out.last().newEnd = e.newEnd;
@@ -333,6 +331,17 @@ NoteText ReadNoteFile(const QString& path, const NoteEncoding& encoding) {
     note.used.page = CodePageForCharset(encoding.charset, bytes);
     auto source = std::make_shared<NoteSource>(DecodeNote(bytes, note.used.page));
     source->path = QFileInfo(path).absoluteFilePath();
+    note.text = source->text;
+    note.used.source = std::move(source);
+    return note;
+}
+
+NoteText RereadNote(const NoteEncoding& encoding, int charset) {
+    NoteText note;
+    note.used.charset = charset;
+    note.used.page = CodePageForCharset(charset, encoding.source->bytes);
+    auto source = std::make_shared<NoteSource>(DecodeNote(encoding.source->bytes, note.used.page));
+    source->path = encoding.source->path;
     note.text = source->text;
     note.used.source = std::move(source);
     return note;

@@ -5,6 +5,7 @@
 #include "platform/DateFormat.h"
 #include "platform/MessageBox.h"
 #include "platform/widgets/Panel.h"
+#include "platform/widgets/PlainText.h"
 
 #include <QDialog>
 #include <QDir>
@@ -14,9 +15,11 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextLayout>
 #include <QToolButton>
+#include <algorithm>
 
 namespace qm {
 
@@ -113,6 +116,27 @@ void TMainForm::Panel_CharSetClick() {
 void TMainForm::CharSetItemClick(int charset) {
     Editor->setProperty("FontCharset", charset);
     SpeedButton_Aggiorna_Editor_Setup->setEnabled(true);
+    if (!CurrentNoteEncoding.source) {
+        CurrentNoteEncoding = NoteEncodingForCharset(charset);
+        return;
+    }
+    // The open note's bytes show in the new code page at once. A changed note keeps what the user
+    // typed; the next save writes it in the new code page.
+    const NoteText note = RereadNote(CurrentNoteEncoding, charset);
+    CurrentNoteEncoding = note.used;
+    if (SpeedButtonUpdate->isEnabled() || !SpeedButtonFind->isEnabled() || note.text == PlainTextOf(Editor))
+        return;
+    // As with a new font, the caret and the lines in view stay where they were.
+    const int caret = Editor->textCursor().position();
+    const int scroll = Editor->verticalScrollBar()->value();
+    Editor->setPlainText(note.text);
+    QTextCursor cursor = Editor->textCursor();
+    cursor.setPosition(std::min(caret, Editor->document()->characterCount() - 1));
+    Editor->setTextCursor(cursor);
+    Editor->verticalScrollBar()->setValue(scroll);
+    // Read again, not edited: the note stays unchanged.
+    SpeedButtonUpdate->setEnabled(false);
+    SpeedButtonRestoreNote->setEnabled(false);
 }
 
 void TMainForm::SpeedButtonFindClick() {

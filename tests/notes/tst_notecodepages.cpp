@@ -1,8 +1,10 @@
 #include "app/MainForm.h"
+#include "notes/NoteListInput.h"
 #include "platform/MessageBox.h"
 #include "platform/widgets/FileListBox.h"
 #include "platform/widgets/PageControl.h"
 #include "platform/widgets/Panel.h"
+#include "support/FileBytes.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>
@@ -22,18 +24,6 @@ QString NotesDir(const TestEnvironment& env) {
     return env.ArchiveFolder() + QStringLiteral("/notes");
 }
 
-void WriteFile(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
-
-QByteArray ReadFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
 // Picks a charset the way a person does: a click on the Charset panel, a click on the menu item.
 void ChooseCharset(TMainForm* form, const QString& caption) {
     QTimer::singleShot(0, form, [form, caption] {
@@ -44,6 +34,15 @@ void ChooseCharset(TMainForm* form, const QString& caption) {
     });
     QTest::mouseClick(form->Panel_CharSet, Qt::LeftButton);
     QTRY_VERIFY(!form->PopupMenu_CharSet->isVisible());
+}
+
+// The main window on its Notes tab, with the charset chosen in the menu.
+TMainForm* NotesTabIn(TestEnvironment& env, const QString& charset) {
+    TMainForm* form = env.CreateMainForm();
+    form->show();
+    form->PageControlMenu->setCurrentWidget(form->TabSheetNotes);
+    ChooseCharset(form, charset);
+    return form;
 }
 
 // Opens the second note of the list with the arrow key.
@@ -71,12 +70,9 @@ private slots:
         TestEnvironment env;
         const QString path = NotesDir(env) + "/privet.txt";
         const QByteArray bytes("\xcf\xf0\xe8\xe2\xe5\xf2\r\n\xec\xe8\xf0");
-        WriteFile(path, bytes);
-        WriteFile(NotesDir(env) + "/a.txt", "first");
-        TMainForm* form = env.CreateMainForm();
-        form->show();
-        form->PageControlMenu->setCurrentWidget(form->TabSheetNotes);
-        ChooseCharset(form, "Cyrillic");
+        WriteFileBytes(path, bytes);
+        WriteFileBytes(NotesDir(env) + "/a.txt", "first");
+        TMainForm* form = NotesTabIn(env, "Cyrillic");
         QCOMPARE(form->Editor->property("FontCharset").toInt(), 204);
         OpenSecondNote(form);
         QCOMPARE(form->Editor->toPlainText(), QString("Привет\nмир"));
@@ -92,14 +88,156 @@ private slots:
         QCOMPARE(MessageBoxSeam::Shown().size(), 1);
         const QString message = MessageBoxSeam::Shown()[0].text;
         QVERIFY2(message.contains("ä") && message.contains("privet.txt"), qPrintable(message));
-        QCOMPARE(ReadFile(path), bytes);
+        QCOMPARE(ReadFileBytes(path), bytes);
         QCOMPARE(form->Editor->toPlainText(), QString("Привет\nмирä"));
 
         // A letter it has is written in it, and the rest of the file keeps its bytes.
         QTest::keyClick(form->Editor, Qt::Key_Backspace);
         Type(form->Editor, "ж");
         QTest::mouseClick(form->SpeedButtonUpdate, Qt::LeftButton);
-        QCOMPARE(ReadFile(path), bytes + "\xe6");
+        QCOMPARE(ReadFileBytes(path), bytes + "\xe6");
+    }
+    // Choosing a charset shows the open note's bytes in its code page at once; the bytes stay.
+    void charsetChosenWhileANoteIsOpenShowsItsBytesAgain() {
+        TestEnvironment env;
+        const QString path = NotesDir(env) + "/privet.txt";
+        const QByteArray bytes("\xcf\xf0\xe8\xe2\xe5\xf2\r\n\xec\xe8\xf0");
+        WriteFileBytes(path, bytes);
+        WriteFileBytes(NotesDir(env) + "/a.txt", "first");
+        TMainForm* form = NotesTabIn(env, "ANSI");
+        OpenSecondNote(form);
+        QCOMPARE(form->Editor->toPlainText(), QString("Ïðèâåò\nìèð"));
+
+        form->Editor->setFocus();
+        QTest::keyClick(form->Editor, Qt::Key_Down);
+        QTest::keyClick(form->Editor, Qt::Key_Right);
+        ChooseCharset(form, "Cyrillic");
+        QCOMPARE(form->Editor->toPlainText(), QString("Привет\nмир"));
+        QVERIFY(!form->SpeedButtonUpdate->isEnabled());
+        QCOMPARE(form->Editor->textCursor().position(), 8); // the caret stays after the "м"
+        QTest::mouseClick(form->SpeedButtonUpdate, Qt::LeftButton);
+        QCOMPARE(ReadFileBytes(path), bytes);
+
+        // Unchanged, it is read again without a question when clicked, and an edit saved in the new
+        // code page leaves the other bytes as they were.
+        MessageBoxSeam::Reset();
+        QTest::mouseClick(form->FileListBoxNote->viewport(), Qt::LeftButton, {},
+                          form->FileListBoxNote->visualItemRect(form->FileListBoxNote->item(1)).center());
+        QVERIFY(MessageBoxSeam::Shown().isEmpty());
+        QCOMPARE(form->Editor->toPlainText(), QString("Привет\nмир"));
+        form->Editor->setFocus();
+        form->Editor->moveCursor(QTextCursor::End);
+        Type(form->Editor, "ж");
+        QTest::mouseClick(form->SpeedButtonUpdate, Qt::LeftButton);
+        QCOMPARE(ReadFileBytes(path), bytes + "\xe6");
+    }
+
+    // A changed note keeps the typed text when the charset changes; the save writes it in the new
+    // code page, or fails with the message when that code page cannot hold a letter.
+    void charsetChosenWhileANoteIsChangedKeepsTheText() {
+        TestEnvironment env;
+        const QString plain = NotesDir(env) + "/hello.txt";
+        const QString latin = NotesDir(env) + "/latin.txt";
+        WriteFileBytes(plain, "hello");
+        WriteFileBytes(latin, "caf\xe9");
+        TMainForm* form = NotesTabIn(env, "ANSI");
+        form->FileListBoxNote->setFocus();
+        QTest::keyClick(form->FileListBoxNote, Qt::Key_Home);
+        QCOMPARE(form->Editor->toPlainText(), QString("hello"));
+        form->Editor->setFocus();
+        form->Editor->moveCursor(QTextCursor::End);
+        Type(form->Editor, "ж");
+        ChooseCharset(form, "Cyrillic");
+        QCOMPARE(form->Editor->toPlainText(), QString("helloж"));
+        QVERIFY(form->SpeedButtonUpdate->isEnabled());
+        QTest::mouseClick(form->SpeedButtonUpdate, Qt::LeftButton);
+        QCOMPARE(ReadFileBytes(plain), QByteArray("hello\xe6"));
+
+        ChooseCharset(form, "ANSI");
+        form->FileListBoxNote->setFocus();
+        QTest::keyClick(form->FileListBoxNote, Qt::Key_End);
+        QCOMPARE(form->Editor->toPlainText(), QString("café"));
+        form->Editor->setFocus();
+        form->Editor->moveCursor(QTextCursor::End);
+        QTest::keyClick(form->Editor, Qt::Key_Exclam);
+        ChooseCharset(form, "Cyrillic");
+        QCOMPARE(form->Editor->toPlainText(), QString("café!"));
+        MessageBoxSeam::Reset();
+        QTest::mouseClick(form->SpeedButtonUpdate, Qt::LeftButton);
+        QCOMPARE(MessageBoxSeam::Shown().size(), 1);
+        QVERIFY2(MessageBoxSeam::Shown()[0].text.contains("é"), qPrintable(MessageBoxSeam::Shown()[0].text));
+        QCOMPARE(ReadFileBytes(latin), QByteArray("caf\xe9"));
+        QCOMPARE(form->Editor->toPlainText(), QString("café!"));
+    }
+    // A letter the code page cannot hold stops the save a switch asks for: the list, the text and
+    // Update file stay with the note that was being edited.
+    void aSwitchWhoseSaveFailsStaysOnTheNote() {
+        TestEnvironment env;
+        const QString first = NotesDir(env) + "/a.txt", second = NotesDir(env) + "/b.txt";
+        WriteFileBytes(first, "\xcf\xf0\xe8\xe2\xe5\xf2");
+        WriteFileBytes(second, "other");
+        TMainForm* form = NotesTabIn(env, "Cyrillic");
+        ClickNote(form, "a.txt");
+        form->Editor->moveCursor(QTextCursor::End);
+        Type(form->Editor, "ä");
+        MessageBoxSeam::Reset();
+        MessageBoxSeam::QueueAnswer(Id::Yes);
+        MessageBoxSeam::QueueAnswer(Id::Ok);
+        ClickNote(form, "b.txt");
+        QCOMPARE(MessageBoxSeam::Shown().size(), 2);
+        QVERIFY(MessageBoxSeam::Shown()[1].text.contains("ä"));
+        QCOMPARE(form->FileListBoxNote->PickedRow(), 0);
+        QCOMPARE(form->Editor->toPlainText(), QString("Приветä"));
+        QVERIFY(form->SpeedButtonUpdate->isEnabled());
+
+        QTest::keyClick(form->Editor, Qt::Key_Backspace);
+        Type(form->Editor, "ж");
+        QTest::mouseClick(form->SpeedButtonUpdate, Qt::LeftButton);
+        QCOMPARE(ReadFileBytes(first), QByteArray("\xcf\xf0\xe8\xe2\xe5\xf2\xe6"));
+        QCOMPARE(ReadFileBytes(second), QByteArray("other"));
+    }
+
+    void everyCodePageOfTheMenu_data() {
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("Korean (Wansung)") << "Korean (Wansung)" << QByteArray("\xc7\xd1\xb1\xb9") << "한국";
+        QTest::newRow("Japanese") << "Japanese shift-jis" << QByteArray("\x93\xfa\x96\x7b\x8c\xea")
+                                  << "日本語";
+        QTest::newRow("Simplified") << "Chinese (Simplified)" << QByteArray("\xd6\xd0\xce\xc4") << "中文";
+        QTest::newRow("Traditional") << "Chinese (Traditional) " << QByteArray("\xa4\xa4\xa4\xe5") << "中文";
+        QTest::newRow("Johab") << "Korean (Johab)" << QByteArray("\xd0\x65\x8b\x69") << "한글";
+        QTest::newRow("Turkish") << "Turkish" << QByteArray("\xd0\xdd\xfe") << "Ğİş";
+        QTest::newRow("Greek") << "Greek" << QByteArray("\xc1\xe8\xde\xed\xe1") << "Αθήνα";
+        QTest::newRow("Vietnamese") << "Vietnamese" << QByteArray("\xf0\xf5\xfd") << "đơư";
+        QTest::newRow("Arabic") << "Arabic" << QByteArray("\xd3\xe1\xc7\xe3") << "سلام";
+        QTest::newRow("Hebrew") << "Hebrew" << QByteArray("\xf9\xec\xe5\xed") << "שלום";
+        QTest::newRow("Baltic") << "Baltic" << QByteArray("\xe0\xe8\xeb") << "ąčė";
+        QTest::newRow("Cyrillic") << "Cyrillic" << QByteArray("\xcf\xf0\xe8\xe2\xe5\xf2") << "Привет";
+        QTest::newRow("EASTEUROPE") << "EASTEUROPE" << QByteArray("\xa3\xf3\x64\x9f") << "Łódź";
+        QTest::newRow("Thai") << "Thai" << QByteArray("\xe4\xb7\xc2") << "ไทย";
+        QTest::newRow("MAC") << "MAC" << QByteArray("caf\x8e") << "café";
+        QTest::newRow("OEM") << "OEM" << QByteArray("Gr\x94\xe1") << "Größ";
+    }
+
+    // A note in each code page of the menu: chosen with the mouse, opened with a click, shown in its
+    // letters; a letter typed and taken back, then Update file, gives the same bytes.
+    void everyCodePageOfTheMenu() {
+        QFETCH(QString, caption);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        TestEnvironment env;
+        const QString path = NotesDir(env) + "/note.txt";
+        WriteFileBytes(path, bytes + "\r\nline");
+        TMainForm* form = NotesTabIn(env, caption);
+        ClickNote(form, "note.txt");
+        QCOMPARE(form->Editor->toPlainText(), text + "\nline");
+        QTest::keyClick(form->Editor, Qt::Key_X);
+        QTest::keyClick(form->Editor, Qt::Key_Backspace);
+        QVERIFY(form->SpeedButtonUpdate->isEnabled());
+        QTest::mouseClick(form->SpeedButtonUpdate, Qt::LeftButton);
+        QCOMPARE(ReadFileBytes(path), bytes + "\r\nline");
+        QVERIFY(!form->SpeedButtonUpdate->isEnabled());
     }
 };
 

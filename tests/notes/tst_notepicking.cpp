@@ -10,6 +10,7 @@
 #include "platform/Sound.h"
 #include "platform/widgets/PageControl.h"
 #include "platform/widgets/Panel.h"
+#include "support/FileBytes.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>
@@ -29,18 +30,6 @@ namespace {
 
 QString NotesDir(const TestEnvironment& env) {
     return env.ArchiveFolder() + QStringLiteral("/notes");
-}
-
-void WriteFile(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QByteArray ReadFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
 void ClickButton(QToolButton* button) {
@@ -111,9 +100,9 @@ class NotePickingTest : public QObject {
 private slots:
     void aMouseClickOpensTheNote() {
         TestEnvironment env;
-        WriteFile(NotesDir(env) + "/a.txt", "alpha");
-        WriteFile(NotesDir(env) + "/b.txt", "beta\r\nsecond");
-        WriteFile(NotesDir(env) + "/c.txt", "gamma");
+        WriteFileBytes(NotesDir(env) + "/a.txt", "alpha");
+        WriteFileBytes(NotesDir(env) + "/b.txt", "beta\r\nsecond");
+        WriteFileBytes(NotesDir(env) + "/c.txt", "gamma");
         TMainForm* form = env.CreateMainForm();
 
         ClickNote(form, "b.txt");
@@ -141,7 +130,7 @@ private slots:
         QVERIFY(!form->SpeedButtonUpdate->isEnabled());
 
         // The open note clicked again is read again from disk.
-        WriteFile(NotesDir(env) + "/c.txt", "gamma changed outside");
+        WriteFileBytes(NotesDir(env) + "/c.txt", "gamma changed outside");
         ClickNote(form, "c.txt");
         QCOMPARE(form->Editor->toPlainText(), QString("gamma changed outside"));
         QCOMPARE(MessageBoxSeam::Shown().size(), 0);
@@ -149,8 +138,8 @@ private slots:
 
     void aDoubleClickModifies() {
         TestEnvironment env;
-        WriteFile(NotesDir(env) + "/a.txt", "alpha");
-        WriteFile(NotesDir(env) + "/b.txt", "beta");
+        WriteFileBytes(NotesDir(env) + "/a.txt", "alpha");
+        WriteFileBytes(NotesDir(env) + "/b.txt", "beta");
         TMainForm* form = env.CreateMainForm();
         QString shownText;
         ModalSeam::Queue([&](QDialog& d) {
@@ -168,7 +157,7 @@ private slots:
     void keysOpenNotes() {
         TestEnvironment env;
         for (const char* name : {"n1", "n2", "n3", "n4"})
-            WriteFile(NotesDir(env) + "/" + name, QByteArray("text of ") + name);
+            WriteFileBytes(NotesDir(env) + "/" + name, QByteArray("text of ") + name);
         TMainForm* form = env.CreateMainForm();
         form->PageControlMenu->setCurrentWidget(form->TabSheetNotes);
         FocusNoteList(form);
@@ -195,7 +184,7 @@ private slots:
 
     void theOnlyNoteOpensByKeyOrClickAfterFocus() {
         TestEnvironment env;
-        WriteFile(NotesDir(env) + "/only.txt", "alone");
+        WriteFileBytes(NotesDir(env) + "/only.txt", "alone");
         TMainForm* form = env.CreateMainForm();
         form->PageControlMenu->setCurrentWidget(form->TabSheetNotes);
         FocusNoteList(form);
@@ -214,8 +203,8 @@ private slots:
 
     void theSaveQuestionComesOncePerSwitch() {
         TestEnvironment env;
-        WriteFile(NotesDir(env) + "/a.txt", "alpha");
-        WriteFile(NotesDir(env) + "/b.txt", "beta");
+        WriteFileBytes(NotesDir(env) + "/a.txt", "alpha");
+        WriteFileBytes(NotesDir(env) + "/b.txt", "beta");
         TMainForm* form = env.CreateMainForm();
         ClickNote(form, "a.txt");
         TypeAtEnd(form, " one");
@@ -228,14 +217,14 @@ private slots:
         QCOMPARE(MessageBoxSeam::Shown().last().text, QString("Save the changes to \"a.txt\"?"));
         QCOMPARE(form->Editor->toPlainText(), QString("beta"));
         QVERIFY(!form->SpeedButtonUpdate->isEnabled());
-        QCOMPARE(ReadFile(NotesDir(env) + "/a.txt"), QByteArray("alpha"));
+        QCOMPARE(ReadFileBytes(NotesDir(env) + "/a.txt"), QByteArray("alpha"));
 
         // By key, answered Yes: one question, the typed text is in the file the question named.
         TypeAtEnd(form, " two");
         MessageBoxSeam::QueueAnswer(Id::Yes);
         QTest::keyClick(form->FileListBoxNote, Qt::Key_Up);
         QCOMPARE(QuestionsAsked(), 2);
-        QCOMPARE(ReadFile(NotesDir(env) + "/b.txt"), QByteArray("beta two"));
+        QCOMPARE(ReadFileBytes(NotesDir(env) + "/b.txt"), QByteArray("beta two"));
         QCOMPARE(form->Editor->toPlainText(), QString("alpha"));
 
         // A double click on another note while changed: one question, then the dialog.
@@ -256,8 +245,8 @@ private slots:
         for (int i = 0; alpha.size() < 40000; ++i)
             alpha += "line " + QByteArray::number(i) + " of a long note\r\n";
         alpha += "end";
-        WriteFile(NotesDir(env) + "/a.txt", alpha);
-        WriteFile(NotesDir(env) + "/b.txt", "beta");
+        WriteFileBytes(NotesDir(env) + "/a.txt", alpha);
+        WriteFileBytes(NotesDir(env) + "/b.txt", "beta");
         TMainForm* form = env.CreateMainForm();
         ClickNote(form, "a.txt");
         const QString text = form->Editor->toPlainText();
@@ -277,7 +266,7 @@ private slots:
         QCOMPARE(form->CurrentNoteFile, NotesDir(env) + "/a.txt");
         QCOMPARE(form->Editor->toPlainText(), text + typed);
         QVERIFY(form->SpeedButtonUpdate->isEnabled());
-        QCOMPARE(ReadFile(NotesDir(env) + "/a.txt"), alpha);
+        QCOMPARE(ReadFileBytes(NotesDir(env) + "/a.txt"), alpha);
 
         // The note's file turned into a folder: not a text file, the notice, and again a.txt stays.
         QVERIFY(QFile::remove(NotesDir(env) + "/a.txt"));
@@ -299,10 +288,10 @@ private slots:
 
         // Once the file can be written, Update file writes a.txt, never b.txt.
         QVERIFY(QDir().rmdir(NotesDir(env) + "/a.txt"));
-        WriteFile(NotesDir(env) + "/a.txt", alpha);
+        WriteFileBytes(NotesDir(env) + "/a.txt", alpha);
         ClickButton(form->SpeedButtonUpdate);
-        QCOMPARE(ReadFile(NotesDir(env) + "/a.txt"), alpha + typed.toUtf8());
-        QCOMPARE(ReadFile(NotesDir(env) + "/b.txt"), QByteArray("beta"));
+        QCOMPARE(ReadFileBytes(NotesDir(env) + "/a.txt"), alpha + typed.toUtf8());
+        QCOMPARE(ReadFileBytes(NotesDir(env) + "/b.txt"), QByteArray("beta"));
         QCOMPARE(MessageBoxSeam::UnansweredCount(), 0);
     }
 
@@ -314,11 +303,17 @@ private slots:
             "tab\there\r\nand CR LF\r\nlines",
             "ends with a line break\r\n",
             "\xC2\xA0\tmixed\xE2\x80\xA8\r\n\xC2\xA0",
+            "Latin-1 ending in an accented letter: caf\xE9",
+            "Latin-1 no\xA0"
+            "break space",
+            "\xEF\xBB\xBF"
+            "with a byte-order mark",
+            "CR LF\r\n\rthen a lone CR\rand\n\rLF CR",
         };
         TestEnvironment env;
         for (int i = 0; i < notes.size(); ++i)
-            WriteFile(NotesDir(env) + QStringLiteral("/n%1.txt").arg(i), notes[i]);
-        WriteFile(NotesDir(env) + "/other.txt", "other");
+            WriteFileBytes(NotesDir(env) + QStringLiteral("/n%1.txt").arg(i), notes[i]);
+        WriteFileBytes(NotesDir(env) + "/other.txt", "other");
         TMainForm* form = env.CreateMainForm();
         for (int i = 0; i < notes.size(); ++i) {
             const QString name = QStringLiteral("n%1.txt").arg(i);
@@ -333,16 +328,16 @@ private slots:
             QTest::keyClick(form->Editor, Qt::Key_Backspace);
             QVERIFY(form->SpeedButtonUpdate->isEnabled());
             ClickButton(form->SpeedButtonUpdate);
-            QCOMPARE(ReadFile(path), notes[i]);
+            QCOMPARE(ReadFileBytes(path), notes[i]);
             // The modify dialog opened and closed with Modify keeps them too.
             ModalSeam::Queue([](QDialog& d) {
                 QTest::mouseClick(static_cast<TModNoteForm&>(d).SpeedButtonMod, Qt::LeftButton);
             });
             ClickButton(form->SpeedButtonmodNote);
-            QCOMPARE(ReadFile(path), notes[i]);
+            QCOMPARE(ReadFileBytes(path), notes[i]);
             // Switching away asks nothing: the note was never changed.
             ClickNote(form, "other.txt");
-            QCOMPARE(ReadFile(path), notes[i]);
+            QCOMPARE(ReadFileBytes(path), notes[i]);
         }
         QCOMPARE(MessageBoxSeam::Shown().size(), 0);
         QCOMPARE(ModalSeam::UnhandledCount(), 0);
@@ -350,8 +345,8 @@ private slots:
 
     void renamingOntoAnotherNoteAsksFirst() {
         TestEnvironment env;
-        WriteFile(NotesDir(env) + "/a", "alpha");
-        WriteFile(NotesDir(env) + "/b", "beta");
+        WriteFileBytes(NotesDir(env) + "/a", "alpha");
+        WriteFileBytes(NotesDir(env) + "/b", "beta");
         TMainForm* form = env.CreateMainForm();
         ClickNote(form, "a");
         bool stayedOpen = false;
@@ -369,8 +364,8 @@ private slots:
         ClickButton(form->SpeedButtonmodNote);
         QCOMPARE(MessageBoxSeam::Shown().last().text, QString("Overwrite the file: \"b\"?"));
         QVERIFY(stayedOpen);
-        QCOMPARE(ReadFile(NotesDir(env) + "/a"), QByteArray("alpha"));
-        QCOMPARE(ReadFile(NotesDir(env) + "/b"), QByteArray("beta"));
+        QCOMPARE(ReadFileBytes(NotesDir(env) + "/a"), QByteArray("alpha"));
+        QCOMPARE(ReadFileBytes(NotesDir(env) + "/b"), QByteArray("beta"));
 
         // Yes replaces the other note and the old name goes.
         ClickNote(form, "a");
@@ -383,16 +378,16 @@ private slots:
         });
         ClickButton(form->SpeedButtonmodNote);
         QVERIFY(!QFile::exists(NotesDir(env) + "/a"));
-        QCOMPARE(ReadFile(NotesDir(env) + "/b"), QByteArray("alpha"));
+        QCOMPARE(ReadFileBytes(NotesDir(env) + "/b"), QByteArray("alpha"));
         QCOMPARE(MessageBoxSeam::UnansweredCount(), 0);
         QCOMPARE(ModalSeam::UnhandledCount(), 0);
     }
 
     void aFileDroppedOnTheEditorGoesToTheWindow() {
         TestEnvironment env;
-        WriteFile(NotesDir(env) + "/open.txt", "open note");
+        WriteFileBytes(NotesDir(env) + "/open.txt", "open note");
         const QString dropped = env.ProgramFolder() + "elsewhere/dropped.txt";
-        WriteFile(dropped, "dropped text");
+        WriteFileBytes(dropped, "dropped text");
         TMainForm* form = env.CreateMainForm();
         ClickNote(form, "open.txt");
         QWidget* editorArea = form->Editor->viewport();
@@ -405,12 +400,12 @@ private slots:
         QCOMPARE(form->CurrentNoteFile, dropped);
         QCOMPARE(form->Panel_nomeCompleto->Caption(), QString(" FOLDER: elsewhere - FILE: dropped.txt"));
         QVERIFY(!form->SpeedButtonUpdate->isEnabled());
-        QCOMPARE(ReadFile(NotesDir(env) + "/open.txt"), QByteArray("open note"));
+        QCOMPARE(ReadFileBytes(NotesDir(env) + "/open.txt"), QByteArray("open note"));
         delete files;
 
         // A sound dropped on the editor is offered as the alarm sound, nothing is pasted.
         const QString wav = env.ProgramFolder() + "ring.wav";
-        WriteFile(wav, "RIFF");
+        WriteFileBytes(wav, "RIFF");
         auto* sound = new QMimeData;
         sound->setUrls({QUrl::fromLocalFile(wav)});
         MessageBoxSeam::QueueAnswer(Id::No);
@@ -423,7 +418,7 @@ private slots:
 
         // A picture dropped on the filter field is opened by the desktop; the field keeps its mask.
         const QString picture = env.ProgramFolder() + "photo.png";
-        WriteFile(picture, QByteArray("\x89PNG\0", 5));
+        WriteFileBytes(picture, QByteArray("\x89PNG\0", 5));
         auto* image = new QMimeData;
         image->setUrls({QUrl::fromLocalFile(picture)});
         image->setText(QUrl::fromLocalFile(picture).toString());
@@ -448,17 +443,17 @@ private slots:
 
     void refreshAllReadsTheNotesAgain() {
         TestEnvironment env;
-        WriteFile(NotesDir(env) + "/a.txt", "alpha");
+        WriteFileBytes(NotesDir(env) + "/a.txt", "alpha");
         TMainForm* form = env.CreateMainForm();
         ClickNote(form, "a.txt");
         TypeAtEnd(form, "!");
-        WriteFile(NotesDir(env) + "/new.txt", "made outside");
+        WriteFileBytes(NotesDir(env) + "/new.txt", "made outside");
         form->PageControlMenu->setCurrentWidget(form->TabSheetTODAY);
 
         MessageBoxSeam::QueueAnswer(Id::Yes);
         ClickButton(form->SpeedButtonAggiornaTutto);
         QCOMPARE(QuestionsAsked(), 1);
-        QCOMPARE(ReadFile(NotesDir(env) + "/a.txt"), QByteArray("alpha!"));
+        QCOMPARE(ReadFileBytes(NotesDir(env) + "/a.txt"), QByteArray("alpha!"));
         QCOMPARE(form->FileListBoxNote->count(), 2);
         QVERIFY(NoteItem(form, "new.txt"));
         QCOMPARE(form->Panel_totnote->Caption(), QString("2   "));

@@ -9,6 +9,7 @@
 #include "platform/Modal.h"
 #include "platform/widgets/PageControl.h"
 #include "platform/widgets/Panel.h"
+#include "support/FileBytes.h"
 #include "support/TestEnvironment.h"
 
 #include <QComboBox>
@@ -25,18 +26,6 @@
 using namespace qm;
 
 namespace {
-
-void WriteFile(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
-
-QByteArray ReadFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 QStringList Items(const QListWidget* list) {
     QStringList items;
@@ -99,7 +88,7 @@ private slots:
         QCOMPARE(rows[0][1], QString("clBlack"));
         QCOMPARE(rows[0][2].toDouble(), 17.0);
         QCOMPARE(rows[0][3], QString("clWhite"));
-        QCOMPARE(ReadFile(env.ArchiveFile("CharSet.txt")), QByteArray("204\r\n"));
+        QCOMPARE(ReadFileBytes(env.ArchiveFile("CharSet.txt")), QByteArray("204\r\n"));
         QVERIFY(!form->SpeedButton_Aggiorna_Editor_Setup->isEnabled());
         QCOMPARE(form->SpinEdit_Size->value(), 17);
         QCOMPARE(MessageBoxSeam::UnansweredCount(), 0);
@@ -131,7 +120,7 @@ private slots:
         const QString alpha = temp.path() + "/Alpha";
         QDir().mkpath(beta);
         QDir().mkpath(alpha);
-        WriteFile(beta + "/b1.txt", "in beta");
+        WriteFileBytes(beta + "/b1.txt", "in beta");
 
         // No file yet: an empty list and only Insert and Close.
         WithFolders(form, [](TFoldersForm& d) {
@@ -160,7 +149,7 @@ private slots:
             QCOMPARE(d.Panel_FolderName->Caption(), QString("beta"));
             d.SpeedButtonUse->click();
         });
-        QCOMPARE(ReadFile(list), (alpha + "\r\n" + beta + "\r\n" + beta + "\r\n").toUtf8());
+        QCOMPARE(ReadFileBytes(list), (alpha + "\r\n" + beta + "\r\n" + beta + "\r\n").toUtf8());
         QCOMPARE(BrowseForFolderSeam::Shown().first().startFolder, env.ProgramFolder());
         QCOMPARE(form->NotesFolderCaption, QString(" FOLDER: beta - FILE: "));
         QCOMPARE(form->NoteListDirectory, beta);
@@ -190,14 +179,14 @@ private slots:
         });
         QCOMPARE(MessageBoxSeam::Shown().first().text, QString(" Remove the folder: \"Alpha\"?"));
         QCOMPARE(LauncherSeam::Launches(), QStringList({beta}));
-        QCOMPARE(ReadFile(list), (beta + "\r\n" + beta + "\r\n").toUtf8());
+        QCOMPARE(ReadFileBytes(list), (beta + "\r\n" + beta + "\r\n").toUtf8());
     }
 
     void favouriteFoldersCloseAndKeys() {
         TestEnvironment env;
         TMainForm* form = env.CreateMainForm();
         QTemporaryDir temp;
-        WriteFile(form->DefaultArchiveFolder + "/PreDir.txt", (temp.path() + "\r\n").toUtf8());
+        WriteFileBytes(form->DefaultArchiveFolder + "/PreDir.txt", (temp.path() + "\r\n").toUtf8());
 
         // Enter uses the selected folder.
         WithFolders(form, [](TFoldersForm& d) { QTest::keyClick(d.ListBoxFolders, Qt::Key_Return); });
@@ -221,7 +210,7 @@ private slots:
     void printImportAndOpen() {
         TestEnvironment env;
         TMainForm* form = env.CreateMainForm();
-        WriteFile(NotesDir(form) + "/n.txt", "first line\nsecond");
+        WriteFileBytes(NotesDir(form) + "/n.txt", "first line\nsecond");
         form->NoteListUpdate();
         SelectNote(form, "n.txt");
 
@@ -233,20 +222,20 @@ private slots:
         QVERIFY(QFileInfo(temp.path() + "/note.pdf").size() > 0);
 
         // Import replaces a note of that name and asks first about the changed note.
-        WriteFile(temp.path() + "/n.txt", "imported");
+        WriteFileBytes(temp.path() + "/n.txt", "imported");
         form->Editor->appendPlainText("typed");
         QVERIFY(form->SpeedButtonUpdate->isEnabled());
         DialogSeam::QueueFile(temp.path() + "/n.txt");
         MessageBoxSeam::QueueAnswer(Id::No);
         form->SpeedButtonImportText->click();
-        QCOMPARE(ReadFile(NotesDir(form) + "/n.txt"), QByteArray("imported"));
+        QCOMPARE(ReadFileBytes(NotesDir(form) + "/n.txt"), QByteArray("imported"));
         QCOMPARE(MessageBoxSeam::Shown().size(), 1);
         QCOMPARE(DialogSeam::Shown().last().filter,
                  QString("Ascii Files (*.txt,*.htm,*.html)|*.txt;*.htm;*.html|All files (*.*)|*.*"));
         // Importing a note onto itself keeps it; a file that cannot be read is an importing error.
         DialogSeam::QueueFile(NotesDir(form) + "/n.txt");
         form->SpeedButtonImportText->click();
-        QCOMPARE(ReadFile(NotesDir(form) + "/n.txt"), QByteArray("imported"));
+        QCOMPARE(ReadFileBytes(NotesDir(form) + "/n.txt"), QByteArray("imported"));
         DialogSeam::QueueFile(temp.path() + "/missing.txt");
         form->SpeedButtonImportText->click();
         QCOMPARE(MessageBoxSeam::Shown().last().text, "Importing error!\rThe file \"" + temp.path() +
@@ -262,7 +251,7 @@ private slots:
     void printedLinesFollowTheEditor() {
         TestEnvironment env;
         TMainForm* form = env.CreateMainForm();
-        WriteFile(NotesDir(form) + "/n.txt", "alpha\n\nomega");
+        WriteFileBytes(NotesDir(form) + "/n.txt", "alpha\n\nomega");
         form->NoteListUpdate();
         SelectNote(form, "n.txt");
         QTemporaryDir temp;
@@ -276,7 +265,7 @@ private slots:
     void activeNoteAndListPanel() {
         TestEnvironment env;
         TMainForm* form = env.CreateMainForm();
-        WriteFile(NotesDir(form) + "/n.txt", "x");
+        WriteFileBytes(NotesDir(form) + "/n.txt", "x");
         form->NoteListUpdate();
         SelectNote(form, "n.txt");
         const auto selectAndRun = [form](const QString& text) {

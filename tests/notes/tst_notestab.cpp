@@ -8,6 +8,7 @@
 #include "platform/Sound.h"
 #include "platform/widgets/PageControl.h"
 #include "platform/widgets/Panel.h"
+#include "support/FileBytes.h"
 #include "support/TestEnvironment.h"
 
 #include <QCheckBox>
@@ -25,18 +26,6 @@ namespace {
 
 QString NotesDir(const TestEnvironment& env) {
     return env.ArchiveFolder() + QStringLiteral("/notes");
-}
-
-void WriteFile(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
-
-QByteArray ReadFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
 QStringList Items(const QListWidget* list) {
@@ -58,8 +47,8 @@ class NotesTabTest : public QObject {
 private slots:
     void startShowsTheFolderWithNothingSelected() {
         TestEnvironment env;
-        WriteFile(NotesDir(env) + "/b.txt", "bee");
-        WriteFile(NotesDir(env) + "/A.txt", "ay");
+        WriteFileBytes(NotesDir(env) + "/b.txt", "bee");
+        WriteFileBytes(NotesDir(env) + "/A.txt", "ay");
         TMainForm* form = env.CreateMainForm();
         QCOMPARE(Items(form->FileListBoxNote), QStringList({"A.txt", "b.txt"}));
         QCOMPARE(form->Panel_totnote->Caption(), QString("2   "));
@@ -74,9 +63,9 @@ private slots:
 
     void selectingEditingAndUpdating() {
         TestEnvironment env;
-        WriteFile(NotesDir(env) + "/one.txt", "first\nline");
-        WriteFile(NotesDir(env) + "/two.txt", "second");
-        WriteFile(NotesDir(env) + "/pic.bin", QByteArray("\x89PNG\0", 5));
+        WriteFileBytes(NotesDir(env) + "/one.txt", "first\nline");
+        WriteFileBytes(NotesDir(env) + "/two.txt", "second");
+        WriteFileBytes(NotesDir(env) + "/pic.bin", QByteArray("\x89PNG\0", 5));
         TMainForm* form = env.CreateMainForm();
 
         Select(form, "one.txt");
@@ -93,7 +82,7 @@ private slots:
         QVERIFY(form->SpeedButtonUpdate->isEnabled());
         form->SpeedButtonUpdate->click();
         QVERIFY(!form->SpeedButtonUpdate->isEnabled());
-        QCOMPARE(ReadFile(NotesDir(env) + "/one.txt"), QByteArray("first\nline\nmore"));
+        QCOMPARE(ReadFileBytes(NotesDir(env) + "/one.txt"), QByteArray("first\nline\nmore"));
 
         // Another note while changed: the question names the old one; No drops the changes.
         form->Editor->appendPlainText("lost");
@@ -102,13 +91,13 @@ private slots:
         QCOMPARE(MessageBoxSeam::Shown().last().text, QString("Save the changes to \"one.txt\"?"));
         QCOMPARE(form->Editor->toPlainText(), QString("second"));
         QVERIFY(!form->SpeedButtonUpdate->isEnabled());
-        QCOMPARE(ReadFile(NotesDir(env) + "/one.txt"), QByteArray("first\nline\nmore"));
+        QCOMPARE(ReadFileBytes(NotesDir(env) + "/one.txt"), QByteArray("first\nline\nmore"));
 
         // Yes writes the changed note before the next one loads.
         form->Editor->setPlainText("changed");
         MessageBoxSeam::QueueAnswer(Id::Yes);
         Select(form, "one.txt");
-        QCOMPARE(ReadFile(NotesDir(env) + "/two.txt"), QByteArray("changed"));
+        QCOMPARE(ReadFileBytes(NotesDir(env) + "/two.txt"), QByteArray("changed"));
 
         // A file that is not text: the editor is off and empty, it can still be deleted or launched.
         Select(form, "pic.bin");
@@ -122,9 +111,9 @@ private slots:
 
     void filterMaskAndDelete() {
         TestEnvironment env;
-        WriteFile(NotesDir(env) + "/shopping.txt", "milk");
-        WriteFile(NotesDir(env) + "/ideas.txt", "fly");
-        WriteFile(NotesDir(env) + "/README", "plain");
+        WriteFileBytes(NotesDir(env) + "/shopping.txt", "milk");
+        WriteFileBytes(NotesDir(env) + "/ideas.txt", "fly");
+        WriteFileBytes(NotesDir(env) + "/README", "plain");
         TMainForm* form = env.CreateMainForm();
         QCOMPARE(form->FileListBoxNote->count(), 3); // "*.*" is every file, as ever
         form->Edit_Filtrafile->setText("shop");
@@ -155,7 +144,7 @@ private slots:
 
     void findStatsAndDateLine() {
         TestEnvironment env;
-        WriteFile(NotesDir(env) + "/n.txt", "aaaa");
+        WriteFileBytes(NotesDir(env) + "/n.txt", "aaaa");
         TMainForm* form = env.CreateMainForm();
         Select(form, "n.txt");
         QTextCursor cursor = form->Editor->textCursor();
@@ -205,8 +194,8 @@ private slots:
             dialog.SpeedButton3->click();
         });
         form->SpeedButtonAggNote->click();
-        QCOMPARE(ReadFile(NotesDir(env) + "/Groceries"), QByteArray("eggs\r\nbread"));
-        QCOMPARE(ReadFile(NotesDir(env) + "/2026-12-07,09-30-00"), QByteArray("stamped"));
+        QCOMPARE(ReadFileBytes(NotesDir(env) + "/Groceries"), QByteArray("eggs\r\nbread"));
+        QCOMPARE(ReadFileBytes(NotesDir(env) + "/2026-12-07,09-30-00"), QByteArray("stamped"));
         QVERIFY(!QFile::exists(env.ArchiveFolder() + "/outside"));
         QCOMPARE(Items(form->FileListBoxNote), QStringList({"2026-12-07,09-30-00", "Groceries"}));
 
@@ -221,7 +210,7 @@ private slots:
         });
         form->SpeedButtonAggNote->click();
         QCOMPARE(MessageBoxSeam::Shown().last().text, QString("Overwrite the file: \"Groceries\"?"));
-        QCOMPARE(ReadFile(NotesDir(env) + "/Groceries"), QByteArray("eggs\r\nbread"));
+        QCOMPARE(ReadFileBytes(NotesDir(env) + "/Groceries"), QByteArray("eggs\r\nbread"));
 
         // Modify reads the file from disk and renames it when the title changes.
         Select(form, "Groceries");
@@ -236,7 +225,7 @@ private slots:
         });
         form->SpeedButtonmodNote->click();
         QVERIFY(!QFile::exists(NotesDir(env) + "/Groceries"));
-        QCOMPARE(ReadFile(NotesDir(env) + "/groceries"), QByteArray("eggs\r\nbread\r\nmilk"));
+        QCOMPARE(ReadFileBytes(NotesDir(env) + "/groceries"), QByteArray("eggs\r\nbread\r\nmilk"));
         QVERIFY(!form->SpeedButtonUpdate->isEnabled());
         QVERIFY(form->Editor->toPlainText().isEmpty());
         QCOMPARE(ModalSeam::UnhandledCount(), 0);
@@ -247,8 +236,8 @@ private slots:
         TestEnvironment env;
         QDir().mkpath(NotesDir(env));
         const QString outside = env.ProgramFolder() + "elsewhere/todo list.txt";
-        WriteFile(outside, "call Bob");
-        WriteFile(env.ProgramFolder() + "elsewhere/shopping.txt", "milk");
+        WriteFileBytes(outside, "call Bob");
+        WriteFileBytes(env.ProgramFolder() + "elsewhere/shopping.txt", "milk");
         TMainForm* form = env.CreateMainForm();
         form->Edit_Filtrafile->setText("shop");
 
@@ -267,12 +256,12 @@ private slots:
         form->Editor->appendPlainText("and Ann");
         MessageBoxSeam::QueueAnswer(Id::Yes);
         form->HandleDroppedFile(outside);
-        QCOMPARE(ReadFile(outside), QByteArray("call Bob\r\nand Ann"));
+        QCOMPARE(ReadFileBytes(outside), QByteArray("call Bob\r\nand Ann"));
 
         SoundSeam::Reset();
         MessageBoxSeam::QueueAnswer(Id::No);
         const QString wav = env.ProgramFolder() + "ring.wav";
-        WriteFile(wav, "RIFF");
+        WriteFileBytes(wav, "RIFF");
         form->HandleDroppedFile(wav);
         QCOMPARE(SoundSeam::Plays(), QStringList({wav}));
         QCOMPARE(MessageBoxSeam::Shown().last().text,
@@ -281,7 +270,7 @@ private slots:
 
         LauncherSeam::Reset();
         const QString picture = env.ProgramFolder() + "photo.png";
-        WriteFile(picture, QByteArray("\x89PNG\0", 5));
+        WriteFileBytes(picture, QByteArray("\x89PNG\0", 5));
         form->HandleDroppedFile(picture);
         QCOMPARE(LauncherSeam::Launches(), QStringList({picture}));
 
@@ -311,7 +300,7 @@ private slots:
 
     void quitAsksAboutAChangedNote() {
         TestEnvironment env;
-        WriteFile(NotesDir(env) + "/n.txt", "old");
+        WriteFileBytes(NotesDir(env) + "/n.txt", "old");
         TMainForm* form = env.CreateMainForm();
         form->CheckBox_TimeCheck->setChecked(false);
         Select(form, "n.txt");
@@ -320,7 +309,7 @@ private slots:
         form->SpeedButtonEXIT->click();
         QCOMPARE(MessageBoxSeam::Shown().last().text,
                  QString("Update the file: \"n.txt\" before saying hello?"));
-        QCOMPARE(ReadFile(NotesDir(env) + "/n.txt"), QByteArray("new"));
+        QCOMPARE(ReadFileBytes(NotesDir(env) + "/n.txt"), QByteArray("new"));
         QVERIFY(form->QuitConfirmed());
     }
 };

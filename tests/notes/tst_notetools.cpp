@@ -2,6 +2,7 @@
 #include "platform/Launcher.h"
 #include "platform/MessageBox.h"
 #include "platform/widgets/PageControl.h"
+#include "support/ShownTexts.h"
 #include "support/TestEnvironment.h"
 
 #include <QTest>
@@ -10,13 +11,6 @@
 using namespace qm;
 
 namespace {
-
-QStringList Texts() {
-    QStringList texts;
-    for (const ShownBox& box : MessageBoxSeam::Shown())
-        texts << box.text;
-    return texts;
-}
 
 void Click(QToolButton* button) {
     QVERIFY(button->isVisible());
@@ -43,15 +37,15 @@ private slots:
         QCOMPARE(form->SpeedButton_CharMap->toolTip(), QStringLiteral("Char map"));
 
         Click(form->SpeedButton_CharMap);
-        QCOMPARE(Texts(), QStringList{"No character map is installed. Install one of these programs: "
-                                      "gnome-characters, gucharmap, kcharselect."});
+        QCOMPARE(ShownTexts(), QStringList{"No character map is installed. Install one of these programs: "
+                                           "gnome-characters, gucharmap, kcharselect."});
         QVERIFY(LauncherSeam::StartedPrograms().isEmpty());
 
         MessageBoxSeam::Reset();
         LauncherSeam::SetInstalledPrograms({"kcharselect", "gucharmap"});
         Click(form->SpeedButton_CharMap);
         QCOMPARE(LauncherSeam::StartedPrograms(), (QList<QStringList>{{"gucharmap"}}));
-        QCOMPARE(Texts(), QStringList());
+        QCOMPARE(ShownTexts(), QStringList());
     }
 
     void calculatorFallsBackWhenOneFailsToStart() {
@@ -60,20 +54,20 @@ private slots:
         QCOMPARE(form->SpeedButton_Calc->toolTip(), QStringLiteral("Calculator"));
 
         Click(form->SpeedButton_Calc);
-        QCOMPARE(Texts(), QStringList{"No calculator is installed. Install one of these programs: "
-                                      "gnome-calculator, kcalc, galculator, qalculate-gtk, xcalc."});
+        QCOMPARE(ShownTexts(), QStringList{"No calculator is installed. Install one of these programs: "
+                                           "gnome-calculator, kcalc, galculator, qalculate-gtk, xcalc."});
 
         MessageBoxSeam::Reset();
         LauncherSeam::SetInstalledPrograms({"xcalc", "galculator"});
         LauncherSeam::QueueResult(false);
         Click(form->SpeedButton_Calc);
         QCOMPARE(LauncherSeam::StartedPrograms(), (QList<QStringList>{{"galculator"}, {"xcalc"}}));
-        QCOMPARE(Texts(), QStringList());
+        QCOMPARE(ShownTexts(), QStringList());
 
         LauncherSeam::QueueResult(false);
         LauncherSeam::QueueResult(false);
         Click(form->SpeedButton_Calc);
-        QCOMPARE(Texts(), QStringList{"The calculator could not be started."});
+        QCOMPARE(ShownTexts(), QStringList{"The calculator could not be started."});
     }
 
     void regionalSettingsOfTheDesktop() {
@@ -82,7 +76,7 @@ private slots:
         form->show();
         form->PageControlMenu->setCurrentWidget(form->TabSheetSetup);
         Click(form->SpeedButton18);
-        QCOMPARE(Texts(), QStringList{"I can't help you, go to Windows control panel!"});
+        QCOMPARE(ShownTexts(), QStringList{"I can't help you, go to Windows control panel!"});
 
         MessageBoxSeam::Reset();
         LauncherSeam::SetInstalledPrograms({"kcmshell5", "gnome-control-center"});
@@ -91,7 +85,7 @@ private slots:
         LauncherSeam::SetInstalledPrograms({"kcmshell5"});
         Click(form->SpeedButton18);
         QCOMPARE(LauncherSeam::StartedPrograms().last(), (QStringList{"kcmshell5", "kcm_formats"}));
-        QCOMPARE(Texts(), QStringList());
+        QCOMPARE(ShownTexts(), QStringList());
     }
 
     void programsAreFoundOnThePath() {
