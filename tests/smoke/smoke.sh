@@ -20,4 +20,13 @@ args=("$program" "$work")
 unset QT_QPA_PLATFORM
 # In a sanitizer build: what the desktop's libraries keep at exit is theirs, not ours.
 export LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}suppressions=$(cd "$(dirname "$0")" && pwd)/lsan.supp"
-xvfb-run -a -s "-screen 0 1280x1024x24" "$driver" "${args[@]}"
+# One more try when the first fails: on a loaded machine the X server can lose a synthetic event.
+# Both runs' output is kept, so a failure that comes back is seen whole.
+for attempt in 1 2; do
+    xvfb-run -a -s "-screen 0 1280x1024x24" "$driver" "${args[@]}"
+    status=$?
+    [ "$status" -eq 0 ] || [ "$status" -eq 77 ] && exit "$status"
+    echo "smoke: attempt $attempt failed with status $status"
+    rm -rf "${work:?}"/* "${work:?}"/.[!.]* 2>/dev/null
+done
+exit "$status"
