@@ -328,6 +328,29 @@ private slots:
         env.DestroyMainForm();
     }
 
+    // Tables that can be written but whose folder takes no journal: the message says why.
+    void immutableArchiveFolderSaysWhyItsTablesCannotBeWritten() {
+        if (::geteuid() != 0)
+            QSKIP("An immutable folder needs root.");
+        TestEnvironment env;
+        Prepare(env);
+        if (!Run({"chattr", "+i", env.ArchiveFolder()}))
+            QSKIP("The file system here has no immutable attribute.");
+        const auto mutableAgain = qScopeGuard([&] { Run({"chattr", "-i", env.ArchiveFolder()}); });
+        MessageBoxSeam::QueueAnswer(Id::Ok);
+        TMainForm* form = env.CreateMainForm();
+        const QList<ShownBox> boxes = MessageBoxSeam::Shown();
+        // One message: the look files that hold what they held are not written again.
+        QCOMPARE(boxes.size(), 1);
+        for (const QString& table : kTables)
+            QVERIFY2(boxes[0].text.contains(env.ArchiveFile(table + ".db") +
+                                            " cannot be used: it cannot be written"),
+                     qPrintable(boxes[0].text));
+        QVERIFY2(!boxes[0].text.contains("not an error"), qPrintable(boxes[0].text));
+        QCOMPARE(Rows(form->DBGrid_Contact), 1);
+        env.DestroyMainForm();
+    }
+
     void newArchiveIsTheUsersAlone() {
         const mode_t old = ::umask(022);
         const auto restore = qScopeGuard([old] { ::umask(old); });
