@@ -315,6 +315,10 @@ public:
 
     // --- command line (app/CommandLine.cpp) ---
     void ProcessCommandLine();
+    // A later start handed its command line over (words each followed by a blank): the window comes
+    // forward, and a "DIAL" there dials its number here. The later start ends by itself, so its
+    // "KILL" does not end this one.
+    void CalledByLaterStart(const QString& text);
 
     // --- Tasks view (views/TasksView.cpp) ---
     void QueryTODAYAfterOpen();
