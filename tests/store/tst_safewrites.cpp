@@ -198,7 +198,11 @@ private slots:
         WriteFile(env.ArchiveFile("notes/.Note0.qmtmp-9zz"), "torn");
         WriteFile(env.ArchiveFile("notes/Note0"), "whole");
         WriteFile(env.ProgramFolder() + ".nosplash.qmtmp-1", "");
+        QVERIFY(QDir().mkpath(env.ProgramFolder() + "config/autostart"));
+        WriteFile(env.ProgramFolder() + "config/autostart/.entry.desktop.qmtmp-7q", "torn");
+        WriteFile(env.ProgramFolder() + "config/autostart/other.desktop", "someone else's");
         TMainForm* form = env.CreateMainForm();
+        QCOMPARE(NamesIn(env.ProgramFolder() + "config/autostart"), QStringList{"other.desktop"});
         QCOMPARE(NamesIn(env.ArchiveFile("notes")), QStringList{"Note0"});
         QCOMPARE(NamesIn(env.ArchiveFolder()).filter(".qmtmp-"), QStringList());
         QCOMPARE(NamesIn(env.ProgramFolder()).filter(".qmtmp-"), QStringList());
