@@ -359,6 +359,9 @@ Session::TableCheck Session::CheckTableFile(const QString& file, const QString& 
     if (sqlite3_get_autocommit(db) == 0)
         sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) {
+        // A full disk leaves the table whole; only changes must wait until there is room again.
+        if ((rc & 0xff) == SQLITE_FULL)
+            return finish(State::Full, QStringLiteral("the disk is full (%1)").arg(writeError));
         if ((rc & 0xff) == SQLITE_CANTOPEN || (rc & 0xff) == SQLITE_IOERR || (rc & 0xff) == SQLITE_PERM)
             return finish(State::ReadOnly, QStringLiteral("it cannot be written (%1)").arg(writeError));
         return failure(rc, writeError);

@@ -2,6 +2,7 @@
 #include "engine/DataControls.h"
 #include "engine/Session.h"
 #include "platform/MessageBox.h"
+#include "support/FullDisk.h"
 #include "support/TestEnvironment.h"
 
 #include <QCheckBox>
@@ -325,6 +326,34 @@ private slots:
             QVERIFY2(boxes[1].text.contains(env.ArchiveFile(table + ".db") + " cannot be created"),
                      qPrintable(boxes[1].text));
         QCOMPARE(Rows(form->DBGrid_Contact), 0);
+        env.DestroyMainForm();
+    }
+
+    // A disk with no room left: the tables are whole, their rows are shown, and one message says
+    // to free space, never to move a table away.
+    void fullDiskAtStartShowsTheRowsAndSaysSoOnce() {
+        TestEnvironment env;
+        FullDisk disk(env.ArchiveFolder(), 1024 * 1024);
+        QM_REQUIRE_FULL_DISK(disk);
+        Prepare(env);
+        disk.Fill();
+        MessageBoxSeam::QueueAnswer(Id::Ok);
+        TMainForm* form = env.CreateMainForm();
+        QStringList files;
+        for (const QString& table : kTables)
+            files << env.ArchiveFile(table + ".db");
+        ExpectOneMessage(files, QStringLiteral("the disk is full"), QStringLiteral("Free some space"));
+        QVERIFY(!MessageBoxSeam::Shown()[0].text.contains(QStringLiteral("move the file away")));
+        QCOMPARE(Rows(form->DBGrid_Contact), 1);
+        QCOMPARE(Rows(form->DBGrid_ToDo), 1);
+        QCOMPARE(form->QueryShot->RecordCount(), 1);
+        env.DestroyMainForm();
+
+        disk.Free();
+        MessageBoxSeam::Reset();
+        form = env.CreateMainForm();
+        QCOMPARE(MessageBoxSeam::Shown().size(), 0);
+        QCOMPARE(Rows(form->DBGrid_Contact), 1);
         env.DestroyMainForm();
     }
 
