@@ -1,6 +1,7 @@
 #include "app/MainForm.h"
 #include "engine/DataControls.h"
 #include "engine/EngineError.h"
+#include "platform/Application.h"
 #include "platform/Clock.h"
 #include "platform/DateFormat.h"
 #include "platform/MessageBox.h"
@@ -147,7 +148,8 @@ void TMainForm::LoadSettings() {
 
     // The alarm check.
     if (IsYes(row, "timecheck")) {
-        RefreshAlarmQuery();
+        // An appointments table that cannot be used has been reported; the settings after it still apply.
+        Guarded([this] { RefreshAlarmQuery(); });
         CheckBox_TimeCheck->setChecked(true);
         if (!TimerContolloOrario->isActive())
             TimerContolloOrario->start();

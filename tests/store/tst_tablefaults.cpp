@@ -1,7 +1,9 @@
 #include "app/MainForm.h"
 #include "engine/DataControls.h"
 #include "engine/Session.h"
+#include "platform/ColorText.h"
 #include "platform/MessageBox.h"
+#include "platform/widgets/Panel.h"
 #include "support/FullDisk.h"
 #include "support/TestEnvironment.h"
 
@@ -172,9 +174,17 @@ private slots:
             advice = QStringLiteral("Move the folder away");
         }
 
+        if (table != QLatin1String("QMset90"))
+            TestEnvironment::ExecOnFile(env.ArchiveFile("QMset90.db"),
+                                        "UPDATE QMset90 SET timecheck = 'Y', UserColor = 'clRed'");
         MessageBoxSeam::QueueAnswer(Id::Ok);
         TMainForm* form = env.CreateMainForm();
         ExpectOneMessage({file}, what, advice);
+        // The settings apply whole, the alarm list on the damaged table notwithstanding.
+        if (table != QLatin1String("QMset90")) {
+            QVERIFY(form->CheckBox_TimeCheck->isChecked());
+            QCOMPARE(form->Panel_UserColor->Color(), Colors::clRed);
+        }
         // The other lists fill.
         if (table != QLatin1String("QMarc80"))
             QCOMPARE(Rows(form->DBGrid_Shot), 1);
