@@ -461,6 +461,7 @@ private:
     bool m_terminateRequested = false;
     bool m_quitConfirmed = false;
     bool m_inFormCreate = false;
+    bool m_sectionColorsPainted = false; // once a settings row has coloured the window
 };
 
 // The one main window of the process; other units reach it only through this.

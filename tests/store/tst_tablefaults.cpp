@@ -3,7 +3,9 @@
 #include "engine/Session.h"
 #include "platform/ColorText.h"
 #include "platform/MessageBox.h"
+#include "platform/widgets/PageControl.h"
 #include "platform/widgets/Panel.h"
+#include "store/SectionColors.h"
 #include "support/FullDisk.h"
 #include "support/TestEnvironment.h"
 
@@ -180,10 +182,16 @@ private slots:
         MessageBoxSeam::QueueAnswer(Id::Ok);
         TMainForm* form = env.CreateMainForm();
         ExpectOneMessage({file}, what, advice);
-        // The settings apply whole, the alarm list on the damaged table notwithstanding.
+        // The settings apply whole, the alarm list on the damaged table notwithstanding; without
+        // settings the window takes the classic colours, never none.
         if (table != QLatin1String("QMset90")) {
             QVERIFY(form->CheckBox_TimeCheck->isChecked());
             QCOMPARE(form->Panel_UserColor->Color(), Colors::clRed);
+        } else {
+            const SectionColorSet& classic = ClassicSectionColors();
+            QCOMPARE(form->Panel_TodayColor->Color(), classic.TodayColor);
+            QCOMPARE(form->DBGrid_Today->FixedColor(), ToQColor(classic.TodayColor));
+            QCOMPARE(form->CurrentSectionColor, classic[form->PageControlMenu->currentIndex()]);
         }
         // The other lists fill.
         if (table != QLatin1String("QMarc80"))
