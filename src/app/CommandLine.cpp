@@ -39,4 +39,16 @@ void TMainForm::ProcessCommandLine() {
     }
 }
 
+void TMainForm::CalledByLaterStart(const QString& text) {
+    Open1Click();
+    QStringList words = text.split(u' ', Qt::SkipEmptyParts);
+    if (words.isEmpty() || words.first().toUpper() != QLatin1String("DIAL"))
+        return;
+    words.removeFirst();
+    if (!words.isEmpty() && words.last().toUpper() == QLatin1String("KILL"))
+        words.removeLast();
+    // The words were joined with blanks on the way: a number typed with blanks comes back whole.
+    ShellOpen(TelAddress(words.join(u' ')));
+}
+
 } // namespace qm

@@ -321,6 +321,10 @@ public:
 
     // --- command line (app/CommandLine.cpp) ---
     void ProcessCommandLine();
+    // A later start handed its command line over (words each followed by a blank): the window comes
+    // forward, and a "DIAL" there dials its number here. The later start ends by itself, so its
+    // "KILL" does not end this one.
+    void CalledByLaterStart(const QString& text);
 
     // --- Tasks view (views/TasksView.cpp) ---
     void QueryTODAYAfterOpen();
@@ -463,6 +467,7 @@ private:
     bool m_terminateRequested = false;
     bool m_quitConfirmed = false;
     bool m_inFormCreate = false;
+    bool m_sectionColorsPainted = false; // once a settings row has coloured the window
 };
 
 // The one main window of the process; other units reach it only through this.

@@ -100,7 +100,8 @@ void TMainForm::FormCreate() {
     InitPathsAndDefaults();
     ApplyWorkingFolder();
     // Temporary files of writes that a crash cut short.
-    for (const QString& folder : {ProgramFolder, DefaultArchiveFolder, ArchiveFolder, NotesFolder})
+    for (const QString& folder : {ProgramFolder, DefaultArchiveFolder, ArchiveFolder, NotesFolder,
+                                  QFileInfo(LumidorAutostart.EntryFile()).path()})
         SweepTemporaryFiles(folder);
     ReadLookFiles();
     Guarded([this] { RegisterDatabaseAlias(); });

@@ -91,8 +91,9 @@ int main(int argc, char** argv) {
     if (built) {
         qm::SelectForm = new qm::TSelectForm(mainForm.get());
         qm::TMainForm* form = mainForm.get();
-        QObject::connect(&mainInstance1, &qm::TMainInstance::Called, form,
-                         [form] { qm::Guarded([form] { form->Open1Click(); }); });
+        QObject::connect(&mainInstance1, &qm::TMainInstance::Called, form, [form](const QString& text) {
+            qm::Guarded([form, &text] { form->CalledByLaterStart(text); });
+        });
         // A copy started while this one was starting is answered now.
         mainInstance1.SetReady();
     }

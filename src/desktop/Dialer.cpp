@@ -63,7 +63,8 @@ QString TelAddress(const QString& number) {
     static const char hex[] = "0123456789ABCDEF";
     QByteArray address("tel:");
     for (const char byte : number.trimmed().toUtf8()) {
-        if ((byte >= '0' && byte <= '9') || kept.contains(byte)) {
+        if ((byte >= '0' && byte <= '9') || (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') ||
+            kept.contains(byte)) {
             address += byte;
         } else {
             address += '%';

@@ -38,9 +38,10 @@ private:
 };
 
 // The "tel:" address that hands `number` to the desktop's telephony program. Every character but the
-// digits, "+", "*" and the visual separators "-", ".", "(" and ")" is percent-encoded, so that "#"
-// (which would start a fragment), blanks and letters reach the program as typed. Blanks at both
-// ends are dropped.
+// digits, the ASCII letters, "+", "*" and the visual separators "-", ".", "(" and ")" is
+// percent-encoded, so that "#" (which would start a fragment) and blanks reach the program as
+// typed. Letters stay as they are: the desktop would receive them decoded in any case. Blanks at
+// both ends are dropped.
 QString TelAddress(const QString& number);
 
 // Test seam: the ports can be pointed at other devices (a pseudo-terminal).

@@ -93,6 +93,24 @@ void AskWindowManager(xcb_connection_t* connection, xcb_window_t window, xcb_ato
                    reinterpret_cast<const char*>(&event));
 }
 
+// True when a window manager that follows the desktop conventions runs: it then owns the state of
+// mapped windows. Without one, nobody else reads or changes the property.
+bool WindowManagerRuns(xcb_connection_t* connection, xcb_window_t root) {
+    const xcb_atom_t check = Atom(connection, "_NET_SUPPORTING_WM_CHECK");
+    if (check == XCB_ATOM_NONE)
+        return false;
+    std::unique_ptr<xcb_get_property_reply_t, decltype(&free)> reply(
+        xcb_get_property_reply(connection,
+                               xcb_get_property(connection, 0, root, check, XCB_ATOM_WINDOW, 0, 1), nullptr),
+        &free);
+    if (!reply || reply->format != 32 || xcb_get_property_value_length(reply.get()) < 4)
+        return false;
+    const xcb_window_t child = *static_cast<const xcb_window_t*>(xcb_get_property_value(reply.get()));
+    std::unique_ptr<xcb_get_geometry_reply_t, decltype(&free)> geometry(
+        xcb_get_geometry_reply(connection, xcb_get_geometry(connection, child), nullptr), &free);
+    return child != XCB_WINDOW_NONE && geometry != nullptr;
+}
+
 // `onScreen` is false while the window is being shown: it is not mapped yet.
 void Apply(QWidget* window, bool onScreen) {
     xcb_connection_t* connection = X11Connection();
@@ -103,23 +121,32 @@ void Apply(QWidget* window, bool onScreen) {
     const xcb_atom_t skip = Atom(connection, "_NET_WM_STATE_SKIP_TASKBAR");
     if (state == XCB_ATOM_NONE || skip == XCB_ATOM_NONE)
         return;
-    const bool on = TIconHide::SkipsTaskbar();
-    if (onScreen)
+    const bool on = TIconHide::SkipsTaskbar(window);
+    if (onScreen) {
         AskWindowManager(connection, id, state, skip, on);
-    else
+        const xcb_setup_t* setup = xcb_get_setup(connection);
+        const xcb_screen_t* screen = setup ? xcb_setup_roots_iterator(setup).data : nullptr;
+        if (screen && !WindowManagerRuns(connection, screen->root))
+            SetStateProperty(connection, id, state, skip, on);
+    } else {
         SetStateProperty(connection, id, state, skip, on);
+    }
     xcb_flush(connection);
 }
 
 // The window manager drops the state of a window that is hidden, so it is set again on each show.
+// Without a notification area, minimising or restoring changes whether the window keeps its button.
 class ShowWatcher : public QObject {
 public:
     explicit ShowWatcher(QWidget* window) : QObject(window) { window->installEventFilter(this); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Show && watched == parent())
+        if (watched == parent() && event->type() == QEvent::Show)
             Apply(static_cast<QWidget*>(watched), false);
+        else if (watched == parent() && event->type() == QEvent::WindowStateChange &&
+                 !TCoolTrayIcon::TrayAvailable())
+            Apply(static_cast<QWidget*>(watched), static_cast<QWidget*>(watched)->isVisible());
         return QObject::eventFilter(watched, event);
     }
 };
@@ -153,8 +180,8 @@ void TIconHide::Refresh() {
         Apply(window, window->isVisible());
 }
 
-bool TIconHide::SkipsTaskbar() {
-    return g_hidden && TCoolTrayIcon::TrayAvailable();
+bool TIconHide::SkipsTaskbar(const QWidget* window) {
+    return g_hidden && (TCoolTrayIcon::TrayAvailable() || (window && !window->isMinimized()));
 }
 
 int TIconHide::ChangeCount() {

@@ -9,7 +9,8 @@ namespace qm {
 // On X11 a hidden button is the window manager's _NET_WM_STATE_SKIP_TASKBAR on each window that
 // an instance was given; other desktops (Wayland) give a program no way to drop its button, and
 // there the button goes only with the window when the notification-area icon hides it. Where no
-// notification area exists the button is kept, since it is then the only way back to the window.
+// notification area exists a minimised window keeps its button, since it is then the only way back
+// to the window.
 class TIconHide {
 public:
     // A new instance hides the button, as the stored value asks. `window` is the window whose
@@ -21,9 +22,9 @@ public:
 
     // Applies the state again to every window, e.g. once a notification area has appeared.
     static void Refresh();
-    // Whether the windows are kept out of the taskbar now: hidden, and a notification area to
-    // call them back from.
-    static bool SkipsTaskbar();
+    // Whether `window` is kept out of the taskbar now: hidden, unless it is minimised with no
+    // notification area to call it back from.
+    static bool SkipsTaskbar(const QWidget* window);
 
     // How many times the state really changed in this process (for tests: a repeated value
     // changes nothing).

@@ -280,9 +280,9 @@ Session::TableCheck Session::CheckTableFile(const QString& file, const QString& 
         db = nullptr;
         return TableCheck{state, reason};
     };
-    const auto failure = [&](int code) -> TableCheck {
-        const QString message =
-            db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(code));
+    const auto failure = [&](int code, QString message = QString()) -> TableCheck {
+        if (message.isEmpty())
+            message = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(code));
         switch (code & 0xff) {
         case SQLITE_NOTADB:
         case SQLITE_CORRUPT:
@@ -363,14 +363,18 @@ Session::TableCheck Session::CheckTableFile(const QString& file, const QString& 
             const QByteArray touch = QByteArray("PRAGMA user_version = ") + QByteArray::number(version);
             rc = sqlite3_exec(db, touch.constData(), nullptr, nullptr, nullptr);
         }
-        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
     }
+    // The reason is read before the rollback, which would replace it with "not an error".
+    const QString writeError = QString::fromUtf8(sqlite3_errmsg(db));
+    if (sqlite3_get_autocommit(db) == 0)
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) {
+        // A full disk leaves the table whole; only changes must wait until there is room again.
+        if ((rc & 0xff) == SQLITE_FULL)
+            return finish(State::Full, QStringLiteral("the disk is full (%1)").arg(writeError));
         if ((rc & 0xff) == SQLITE_CANTOPEN || (rc & 0xff) == SQLITE_IOERR || (rc & 0xff) == SQLITE_PERM)
-            return finish(
-                State::ReadOnly,
-                QStringLiteral("it cannot be written (%1)").arg(QString::fromUtf8(sqlite3_errmsg(db))));
-        return failure(rc);
+            return finish(State::ReadOnly, QStringLiteral("it cannot be written (%1)").arg(writeError));
+        return failure(rc, writeError);
     }
     return finish(State::Usable, QString());
 }

@@ -41,7 +41,8 @@ public:
     void CloseAll();
 
     // What a look at a table file before its first use finds.
-    enum class TableState { Missing, Usable, ReadOnly, Damaged, Locked, Folder, Unopenable };
+    // Full: readable, but the disk has no room for the journal a change needs.
+    enum class TableState { Missing, Usable, ReadOnly, Full, Damaged, Locked, Folder, Unopenable };
     struct TableCheck {
         TableState state = TableState::Missing;
         QString reason; // what is wrong, for the user; empty when Missing or Usable

@@ -69,6 +69,15 @@ std::optional<QString> AskFile(QWidget* parent, QFileDialog::AcceptMode mode, co
     }
     if (RunModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
+    // The type shown when the dialog closed decides, however it came to be picked.
+    if (saveDialog && !filter.isEmpty()) {
+        const int picked = int(dialog.nameFilters().indexOf(dialog.selectedNameFilter())) + 1;
+        if (picked > 0 && picked != saveDialog->FilterIndex) {
+            saveDialog->FilterIndex = picked;
+            if (saveDialog->OnTypeChange)
+                saveDialog->OnTypeChange();
+        }
+    }
     return dialog.selectedFiles().constFirst();
 }
 

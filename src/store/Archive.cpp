@@ -147,6 +147,9 @@ QString TableAdvice(Session::TableState state) {
     case Session::TableState::ReadOnly:
         return QStringLiteral("Its rows are shown, but no change can be saved. Make the file and its folder "
                               "writable, then start Quellmire Organizer again.");
+    case Session::TableState::Full:
+        return QStringLiteral("Its rows are shown, but no change can be saved. Free some space on the disk, "
+                              "then start Quellmire Organizer again.");
     case Session::TableState::Folder:
         return QStringLiteral(
             "Move the folder away; an empty table is created in its place at the next start.");
@@ -258,6 +261,7 @@ void TMainForm::CreateArchive() {
             }
             break;
         case Session::TableState::ReadOnly:
+        case Session::TableState::Full:
             problems << TableProblem(file, check.reason, check.state);
             session.MarkReadOnly(file, problems.last());
             break;

@@ -1,6 +1,7 @@
 #include "app/MainForm.h"
 #include "engine/DataControls.h"
 #include "engine/EngineError.h"
+#include "platform/Application.h"
 #include "platform/Clock.h"
 #include "platform/DateFormat.h"
 #include "platform/MessageBox.h"
@@ -96,11 +97,71 @@ void SetCalendarTitleColor(QCalendarWidget* calendar, const QColor& color) {
     }
 }
 
+// The section colours on every part of the window that shows them.
+void PaintSectionColors(TMainForm& form) {
+    const SectionColorSet& c = form.SectionColors;
+
+    // Swatches, section frames, grid titles, note fields.
+    TPanel* const swatches[SectionCount] = {
+        form.Panel_ShotColor,  form.Panel_YearColor,  form.Panel_MonthColor,
+        form.Panel_WeekColor,  form.Panel_TodayColor, form.Panel_ContactColor,
+        form.Panel_NotesColor, form.Panel_TodoColor,  form.Panel_UserColor};
+    for (int section = 0; section < SectionCount; ++section)
+        swatches[section]->SetColor(c[section]);
+    form.Panel_Contorno_Shot->SetColor(c.ShotColor);
+    form.Panel_Contorno_Year->SetColor(c.YearColor);
+    form.Panel_Contorno_Month->SetColor(c.MonthColor);
+    form.Panel_Contorno_Week->SetColor(c.WeekColor);
+    form.Panel_Contorno_Today->SetColor(c.TodayColor);
+    form.Panel_Contorno_Contact->SetColor(c.ContactColor);
+    SetBackground(form.SplitterNote, ToQColor(c.NotesColor));
+    form.Panel_Contorno_Notes2->SetColor(c.NotesColor);
+    form.Panel_Contorno_ToDo->SetColor(c.TodoColor);
+    form.Panel_Contorno_User->SetColor(c.UserColor);
+    form.DBGrid_Shot->SetFixedColor(ToQColor(c.ShotColor));
+    form.DBGrid_Year->SetFixedColor(ToQColor(c.YearColor));
+    form.DBGrid_Month->SetFixedColor(ToQColor(c.MonthColor));
+    form.DBGrid_Week->SetFixedColor(ToQColor(c.WeekColor));
+    form.DBGrid_Today->SetFixedColor(ToQColor(c.TodayColor));
+    form.DBGrid_Contact->SetFixedColor(ToQColor(c.ContactColor));
+    form.DBGrid_ToDo->SetFixedColor(ToQColor(c.TodoColor));
+    SetBaseColor(form.DBMemoShot, ToQColor(c.ShotColor));
+    SetBaseColor(form.DBMemoYear, ToQColor(c.YearColor));
+    SetBaseColor(form.DBMemoMonth, ToQColor(c.MonthColor));
+    SetBaseColor(form.DBMemoWeek, ToQColor(c.WeekColor));
+    SetBaseColor(form.DBMemoToday, ToQColor(c.TodayColor));
+    form.Panel_Note_Contact->SetColor(c.ContactColor);
+    form.Panel_Note_Contact2->SetColor(c.ContactColor);
+    SetBaseColor(form.DBMemoToDo, ToQColor(c.TodoColor));
+
+    // The day picker is tinted only while it shows today.
+    SetBaseColor(form.DateTimePickerTODAY,
+                 ToQColor(form.DateTimePickerTODAY->date() == Today() ? c.TodayColor : Colors::clWhite));
+
+    SetCalendarTitleColor(form.DateTimePickerTODAY->calendarWidget(), ToQColor(c.TodayColor));
+    SetCalendarTitleColor(form.Calendario_Lato, ToQColor(c.TodayColor));
+    form.Panel_SegnoStagione->SetColor(c.TodayColor);
+    form.Panel_nomeCompleto->SetColor(c.NotesColor);
+
+    // Section images, and the tabs painted again in the new colours.
+    form.FillSectionImages();
+    form.PageControlMenu->tabBar()->update();
+}
+
 } // namespace
 
 void TMainForm::LoadSettings() {
     // The row, left open for the start-up road and the start-up timer.
-    OpenSettingsRow(*QueryParam);
+    try {
+        OpenSettingsRow(*QueryParam);
+    } catch (const EngineError&) {
+        // A window that never had its colours takes the classic ones rather than none (black).
+        if (!m_sectionColorsPainted) {
+            SectionColors = ClassicSectionColors();
+            PaintSectionColors(*this);
+        }
+        throw;
+    }
     const TQuery& row = *QueryParam;
 
     // Date formats: the samples show the stored text, the combos the stored item.
@@ -147,7 +208,8 @@ void TMainForm::LoadSettings() {
 
     // The alarm check.
     if (IsYes(row, "timecheck")) {
-        RefreshAlarmQuery();
+        // An appointments table that cannot be used has been reported; the settings after it still apply.
+        Guarded([this] { RefreshAlarmQuery(); });
         CheckBox_TimeCheck->setChecked(true);
         if (!TimerContolloOrario->isActive())
             TimerContolloOrario->start();
@@ -161,52 +223,8 @@ void TMainForm::LoadSettings() {
     const SectionColorSet& classic = ClassicSectionColors();
     for (int section = 0; section < SectionCount; ++section)
         SectionColors[section] = ReadColor(row, kColorColumns[section], classic[section], unreadable);
-    const SectionColorSet& c = SectionColors;
-
-    // Swatches, section frames, grid titles, note fields.
-    TPanel* const swatches[SectionCount] = {Panel_ShotColor,  Panel_YearColor,  Panel_MonthColor,
-                                            Panel_WeekColor,  Panel_TodayColor, Panel_ContactColor,
-                                            Panel_NotesColor, Panel_TodoColor,  Panel_UserColor};
-    for (int section = 0; section < SectionCount; ++section)
-        swatches[section]->SetColor(c[section]);
-    Panel_Contorno_Shot->SetColor(c.ShotColor);
-    Panel_Contorno_Year->SetColor(c.YearColor);
-    Panel_Contorno_Month->SetColor(c.MonthColor);
-    Panel_Contorno_Week->SetColor(c.WeekColor);
-    Panel_Contorno_Today->SetColor(c.TodayColor);
-    Panel_Contorno_Contact->SetColor(c.ContactColor);
-    SetBackground(SplitterNote, ToQColor(c.NotesColor));
-    Panel_Contorno_Notes2->SetColor(c.NotesColor);
-    Panel_Contorno_ToDo->SetColor(c.TodoColor);
-    Panel_Contorno_User->SetColor(c.UserColor);
-    DBGrid_Shot->SetFixedColor(ToQColor(c.ShotColor));
-    DBGrid_Year->SetFixedColor(ToQColor(c.YearColor));
-    DBGrid_Month->SetFixedColor(ToQColor(c.MonthColor));
-    DBGrid_Week->SetFixedColor(ToQColor(c.WeekColor));
-    DBGrid_Today->SetFixedColor(ToQColor(c.TodayColor));
-    DBGrid_Contact->SetFixedColor(ToQColor(c.ContactColor));
-    DBGrid_ToDo->SetFixedColor(ToQColor(c.TodoColor));
-    SetBaseColor(DBMemoShot, ToQColor(c.ShotColor));
-    SetBaseColor(DBMemoYear, ToQColor(c.YearColor));
-    SetBaseColor(DBMemoMonth, ToQColor(c.MonthColor));
-    SetBaseColor(DBMemoWeek, ToQColor(c.WeekColor));
-    SetBaseColor(DBMemoToday, ToQColor(c.TodayColor));
-    Panel_Note_Contact->SetColor(c.ContactColor);
-    Panel_Note_Contact2->SetColor(c.ContactColor);
-    SetBaseColor(DBMemoToDo, ToQColor(c.TodoColor));
-
-    // The day picker is tinted only while it shows today.
-    SetBaseColor(DateTimePickerTODAY,
-                 ToQColor(DateTimePickerTODAY->date() == Today() ? c.TodayColor : Colors::clWhite));
-
-    SetCalendarTitleColor(DateTimePickerTODAY->calendarWidget(), ToQColor(c.TodayColor));
-    SetCalendarTitleColor(Calendario_Lato, ToQColor(c.TodayColor));
-    Panel_SegnoStagione->SetColor(c.TodayColor);
-    Panel_nomeCompleto->SetColor(c.NotesColor);
-
-    // Section images, and the tabs painted again in the new colours.
-    FillSectionImages();
-    PageControlMenu->tabBar()->update();
+    PaintSectionColors(*this);
+    m_sectionColorsPainted = true;
 
     CheckBox_SoundonClick();
 

@@ -91,7 +91,10 @@ void TMainForm::ConnectWindowLook() {
 // The last tab is named by the user; the name is kept for the next start.
 void TMainForm::EditLastLabelChange() {
     PageControlMenu->setTabText(PageControlMenu->indexOf(TabSheetSetup), EditLastLabel->text());
-    SaveLookFile(*this, QStringLiteral("TabName.txt"), {EditLastLabel->text()});
+    // A file that already holds the name is not written again: each start sets the name it read.
+    const QStringList lines{EditLastLabel->text()};
+    if (LoadTextLines(JoinPath(ArchiveFolder, QStringLiteral("TabName.txt"))) != lines)
+        SaveLookFile(*this, QStringLiteral("TabName.txt"), lines);
 }
 
 void TMainForm::ComboBox_UnFontChange() {

@@ -175,7 +175,7 @@ void TMainForm::SpeedButtonExportClick() {
     if (failed.isEmpty())
         ShowMessage(QStringLiteral("Exponting procedure complete!"));
     else
-        MessageBox(QStringLiteral("Exponting procedure incomplete! These were not copied into the backup "
+        MessageBox(QStringLiteral("Exporting procedure failed! These were not copied into the backup "
                                   "folder \"") +
                        QDir::toNativeSeparators(target) + QStringLiteral("\": ") +
                        failed.join(QStringLiteral(", ")) + QStringLiteral("."),
@@ -226,7 +226,7 @@ void TMainForm::SpeedButtonImportClick() {
         MessageBox(QStringLiteral("Importing procedure complete! Restart me manually!"), MsgCaption,
                    MsgOk + MsgInformation);
     else
-        MessageBox(QStringLiteral("Importing procedure incomplete! These files were not restored and keep "
+        MessageBox(QStringLiteral("Importing procedure failed! These files were not restored and keep "
                                   "their old content: ") +
                        failed.join(QStringLiteral(", ")) + QStringLiteral(". Restart me manually!"),
                    MsgCaption, MsgOk + MsgExclamation);

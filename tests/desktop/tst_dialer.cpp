@@ -1,5 +1,6 @@
 #include "app/MainForm.h"
 #include "desktop/Dialer.h"
+#include "desktop/MainInstance.h"
 #include "desktop/ProgramArguments.h"
 #include "dialogs/TeleForm.h"
 #include "engine/Query.h"
@@ -13,6 +14,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTemporaryDir>
 #include <QToolButton>
 #include <QUrl>
 #include <QtTest>
@@ -20,6 +22,7 @@
 #include <functional>
 #include <poll.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace qm;
@@ -88,7 +91,7 @@ const QStringList TypedNumbers{QStringLiteral("*31#0612345678"), QStringLiteral(
                                QStringLiteral("1-800-FLOWERS"), QStringLiteral("+39 (02) 555.1, 22")};
 const QStringList TelAddresses{
     QStringLiteral("tel:*31%230612345678"), QStringLiteral("tel:%2331%23+44%2020%207946%200000"),
-    QStringLiteral("tel:1-800-%46%4C%4F%57%45%52%53"), QStringLiteral("tel:+39%20(02)%20555.1%2C%2022")};
+    QStringLiteral("tel:1-800-FLOWERS"), QStringLiteral("tel:+39%20(02)%20555.1%2C%2022")};
 
 // What the desktop gets from a launch: the address as a URL, its number read back in full.
 void CheckReachesTheDesktop(const QString& launched, const QString& typed) {
@@ -183,7 +186,7 @@ private slots:
             CheckReachesTheDesktop(LauncherSeam::Launches().at(0), TypedNumbers[i]);
         }
         QCOMPARE(TelAddress(QStringLiteral(" 0612 ")), QStringLiteral("tel:0612"));
-        QCOMPARE(TelAddress(QStringLiteral("Åsa")), QStringLiteral("tel:%C3%85%73%61"));
+        QCOMPARE(TelAddress(QStringLiteral("Åsa")), QStringLiteral("tel:%C3%85sa"));
     }
 
     void commandLineDialKeepsEveryCharacter() {
@@ -196,6 +199,42 @@ private slots:
             QVERIFY(!form->TerminateRequested());
         }
         ProgramArgumentsSeam::Reset();
+    }
+
+    // The program runs; a later start with "DIAL" hands its command line over and the running copy
+    // dials, every character kept, and goes on running whatever "KILL" said.
+    void laterStartDialsThroughTheRunningCopy() {
+        QTemporaryDir runtime;
+        QVERIFY(::chmod(QFile::encodeName(runtime.path()).constData(), 0700) == 0);
+        const QByteArray oldRuntime = qgetenv("XDG_RUNTIME_DIR");
+        const auto restore = qScopeGuard([&oldRuntime] { qputenv("XDG_RUNTIME_DIR", oldRuntime); });
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        TMainInstance running(QStringLiteral("dialler-test"));
+        QVERIFY(running.Start({QStringLiteral("quellmire")}));
+        connect(&running, &TMainInstance::Called, form,
+                [form](const QString& text) { form->CalledByLaterStart(text); });
+        running.SetReady();
+        for (qsizetype i = 0; i < TypedNumbers.size(); ++i) {
+            LauncherSeam::Reset();
+            TMainInstance later(QStringLiteral("dialler-test"));
+            QStringList arguments{QStringLiteral("quellmire"), QStringLiteral("dial"), TypedNumbers[i]};
+            if (i % 2)
+                arguments << QStringLiteral("Kill");
+            QVERIFY(!later.Start(arguments));
+            QTRY_COMPARE(LauncherSeam::Launches(), QStringList(TelAddresses[i]));
+            CheckReachesTheDesktop(LauncherSeam::Launches().at(0), TypedNumbers[i]);
+            QVERIFY(!form->TerminateRequested());
+        }
+        // Any other command line only brings the window forward.
+        LauncherSeam::Reset();
+        TMainInstance later(QStringLiteral("dialler-test"));
+        QSignalSpy called(&running, &TMainInstance::Called);
+        QVERIFY(!later.Start({QStringLiteral("quellmire"), QStringLiteral("CONTROL")}));
+        QTRY_COMPARE(called.size(), 1);
+        QCOMPARE(LauncherSeam::Launches(), QStringList());
+        QVERIFY(form->isVisible());
     }
 
     void telephonyButtonClickedSendsTheTypedNumber() {

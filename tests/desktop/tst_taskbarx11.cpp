@@ -92,6 +92,19 @@ public:
 
     xcb_atom_t SkipAtom() const { return m_skip; }
 
+    // Announces a window manager that follows the desktop conventions, as one does at its start;
+    // it goes with the observer.
+    void AnnounceWindowManager() {
+        const xcb_window_t check = xcb_generate_id(m_connection);
+        xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, check, m_root, 0, 0, 1, 1, 0,
+                          XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+        const xcb_atom_t atom = Atom("_NET_SUPPORTING_WM_CHECK");
+        xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, m_root, atom, XCB_ATOM_WINDOW, 32, 1,
+                            &check);
+        xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, check, atom, XCB_ATOM_WINDOW, 32, 1, &check);
+        Sync();
+    }
+
     // The window's own _NET_WM_STATE property.
     QList<xcb_atom_t> StateProperty(xcb_window_t window) {
         SyncProgram();
@@ -203,10 +216,41 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QVERIFY(observer.StateProperty(id).contains(observer.SkipAtom()));
 
-        // Without a notification area the button stays: it is the only way back to the window.
+        // Without a notification area a window on the screen still has no button; minimised, it
+        // gets it back, as the only way back to the window.
         TraySeam::PretendAvailable(false);
+        observer.StateRequests();
         TIconHide::Refresh();
+        QCOMPARE(observer.StateRequests(), (QList<Request>{{id, kAdd, observer.SkipAtom()}}));
+        window.showMinimized();
+        QTRY_VERIFY(window.isMinimized());
+        QVERIFY(observer.StateRequests().contains(Request{id, kRemove, observer.SkipAtom()}));
+        window.showNormal();
+        QTRY_VERIFY(!window.isMinimized());
+        QVERIFY(observer.StateRequests().contains(Request{id, kAdd, observer.SkipAtom()}));
+    }
+
+    // With no window manager, as on a bare X server, nobody would act on the requests: the shown
+    // window's own property changes, so that what is asked is what the window carries.
+    void withoutWindowManagerTheShownWindowCarriesTheStateItself() {
+        Observer observer;
+        QWidget window;
+        TIconHide hide(&window);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const auto id = xcb_window_t(window.winId());
+        QVERIFY(observer.StateProperty(id).contains(observer.SkipAtom()));
+        hide.SetHidden(false);
+        QVERIFY(!observer.StateProperty(id).contains(observer.SkipAtom()));
+        hide.SetHidden(true);
+        QVERIFY(observer.StateProperty(id).contains(observer.SkipAtom()));
+
+        // A window manager owns the property of a mapped window: only asked, never overwritten.
+        observer.AnnounceWindowManager();
+        observer.StateRequests();
+        hide.SetHidden(false);
         QCOMPARE(observer.StateRequests(), (QList<Request>{{id, kRemove, observer.SkipAtom()}}));
+        QVERIFY(observer.StateProperty(id).contains(observer.SkipAtom()));
     }
 
     void mainWindowButtonsMoveItBetweenTaskbarAndTray() {

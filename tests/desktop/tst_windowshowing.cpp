@@ -130,12 +130,15 @@ private slots:
         Fire(form->TimerAppari);
         QVERIFY(form->isVisible()); // nowhere else to be
         QVERIFY(!form->CoolTrayIcon->IconInArea());
-        QVERIFY(!TIconHide::SkipsTaskbar()); // the taskbar button is the way back meanwhile
+        QVERIFY(TIconHide::SkipsTaskbar(form)); // on the screen, as the stored value asks
+        form->showMinimized();
+        QVERIFY(!TIconHide::SkipsTaskbar(form)); // minimised, the taskbar button is the way back
+        form->showNormal();
 
         TraySeam::PretendAvailable(true);
         Fire(form->CoolTrayIcon->TrayWatchTimer());
         QVERIFY(form->CoolTrayIcon->IconInArea());
-        QVERIFY(TIconHide::SkipsTaskbar());
+        QVERIFY(TIconHide::SkipsTaskbar(form));
         QCOMPARE(form->CoolTrayIcon->ShownIcon().cacheKey(), form->CoolTrayIcon->IconList()[0].cacheKey());
 
         // Put away into the new icon, an alarm animates it where the user can see it.

@@ -3,14 +3,19 @@
 #include "exchange/CsvExport.h"
 #include "platform/Dialogs.h"
 #include "platform/MessageBox.h"
+#include "platform/Modal.h"
 #include "platform/widgets/PageControl.h"
 #include "support/TestEnvironment.h"
 #include "views/ViewTestRows.h"
 
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDialogButtonBox>
 #include <QFile>
+#include <QFileDialog>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QScopeGuard>
 #include <QToolButton>
 #include <QtTest>
 
@@ -147,6 +152,51 @@ private slots:
             QFile::remove(written);
         }
         QCOMPARE(DialogSeam::UnhandledCount(), 0);
+        QCOMPARE(MessageBoxSeam::Shown().size(), 0);
+    }
+
+    // The real save dialog, used by hand: the type picked in its list with the keyboard and a name
+    // typed with another extension; the type decides what is written.
+    void typePickedInTheSaveDialogDecidesTheFormat() {
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        AddContact(env, QStringLiteral("Adams"), QStringLiteral("Elm Road"), QStringLiteral("''"));
+        form->RefreshContactQuery();
+        DialogSeam::Disable();
+        const auto seamBack = qScopeGuard([] { DialogSeam::Enable(); });
+        const auto useDialog = [&](int downs, const QString& typed) {
+            ModalSeam::Queue([downs, typed](QDialog& dialog) {
+                auto* files = qobject_cast<QFileDialog*>(&dialog);
+                QVERIFY(files);
+                auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+                auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+                QVERIFY(types && name);
+                types->setFocus();
+                for (int i = 0; i < downs; ++i)
+                    QTest::keyClick(types, Qt::Key_Down);
+                name->setFocus();
+                name->selectAll();
+                QTest::keyClicks(name, typed);
+                auto* buttons = dialog.findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
+                QPushButton* save = buttons ? buttons->button(QDialogButtonBox::Save) : nullptr;
+                QVERIFY(save);
+                // The dialog allows saving once it has read the folder, which it does in the background.
+                QTRY_VERIFY(save->isEnabled());
+                QTest::mouseClick(save, Qt::LeftButton);
+                QVERIFY(!dialog.isVisible());
+            });
+            QTest::mouseClick(form->SpeedButtonCSV, Qt::LeftButton);
+            QCOMPARE(ModalSeam::UnhandledCount(), 0);
+        };
+        // The dialog opens in the desktop folder; a name typed there is saved there.
+        const QString folder = env.ProgramFolder();
+        form->UserComp1.Desktop = folder;
+        useDialog(1, "people.txt");
+        QVERIFY(Bytes(folder + "people.txt").startsWith("NAME,COMPANY,PHONE,"));
+        useDialog(0, "book.csv");
+        QVERIFY(Bytes(folder + "book.csv").startsWith(QByteArray("SQLite format 3\0", 16)));
+        useDialog(1, "plain");
+        QVERIFY(Bytes(folder + "plain.csv").startsWith("NAME,COMPANY,PHONE,"));
         QCOMPARE(MessageBoxSeam::Shown().size(), 0);
     }
 

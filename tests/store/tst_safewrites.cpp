@@ -1,6 +1,7 @@
 #include "app/MainForm.h"
 #include "desktop/BrowseForFolder.h"
 #include "dialogs/TeleForm.h"
+#include "notes/NoteFavourites.h"
 #include "platform/Dialogs.h"
 #include "platform/MessageBox.h"
 #include "platform/Modal.h"
@@ -15,6 +16,7 @@
 #include <QDateEdit>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QTest>
@@ -74,6 +76,8 @@ private slots:
         WriteFile(env.ArchiveFile("Groups.txt"), "\r\nFamily\r\n");
         WriteFile(env.ArchiveFile("Style.txt"), "0\r\n");
         WriteFile(env.ArchiveFile("Modem.txt"), "3");
+        WriteFile(env.ArchiveFile("PreDir.txt"), "/srv/old\r\n");
+        WriteFile(env.ArchiveFile("TabName.txt"), "Mine\r\n");
         TMainForm* form = env.CreateMainForm();
         QVERIFY2(Texts().isEmpty(), qPrintable(Texts().join(" | ")));
         disk.Fill();
@@ -105,6 +109,25 @@ private slots:
         QCOMPARE(ModalSeam::UnhandledCount(), 0);
         QCOMPARE(ReadFile(env.ArchiveFile("Modem.txt")), QByteArray("3"));
         ExpectOneFailureNaming("Modem.txt");
+
+        // A favourite note folder added.
+        BrowseForFolderSeam::QueueFolder(env.ProgramFolder());
+        ModalSeam::Queue([](QDialog& dialog) {
+            auto& folders = static_cast<TFoldersForm&>(dialog);
+            QTest::mouseClick(folders.SpeedButtonAddFolder, Qt::LeftButton);
+            dialog.reject();
+        });
+        form->SpeedButton2->click();
+        QCOMPARE(ModalSeam::UnhandledCount(), 0);
+        QCOMPARE(ReadFile(env.ArchiveFile("PreDir.txt")), QByteArray("/srv/old\r\n"));
+        ExpectOneFailureNaming("PreDir.txt");
+
+        // The last tab renamed.
+        form->EditLastLabel->setFocus();
+        QTest::keyClick(form->EditLastLabel, Qt::Key_End);
+        QTest::keyClicks(form->EditLastLabel, "!");
+        QCOMPARE(ReadFile(env.ArchiveFile("TabName.txt")), QByteArray("Mine\r\n"));
+        ExpectOneFailureNaming("TabName.txt");
 
         // Another working folder: the failure is said and the program does not end.
         const QString work = env.ProgramFolder() + "work";
@@ -198,7 +221,11 @@ private slots:
         WriteFile(env.ArchiveFile("notes/.Note0.qmtmp-9zz"), "torn");
         WriteFile(env.ArchiveFile("notes/Note0"), "whole");
         WriteFile(env.ProgramFolder() + ".nosplash.qmtmp-1", "");
+        QVERIFY(QDir().mkpath(env.ProgramFolder() + "config/autostart"));
+        WriteFile(env.ProgramFolder() + "config/autostart/.entry.desktop.qmtmp-7q", "torn");
+        WriteFile(env.ProgramFolder() + "config/autostart/other.desktop", "someone else's");
         TMainForm* form = env.CreateMainForm();
+        QCOMPARE(NamesIn(env.ProgramFolder() + "config/autostart"), QStringList{"other.desktop"});
         QCOMPARE(NamesIn(env.ArchiveFile("notes")), QStringList{"Note0"});
         QCOMPARE(NamesIn(env.ArchiveFolder()).filter(".qmtmp-"), QStringList());
         QCOMPARE(NamesIn(env.ProgramFolder()).filter(".qmtmp-"), QStringList());

@@ -1,7 +1,12 @@
 #include "app/MainForm.h"
 #include "engine/DataControls.h"
 #include "engine/Session.h"
+#include "platform/ColorText.h"
 #include "platform/MessageBox.h"
+#include "platform/widgets/PageControl.h"
+#include "platform/widgets/Panel.h"
+#include "store/SectionColors.h"
+#include "support/FullDisk.h"
 #include "support/TestEnvironment.h"
 
 #include <QCheckBox>
@@ -174,9 +179,23 @@ private slots:
             advice = QStringLiteral("Move the folder away");
         }
 
+        if (table != QLatin1String("QMset90"))
+            TestEnvironment::ExecOnFile(env.ArchiveFile("QMset90.db"),
+                                        "UPDATE QMset90 SET timecheck = 'Y', UserColor = 'clRed'");
         MessageBoxSeam::QueueAnswer(Id::Ok);
         TMainForm* form = env.CreateMainForm();
         ExpectOneMessage({file}, what, advice);
+        // The settings apply whole, the alarm list on the damaged table notwithstanding; without
+        // settings the window takes the classic colours, never none.
+        if (table != QLatin1String("QMset90")) {
+            QVERIFY(form->CheckBox_TimeCheck->isChecked());
+            QCOMPARE(form->Panel_UserColor->Color(), Colors::clRed);
+        } else {
+            const SectionColorSet& classic = ClassicSectionColors();
+            QCOMPARE(form->Panel_TodayColor->Color(), classic.TodayColor);
+            QCOMPARE(form->DBGrid_Today->FixedColor(), ToQColor(classic.TodayColor));
+            QCOMPARE(form->CurrentSectionColor, classic[form->PageControlMenu->currentIndex()]);
+        }
         // The other lists fill.
         if (table != QLatin1String("QMarc80"))
             QCOMPARE(Rows(form->DBGrid_Shot), 1);
@@ -328,6 +347,57 @@ private slots:
             QVERIFY2(boxes[1].text.contains(env.ArchiveFile(table + ".db") + " cannot be created"),
                      qPrintable(boxes[1].text));
         QCOMPARE(Rows(form->DBGrid_Contact), 0);
+        env.DestroyMainForm();
+    }
+
+    // A disk with no room left: the tables are whole, their rows are shown, and one message says
+    // to free space, never to move a table away.
+    void fullDiskAtStartShowsTheRowsAndSaysSoOnce() {
+        TestEnvironment env;
+        FullDisk disk(env.ArchiveFolder(), 1024 * 1024);
+        QM_REQUIRE_FULL_DISK(disk);
+        Prepare(env);
+        disk.Fill();
+        MessageBoxSeam::QueueAnswer(Id::Ok);
+        TMainForm* form = env.CreateMainForm();
+        QStringList files;
+        for (const QString& table : kTables)
+            files << env.ArchiveFile(table + ".db");
+        ExpectOneMessage(files, QStringLiteral("the disk is full"), QStringLiteral("Free some space"));
+        QVERIFY(!MessageBoxSeam::Shown()[0].text.contains(QStringLiteral("move the file away")));
+        QCOMPARE(Rows(form->DBGrid_Contact), 1);
+        QCOMPARE(Rows(form->DBGrid_ToDo), 1);
+        QCOMPARE(form->QueryShot->RecordCount(), 1);
+        env.DestroyMainForm();
+
+        disk.Free();
+        MessageBoxSeam::Reset();
+        form = env.CreateMainForm();
+        QCOMPARE(MessageBoxSeam::Shown().size(), 0);
+        QCOMPARE(Rows(form->DBGrid_Contact), 1);
+        env.DestroyMainForm();
+    }
+
+    // Tables that can be written but whose folder takes no journal: the message says why.
+    void immutableArchiveFolderSaysWhyItsTablesCannotBeWritten() {
+        if (::geteuid() != 0)
+            QSKIP("An immutable folder needs root.");
+        TestEnvironment env;
+        Prepare(env);
+        if (!Run({"chattr", "+i", env.ArchiveFolder()}))
+            QSKIP("The file system here has no immutable attribute.");
+        const auto mutableAgain = qScopeGuard([&] { Run({"chattr", "-i", env.ArchiveFolder()}); });
+        MessageBoxSeam::QueueAnswer(Id::Ok);
+        TMainForm* form = env.CreateMainForm();
+        const QList<ShownBox> boxes = MessageBoxSeam::Shown();
+        // One message: the look files that hold what they held are not written again.
+        QCOMPARE(boxes.size(), 1);
+        for (const QString& table : kTables)
+            QVERIFY2(boxes[0].text.contains(env.ArchiveFile(table + ".db") +
+                                            " cannot be used: it cannot be written"),
+                     qPrintable(boxes[0].text));
+        QVERIFY2(!boxes[0].text.contains("not an error"), qPrintable(boxes[0].text));
+        QCOMPARE(Rows(form->DBGrid_Contact), 1);
         env.DestroyMainForm();
     }
 
