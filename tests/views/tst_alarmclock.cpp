@@ -144,6 +144,7 @@ class TestAlarmClock : public QObject {
     Q_OBJECT
 private slots:
     void ringsOnceWhateverTheTicks();
+    void entriesFoundAtStartRingWithNothingElseDone();
     void jitterAndSlowTicks();
     void gapRingsOnceWithOneSound();
     void dayChangeOnTheFirstTickOfADate();
@@ -153,6 +154,23 @@ private slots:
     void clockCaption();
     void soundChoiceAndMissingFile();
 };
+
+void TestAlarmClock::entriesFoundAtStartRingWithNothingElseDone() {
+    // The alarm list is read after the window shows; the first ticks must not find it empty.
+    TestEnvironment env(QStringLiteral("tester"), At(8, 0));
+    env.CreateMainForm();
+    env.DestroyMainForm(); // the tables exist now
+    OneShot(env, QStringLiteral("Call Bob"), QStringLiteral("2026-12-07"), QStringLiteral("08:30"));
+    OneShot(env, QStringLiteral("Past"), QStringLiteral("2026-12-07"), QStringLiteral("07:59"));
+    TMainForm* form = StartForm(env);
+    Ticks ticks(env, form);
+    ticks.Alarm(At(8, 0, 0, 500));
+    QVERIFY(ticks.Rings().isEmpty());
+    ticks.Alarm(At(8, 30, 0, 200));
+    QCOMPARE(ticks.Rings(), QStringList({" Call Bob!"}));
+    ticks.Alarm(At(8, 30, 0, 900));
+    QVERIFY(ticks.Rings().isEmpty());
+}
 
 void TestAlarmClock::ringsOnceWhateverTheTicks() {
     TestEnvironment env(QStringLiteral("tester"), At(6, 0));
