@@ -231,6 +231,8 @@ void TQuery::BindAndRun(bool select) {
         }
         if (select) {
             const FileVersion version = CurrentFileVersion(db);
+            m_openedFile = file;
+            m_openedVersion = version;
             if (!ResultCache::Instance().Find(key, version, &m_result)) {
                 m_result.ReadAll(stmt, db);
                 ResultCache::Instance().Store(key, version, m_result);
@@ -271,6 +273,30 @@ void TQuery::RunPendingOpen() const {
     open();
 }
 
+void TQuery::RunPendingOpenAhead() {
+    if (!m_pendingOpen)
+        return;
+    std::function<void()> open = m_pendingOpen;
+    RunPendingOpen();
+    if (m_active)
+        m_openAgainWhenChanged = std::move(open);
+}
+
+void TQuery::RefreshAtFirstShowing() {
+    if (!m_openAgainWhenChanged)
+        return;
+    const std::function<void()> open = std::move(m_openAgainWhenChanged);
+    m_openAgainWhenChanged = nullptr;
+    bool changed = true;
+    try {
+        changed = !(CurrentFileVersion(Session::Instance().Connection(m_openedFile)) == m_openedVersion);
+    } catch (const EngineError&) {
+        // The file cannot be reached now: the open says why.
+    }
+    if (changed)
+        open();
+}
+
 bool TQuery::Prepares() const {
     try {
         const TranslatedStatement statement = TranslateLocalSql(SQL.Text(), true);
@@ -295,6 +321,7 @@ int TQuery::CurrentRow() const {
 
 void TQuery::Open() {
     m_pendingOpen = nullptr;
+    m_openAgainWhenChanged = nullptr;
     if (m_active)
         Close();
     try {
@@ -318,6 +345,7 @@ void TQuery::Open() {
 
 void TQuery::Close() {
     m_pendingOpen = nullptr;
+    m_openAgainWhenChanged = nullptr;
     if (!m_active)
         return;
     m_active = false;
@@ -330,6 +358,7 @@ void TQuery::Close() {
 
 void TQuery::ExecSQL() {
     m_pendingOpen = nullptr;
+    m_openAgainWhenChanged = nullptr;
     m_rowsAffected = 0;
     BindAndRun(false);
 }
