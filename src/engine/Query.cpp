@@ -233,6 +233,7 @@ void TQuery::BindAndRun(bool select) {
             const FileVersion version = CurrentFileVersion(db);
             m_openedFile = file;
             m_openedVersion = version;
+            m_openedConnections = session.ConnectionsOpened();
             if (!ResultCache::Instance().Find(key, version, &m_result)) {
                 m_result.ReadAll(stmt, db);
                 ResultCache::Instance().Store(key, version, m_result);
@@ -289,7 +290,9 @@ void TQuery::RefreshAtFirstShowing() {
     m_openAgainWhenChanged = nullptr;
     bool changed = true;
     try {
-        changed = !(CurrentFileVersion(Session::Instance().Connection(m_openedFile)) == m_openedVersion);
+        Session& session = Session::Instance();
+        const FileVersion now = CurrentFileVersion(session.Connection(m_openedFile));
+        changed = !(now == m_openedVersion) || session.ConnectionsOpened() != m_openedConnections;
     } catch (const EngineError&) {
         // The file cannot be reached now: the open says why.
     }

@@ -161,6 +161,7 @@ private:
     std::function<void()> m_openAgainWhenChanged; // set by RunPendingOpenAhead until first shown
     QString m_openedFile;                         // the file and its version the rows were read at
     FileVersion m_openedVersion;
+    quint64 m_openedConnections = 0;
     bool m_active = false;
     int m_current = -1;
     bool m_eof = true;

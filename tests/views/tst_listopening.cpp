@@ -14,6 +14,7 @@
 #include <QTabBar>
 #include <QTest>
 #include <QToolButton>
+#include <cstdio>
 
 using namespace qm;
 using namespace qm::testrows;
@@ -154,6 +155,17 @@ private slots:
         ClickTab(form, form->TabSheetTODAY);
         ClickTab(form, form->TabSheetCONTACTS);
         QCOMPARE(form->panel_contact->Caption(), QStringLiteral("1   "));
+
+        // The table file replaced by another program, as a restore or a sync tool does.
+        const QString week = env.ArchiveFile(QStringLiteral("QMarc80.db"));
+        const QString copy = week + QStringLiteral(".new");
+        QVERIFY(QFile::copy(week, copy));
+        TestEnvironment::ExecOnFile(copy, QStringLiteral("INSERT INTO QMarc80 (id,dayofweek,dayindex,flag) "
+                                                         "VALUES ('Swim','Friday',6,'W')"));
+        QVERIFY(std::rename(QFile::encodeName(copy).constData(), QFile::encodeName(week).constData()) == 0);
+        ClickTab(form, form->TabSheetWEEK);
+        QCOMPARE(FieldValues(form->QueryWeek, "id"), QStringList({"Piano", "Gym", "Swim"}));
+        QCOMPARE(form->Panel_week->Caption(), QStringLiteral("3   "));
 
         {
             QFile file(env.ArchiveFile(QStringLiteral("QMtod90.db")));
