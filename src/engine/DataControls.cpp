@@ -199,9 +199,12 @@ void TDBGrid::FollowQuery() {
 }
 
 void TDBGrid::showEvent(QShowEvent* event) {
-    // A list that waits for its first showing opens before it is painted.
-    if (m_query)
+    // A list that waits for its first showing opens before it is painted; one read ahead of it is
+    // read again when its table has changed since.
+    if (m_query) {
         m_query->RunPendingOpen();
+        m_query->RefreshAtFirstShowing();
+    }
     QTableView::showEvent(event);
 }
 

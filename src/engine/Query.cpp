@@ -231,6 +231,9 @@ void TQuery::BindAndRun(bool select) {
         }
         if (select) {
             const FileVersion version = CurrentFileVersion(db);
+            m_openedFile = file;
+            m_openedVersion = version;
+            m_openedConnections = session.ConnectionsOpened();
             if (!ResultCache::Instance().Find(key, version, &m_result)) {
                 m_result.ReadAll(stmt, db);
                 ResultCache::Instance().Store(key, version, m_result);
@@ -271,6 +274,32 @@ void TQuery::RunPendingOpen() const {
     open();
 }
 
+void TQuery::RunPendingOpenAhead() {
+    if (!m_pendingOpen)
+        return;
+    std::function<void()> open = m_pendingOpen;
+    RunPendingOpen();
+    if (m_active)
+        m_openAgainWhenChanged = std::move(open);
+}
+
+void TQuery::RefreshAtFirstShowing() {
+    if (!m_openAgainWhenChanged)
+        return;
+    const std::function<void()> open = std::move(m_openAgainWhenChanged);
+    m_openAgainWhenChanged = nullptr;
+    bool changed = true;
+    try {
+        Session& session = Session::Instance();
+        const FileVersion now = CurrentFileVersion(session.Connection(m_openedFile));
+        changed = !(now == m_openedVersion) || session.ConnectionsOpened() != m_openedConnections;
+    } catch (const EngineError&) {
+        // The file cannot be reached now: the open says why.
+    }
+    if (changed)
+        open();
+}
+
 bool TQuery::Prepares() const {
     try {
         const TranslatedStatement statement = TranslateLocalSql(SQL.Text(), true);
@@ -295,6 +324,7 @@ int TQuery::CurrentRow() const {
 
 void TQuery::Open() {
     m_pendingOpen = nullptr;
+    m_openAgainWhenChanged = nullptr;
     if (m_active)
         Close();
     try {
@@ -318,6 +348,7 @@ void TQuery::Open() {
 
 void TQuery::Close() {
     m_pendingOpen = nullptr;
+    m_openAgainWhenChanged = nullptr;
     if (!m_active)
         return;
     m_active = false;
@@ -330,6 +361,7 @@ void TQuery::Close() {
 
 void TQuery::ExecSQL() {
     m_pendingOpen = nullptr;
+    m_openAgainWhenChanged = nullptr;
     m_rowsAffected = 0;
     BindAndRun(false);
 }

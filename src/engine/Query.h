@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/ResultCache.h"
 #include "engine/ResultSet.h"
 
 #include <QDate>
@@ -106,6 +107,11 @@ public:
     // Whether the SQL text would run: the statement is translated and prepared, not stepped.
     bool Prepares() const;
     void RunPendingOpen() const;
+    // Runs a pending open before the list is first shown (an idle turn). That first showing then
+    // calls RefreshAtFirstShowing, which runs the open again when the table file has changed since,
+    // by another process or a damage, so that the list shows the rows as they are then.
+    void RunPendingOpenAhead();
+    void RefreshAtFirstShowing();
     void ExecSQL();
     int RowsAffected() const { return m_rowsAffected; }
 
@@ -152,6 +158,10 @@ private:
     void NotifyDataChange();
 
     mutable std::function<void()> m_pendingOpen;
+    std::function<void()> m_openAgainWhenChanged; // set by RunPendingOpenAhead until first shown
+    QString m_openedFile;                         // the file and its version the rows were read at
+    FileVersion m_openedVersion;
+    quint64 m_openedConnections = 0;
     bool m_active = false;
     int m_current = -1;
     bool m_eof = true;

@@ -170,6 +170,7 @@ sqlite3* Session::Connection(const QString& file, bool create) {
         identity = qMakePair(quint64(0), quint64(0));
     m_connections.insert(path, db);
     m_identities.insert(path, identity);
+    ++m_connectionsOpened;
     return db;
 }
 

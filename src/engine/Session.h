@@ -38,6 +38,9 @@ public:
     sqlite3* Connection(const QString& file, bool create = false);
     // Closes a cached connection (before a file is renamed, replaced or deleted).
     void CloseConnection(const QString& file);
+    // Counts the connections opened: a table file reopened (replaced on disk, or after a close)
+    // has versions that cannot be compared with the old connection's.
+    quint64 ConnectionsOpened() const { return m_connectionsOpened; }
     void CloseAll();
 
     // What a look at a table file before its first use finds.
@@ -78,6 +81,7 @@ private:
     bool m_started = false;
     QHash<QString, QString> m_aliases; // upper-case alias -> folder
     QHash<QString, sqlite3*> m_connections;
+    quint64 m_connectionsOpened = 0;
     // Device and inode of each cached file, so that a file replaced behind our back is reopened.
     QHash<QString, QPair<quint64, quint64>> m_identities;
     QString m_privateDir;

@@ -155,8 +155,6 @@ void TMainForm::ConnectExchange() {
 
     SpeedButtonQOC = MakeSpeedButton(panel_contact, QStringLiteral("SpeedButtonQOC"), QString(),
                                      QStringLiteral("Import"), QStyle::SP_DialogOpenButton);
-    // The bar is full at the window's smallest width: the import button gives way there first.
-    SpeedButtonQOC->setMinimumWidth(1);
     if (auto* bar = qobject_cast<QBoxLayout*>(panel_contact->layout()))
         bar->insertWidget(bar->indexOf(SpeedButtonCSV) + 1, SpeedButtonQOC);
     PopupMenuImportaContatti = new QMenu(this);

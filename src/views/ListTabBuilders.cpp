@@ -367,7 +367,7 @@ void TMainForm::BuildContactsTab() {
     Edit_ragsoc->setMaxLength(50);
     // The contacts bar holds the most controls: its fields start narrow so the window keeps its
     // default width, and grow when there is room.
-    Edit_ragsoc->setMinimumWidth(80);
+    Edit_ragsoc->setMinimumWidth(56);
     ComboBox_Contact_Group = new QComboBox(f.bar);
     ComboBox_Contact_Group->setObjectName(QStringLiteral("ComboBox_Contact_Group"));
     ComboBox_Contact_Group->setToolTip(QStringLiteral("Filter by group"));

@@ -71,7 +71,10 @@ void TMainForm::OpenNextDeferredList() {
     for (TQuery* query :
          {QueryParallelo, QueryMonth, QueryWeek, QueryYear, QueryShot, QueryToDo, QueryContact}) {
         if (query->OpenPending()) {
-            query->RunPendingOpen();
+            if (query == QueryParallelo)
+                query->RunPendingOpen();
+            else
+                query->RunPendingOpenAhead();
             QTimer::singleShot(0, this, [this] { OpenNextDeferredList(); });
             return;
         }

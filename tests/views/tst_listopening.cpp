@@ -9,10 +9,12 @@
 #include "views/ViewTestRows.h"
 
 #include <QCheckBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QTabBar>
 #include <QTest>
 #include <QToolButton>
+#include <cstdio>
 
 using namespace qm;
 using namespace qm::testrows;
@@ -120,6 +122,64 @@ private slots:
         QCOMPARE(form->TodayDirty, 0);
         QCOMPARE(FieldValues(form->QueryParallelo, "id"), QStringList({"Today", "Piano"}));
         QCOMPARE(MessageBoxSeam::Shown().size(), 0);
+    }
+
+    // Read on idle turns, then written by another program before its tab is first shown: the tab
+    // shows the rows as they are then, and a table damaged meanwhile says so once.
+    void aListReadAheadShowsItsTableAsItIsWhenFirstShown() {
+        TestEnvironment env;
+        TMainForm* form = StartWithRows(env);
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form));
+        for (int turn = 0; turn < 50 && form->QueryContact->OpenPending(); ++turn)
+            QCoreApplication::processEvents();
+        QVERIFY(!form->QueryContact->OpenPending());
+        QCOMPARE(form->panel_contact->Caption(), QStringLiteral("0   "));
+
+        Contact(env, "Ann");
+        OneShot(env, "Outside", "2026-12-11");
+        ClickTab(form, form->TabSheetCONTACTS);
+        QCOMPARE(FieldValues(form->QueryContact, "ragsoc"), QStringList({"Ann"}));
+        QCOMPARE(form->panel_contact->Caption(), QStringLiteral("1   "));
+        QVERIFY(form->SpeedButtonDelContact->isEnabled());
+        ClickTab(form, form->TabSheetShot);
+        QCOMPARE(form->QueryShot->RecordCount(), 3);
+        QVERIFY(FieldValues(form->QueryShot, "id").contains(QStringLiteral("Outside")));
+        QCOMPARE(form->Panel_Shot->Caption(), QStringLiteral("3   "));
+        // Read as at start: no alarm reload, the Tasks list left clean.
+        QCOMPARE(form->TodayDirty, 0);
+        QCOMPARE(FieldValues(form->QueryParallelo, "id"), QStringList({"Today", "Piano"}));
+
+        // Shown once, a list is not read again by showing it.
+        Contact(env, "Bea");
+        ClickTab(form, form->TabSheetTODAY);
+        ClickTab(form, form->TabSheetCONTACTS);
+        QCOMPARE(form->panel_contact->Caption(), QStringLiteral("1   "));
+
+        // The table file replaced by another program, as a restore or a sync tool does.
+        const QString week = env.ArchiveFile(QStringLiteral("QMarc80.db"));
+        const QString copy = week + QStringLiteral(".new");
+        QVERIFY(QFile::copy(week, copy));
+        TestEnvironment::ExecOnFile(copy, QStringLiteral("INSERT INTO QMarc80 (id,dayofweek,dayindex,flag) "
+                                                         "VALUES ('Swim','Friday',6,'W')"));
+        QVERIFY(std::rename(QFile::encodeName(copy).constData(), QFile::encodeName(week).constData()) == 0);
+        ClickTab(form, form->TabSheetWEEK);
+        QCOMPARE(FieldValues(form->QueryWeek, "id"), QStringList({"Piano", "Gym", "Swim"}));
+        QCOMPARE(form->Panel_week->Caption(), QStringLiteral("3   "));
+
+        {
+            QFile file(env.ArchiveFile(QStringLiteral("QMtod90.db")));
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.write(QByteArray(100, 'x')) == 100);
+        }
+        ClickTab(form, form->TabSheetToDo);
+        ClickTab(form, form->TabSheetTODAY);
+        ClickTab(form, form->TabSheetToDo);
+        QCOMPARE(MessageBoxSeam::Shown().size(), 1);
+        QVERIFY(!MessageBoxSeam::Shown().first().text.isEmpty());
+        QCOMPARE(form->QueryToDo->RecordCount(), 0);
+        QVERIFY(form->Panel_ToDo->Caption().isEmpty());
+        QVERIFY(!form->SpeedButtonDelToDo->isEnabled());
     }
 
     // A handler that reads a list before it was ever shown finds it open, with its count.

@@ -12,6 +12,7 @@
 #include <QHeaderView>
 #include <QImage>
 #include <QLabel>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -195,6 +196,24 @@ void TestReadableLists::everyTabFitsTheDefaultWindow() {
         QVERIFY2(sheet->minimumSizeHint().width() <= sheet->width(),
                  qPrintable(form->PageControlMenu->tabText(i)));
     }
+
+    // The contacts bar, the fullest, keeps every button whole, the import button too, which opens
+    // its menu when clicked.
+    form->PageControlMenu->setCurrentWidget(form->TabSheetCONTACTS);
+    QCoreApplication::sendPostedEvents();
+    for (QToolButton* button : form->panel_contact->findChildren<QToolButton*>()) {
+        if (!button->isVisible() || button->parentWidget() != form->panel_contact)
+            continue;
+        QVERIFY2(button->width() >= button->sizeHint().width(),
+                 qPrintable(QStringLiteral("%1: %2 of %3")
+                                .arg(button->objectName())
+                                .arg(button->width())
+                                .arg(button->sizeHint().width())));
+        QVERIFY2(button->geometry().right() < form->panel_contact->width(), qPrintable(button->objectName()));
+    }
+    QTest::mouseClick(form->SpeedButtonQOC, Qt::LeftButton);
+    QTRY_VERIFY(form->PopupMenuImportaContatti->isVisible());
+    form->PopupMenuImportaContatti->hide();
 
     // The options page scrolls only up and down; the format fields and their samples show whole.
     form->PageControlMenu->setCurrentWidget(form->TabSheetSetup);
