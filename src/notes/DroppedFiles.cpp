@@ -128,7 +128,7 @@ void TMainForm::HandleDroppedFile(const QString& path) {
         SpeedButtonRestoreNote->setEnabled(false);
         return;
     }
-    ShellOpen(path);
+    OpenWithDesktop(path);
 }
 
 } // namespace qm

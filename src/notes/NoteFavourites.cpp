@@ -215,7 +215,7 @@ void TFoldersForm::SpeedButtonDelFolderClick() {
 }
 
 void TFoldersForm::SpeedButtonOpenClick() {
-    ShellOpen(SelectedPath());
+    OpenWithDesktop(SelectedPath());
 }
 
 void TFoldersForm::SpeedButtonUseClick() {

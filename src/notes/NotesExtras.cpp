@@ -93,8 +93,14 @@ private:
 
 } // namespace
 
+void OpenWithDesktop(const QString& target) {
+    if (!target.isEmpty() && !ShellOpen(target))
+        ShowMessage(QStringLiteral("I can't open \"") + target +
+                    QStringLiteral("\": no program of this desktop opens it."));
+}
+
 void TMainForm::SpeedButton7Click() {
-    ShellOpen(NoteListDirectory);
+    OpenWithDesktop(NoteListDirectory);
 }
 
 void TMainForm::SpeedButton10Click() {

@@ -228,7 +228,7 @@ void TMainForm::SpeedButtonDelnoteClick() {
 void TMainForm::SpeedButtonLanciaClick() {
     const QString fileName = NoteListFileName();
     // A name without extension has no handler of its own; the desktop opens it as text.
-    ShellOpen(fileName);
+    OpenWithDesktop(fileName);
     if (QFileInfo(fileName).suffix().compare(QLatin1String("clr"), Qt::CaseInsensitive) == 0)
         LoadColorSetFile(fileName);
 }

@@ -74,4 +74,7 @@ struct NotesTab {
     QLineEdit* FindDialog1Text = nullptr;
 };
 
+// Opens a file or folder with the desktop's handler; when nothing opens it, the user is told so.
+void OpenWithDesktop(const QString& target);
+
 } // namespace qm

@@ -248,6 +248,44 @@ private slots:
         QCOMPARE(MessageBoxSeam::Shown().last().text, QString("In this section you can save same notes."));
     }
 
+    // Without a program to open a folder or a file, each opening button says so instead of doing
+    // nothing; the favourites' Open button and dropped files likewise.
+    void openingWithNothingToOpenItIsSaid() {
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        WriteFileBytes(NotesDir(form) + "/n.txt", "x");
+        form->NoteListUpdate();
+        SelectNote(form, "n.txt");
+        MessageBoxSeam::Reset();
+        LauncherSeam::Reset();
+
+        LauncherSeam::QueueResult(false);
+        QTest::mouseClick(form->SpeedButton7, Qt::LeftButton);
+        QCOMPARE(LauncherSeam::Launches(), QStringList({NotesDir(form)}));
+        QCOMPARE(MessageBoxSeam::Shown().size(), 1);
+        QCOMPARE(MessageBoxSeam::Shown().last().text,
+                 "I can't open \"" + NotesDir(form) + "\": no program of this desktop opens it.");
+
+        LauncherSeam::QueueResult(false);
+        QTest::mouseClick(form->SpeedButtonLancia, Qt::LeftButton);
+        QCOMPARE(MessageBoxSeam::Shown().size(), 2);
+        QVERIFY(MessageBoxSeam::Shown().last().text.contains(NotesDir(form) + "/n.txt"));
+
+        // A launch the desktop takes says nothing.
+        QTest::mouseClick(form->SpeedButtonLancia, Qt::LeftButton);
+        QCOMPARE(MessageBoxSeam::Shown().size(), 2);
+
+        QTemporaryDir temp;
+        WriteFileBytes(form->DefaultArchiveFolder + "/PreDir.txt", (temp.path() + "\r\n").toUtf8());
+        WithFolders(form, [&temp](TFoldersForm& d) {
+            LauncherSeam::QueueResult(false);
+            QTest::mouseClick(d.SpeedButtonOpen, Qt::LeftButton);
+            QCOMPARE(MessageBoxSeam::Shown().size(), 3);
+            QVERIFY(MessageBoxSeam::Shown().last().text.contains(temp.path()));
+            QTest::keyClick(d.ListBoxFolders, Qt::Key_Escape);
+        });
+    }
+
     void printedLinesFollowTheEditor() {
         TestEnvironment env;
         TMainForm* form = env.CreateMainForm();
