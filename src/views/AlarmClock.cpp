@@ -154,6 +154,9 @@ void TMainForm::ChangeDayWhenDue(const QDateTime& now) {
     Guarded([this] { PurgeExpiredOneShots(); });
     Guarded([this] { RefreshShotQuery(); });
     Guarded([this] { RefreshTodayQuery(); });
+    // The Options tab's format samples show today's date.
+    Label_esempio_Full->setText(FormatDateTime(ShotDateFormat, ClockDay));
+    Label_esempio_short->setText(FormatDateTime(YearDateFormat, ClockDay));
 }
 
 QString TMainForm::ClockCaption(bool applicationActive) const {

@@ -4,6 +4,7 @@
 #include "dialogs/AppointmentDialogs.h"
 #include "platform/Clock.h"
 #include "platform/ColorText.h"
+#include "platform/DateFormat.h"
 #include "platform/Dialogs.h"
 #include "platform/MessageBox.h"
 #include "platform/Modal.h"
@@ -310,6 +311,8 @@ void TestAlarmClock::dayChangeOnTheFirstTickOfADate() {
     QCOMPARE(form->QueryShot->RecordCount(), 5);
     QCOMPARE(form->DateTimePickerTODAY->date(), QDate(2026, 12, 10));
     QCOMPARE(FieldValues(form->QueryTODAY, QStringLiteral("id")), QStringList({QStringLiteral("Shown day")}));
+    QCOMPARE(form->Label_esempio_Full->text(), FormatDateTime(form->ShotDateFormat, QDate(2026, 12, 8)));
+    QCOMPARE(form->Label_esempio_short->text(), FormatDateTime(form->YearDateFormat, QDate(2026, 12, 8)));
 
     // The step runs once: an expired entry written after it stays until the next date.
     OneShot(env, QStringLiteral("Later X"), QStringLiteral("2026-12-07"), QStringLiteral("09:00"),
