@@ -10,6 +10,16 @@
 
 namespace qm::testrows {
 
+// The appointment titles in the table file, in name order.
+inline QStringList TitlesInFile(const TestEnvironment& env) {
+    QStringList titles;
+    for (const QStringList& row :
+         TestEnvironment::RowsOfFile(env.ArchiveFile(QStringLiteral("QMarc80.db")),
+                                     QStringLiteral("SELECT id FROM QMarc80 ORDER BY id")))
+        titles << row.first();
+    return titles;
+}
+
 inline void Exec(const TestEnvironment& env, const QString& table, const QString& sql) {
     TestEnvironment::ExecOnFile(env.ArchiveFile(table + QStringLiteral(".db")), sql);
 }

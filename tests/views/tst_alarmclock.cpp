@@ -45,15 +45,6 @@ QString SettingsSound(const TestEnvironment& env) {
     return rows.isEmpty() ? QString() : rows.first().first();
 }
 
-QStringList Titles(const TestEnvironment& env) {
-    QStringList titles;
-    for (const QStringList& row :
-         TestEnvironment::RowsOfFile(env.ArchiveFile(QStringLiteral("QMarc80.db")),
-                                     QStringLiteral("SELECT id FROM QMarc80 ORDER BY id")))
-        titles << row.first();
-    return titles;
-}
-
 // The window started at the environment's time, with the alarm sound on and no pop-up.
 TMainForm* StartForm(TestEnvironment& env) {
     TMainForm* form = env.CreateMainForm();
@@ -296,16 +287,16 @@ void TestAlarmClock::dayChangeOnTheFirstTickOfADate() {
     RefreshAll(form);
     form->DateTimePickerTODAY->setDate(QDate(2026, 12, 10));
     form->RefreshTodayQuery();
-    const QStringList all = Titles(env);
+    const QStringList all = TitlesInFile(env);
     Ticks ticks(env, form);
 
     // The alarm timer ticks first, and no tick falls inside 00:00:00.
     ticks.Alarm(At(23, 59, 59, 950));
     ticks.Clock(At(23, 59, 59, 990));
-    QCOMPARE(Titles(env), all);
+    QCOMPARE(TitlesInFile(env), all);
     ticks.Alarm(At(0, 0, 1, 10, QDate(2026, 12, 8)));
     QCOMPARE(ticks.Rings(), QStringList({" New midnight!"}));
-    QVERIFY(!Titles(env).contains(QStringLiteral("Old X")));
+    QVERIFY(!TitlesInFile(env).contains(QStringLiteral("Old X")));
     QCOMPARE(FieldValues(form->QueryParallelo, QStringLiteral("id")),
              QStringList({QStringLiteral("New midnight"), QStringLiteral("New morning")}));
     QCOMPARE(form->QueryShot->RecordCount(), 5);
@@ -319,7 +310,7 @@ void TestAlarmClock::dayChangeOnTheFirstTickOfADate() {
             QStringLiteral("X"));
     ticks.Clock(At(0, 0, 1, 500, QDate(2026, 12, 8)));
     ticks.Alarm(At(0, 0, 2, 10, QDate(2026, 12, 8)));
-    QVERIFY(Titles(env).contains(QStringLiteral("Later X")));
+    QVERIFY(TitlesInFile(env).contains(QStringLiteral("Later X")));
     ticks.Alarm(At(8, 0, 0, 500, QDate(2026, 12, 8)));
     QCOMPARE(ticks.Rings(), QStringList({" New morning!"}));
 
@@ -332,7 +323,7 @@ void TestAlarmClock::dayChangeOnTheFirstTickOfADate() {
     OneShot(env, QStringLiteral("Fourth X"), QStringLiteral("2026-12-10"), QStringLiteral("09:00"),
             QStringLiteral("X"));
     ticks.Clock(At(0, 0, 0, 700, QDate(2026, 12, 9)));
-    QVERIFY(!Titles(env).contains(QStringLiteral("Later X")));
+    QVERIFY(!TitlesInFile(env).contains(QStringLiteral("Later X")));
     ticks.Alarm(At(0, 0, 1, 200, QDate(2026, 12, 9)));
     QCOMPARE(ticks.Rings(), QStringList({" Third midnight!"}));
 
@@ -341,7 +332,7 @@ void TestAlarmClock::dayChangeOnTheFirstTickOfADate() {
     ticks.Alarm(At(21, 0, 0, 0, QDate(2026, 12, 9)));
     ticks.Alarm(At(10, 0, 0, 300, QDate(2026, 12, 11)));
     QCOMPARE(ticks.Rings(), QStringList({" Third evening, Fifth dawn!"}));
-    QVERIFY(!Titles(env).contains(QStringLiteral("Fourth X")));
+    QVERIFY(!TitlesInFile(env).contains(QStringLiteral("Fourth X")));
     QCOMPARE(FieldValues(form->QueryParallelo, QStringLiteral("id")),
              QStringList({QStringLiteral("Fifth dawn"), QStringLiteral("Fifth noon")}));
     ticks.Clock(At(10, 0, 0, 600, QDate(2026, 12, 11)));
@@ -357,7 +348,7 @@ void TestAlarmClock::dayChangeOnTheFirstTickOfADate() {
     OneShot(env, QStringLiteral("Off X"), QStringLiteral("2026-12-11"), QStringLiteral("09:00"),
             QStringLiteral("X"));
     ticks.Alarm(At(12, 0, 0, 0, QDate(2026, 12, 12)));
-    QVERIFY(!Titles(env).contains(QStringLiteral("Off X")));
+    QVERIFY(!TitlesInFile(env).contains(QStringLiteral("Off X")));
     QVERIFY(ticks.Rings().isEmpty());
 }
 
@@ -411,7 +402,7 @@ void TestAlarmClock::entriesChangedBetweenTicks() {
         d.MaskEdit_Hour->SetText(QStringLiteral("10:51"));
         d.SpeedButtonAddClose->click();
     });
-    QVERIFY(Titles(env).contains(QStringLiteral("Too late")));
+    QVERIFY(TitlesInFile(env).contains(QStringLiteral("Too late")));
     ticks.Alarm(At(10, 55, 1));
     QCOMPARE(ticks.Rings(), QStringList({" Call!"}));
 
@@ -434,7 +425,7 @@ void TestAlarmClock::entriesChangedBetweenTicks() {
                       tasks->visualRect(tasks->model()->index(napRow, 2)).center());
     MessageBoxSeam::QueueAnswer(Id::Yes);
     form->SpeedButtonDelToday->click();
-    QVERIFY(!Titles(env).contains(QStringLiteral("Nap")));
+    QVERIFY(!TitlesInFile(env).contains(QStringLiteral("Nap")));
     ticks.Alarm(At(11, 10, 0, 500));
     QVERIFY(ticks.Rings().isEmpty());
     QCOMPARE(DialogSeam::UnhandledCount(), 0);

@@ -31,15 +31,6 @@ void PutOnTitle(TQuery* query, const QString& title) {
     QCOMPARE(query->FieldByName(QStringLiteral("id")).AsString(), title);
 }
 
-QStringList TitlesInFile(const TestEnvironment& env) {
-    QStringList titles;
-    for (const QStringList& row :
-         TestEnvironment::RowsOfFile(env.ArchiveFile(QStringLiteral("QMarc80.db")),
-                                     QStringLiteral("SELECT id FROM QMarc80 ORDER BY id")))
-        titles << row.first();
-    return titles;
-}
-
 } // namespace
 
 class TestTasksView : public QObject {
