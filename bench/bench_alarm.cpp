@@ -2,6 +2,7 @@
 // and what the day step at a date change costs. Runs headless in a throw-away program folder with
 // the program's clock set by the benchmark.
 
+#include "BenchSqlite.h"
 #include "app/MainForm.h"
 #include "engine/Session.h"
 #include "platform/Clock.h"
@@ -29,14 +30,7 @@ constexpr int kEntries = 15000;
 constexpr int kDays = 7;
 const QDate kFirstDay(2026, 12, 7);
 
-bool Exec(sqlite3* db, const char* sql) {
-    char* error = nullptr;
-    if (sqlite3_exec(db, sql, nullptr, nullptr, &error) == SQLITE_OK)
-        return true;
-    std::fprintf(stderr, "sqlite: %s\n", error ? error : "?");
-    sqlite3_free(error);
-    return false;
-}
+using bench::Exec;
 
 // One-shot entries marked "T" (shown every day), at minutes spread over the whole day.
 bool FillEveryDayEntries(const QString& file) {

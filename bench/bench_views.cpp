@@ -1,6 +1,7 @@
 // How long the One Shot list takes with 100,000 entries: re-running its query, and painting the grid
 // the first time after it. Runs headless in a throw-away program folder.
 
+#include "BenchSqlite.h"
 #include "app/MainForm.h"
 #include "engine/DataControls.h"
 #include "engine/ResultCache.h"
@@ -28,14 +29,7 @@ namespace {
 constexpr int kRows = 100000;
 constexpr int kRuns = 7;
 
-bool Exec(sqlite3* db, const char* sql) {
-    char* error = nullptr;
-    if (sqlite3_exec(db, sql, nullptr, nullptr, &error) == SQLITE_OK)
-        return true;
-    std::fprintf(stderr, "sqlite: %s\n", error ? error : "?");
-    sqlite3_free(error);
-    return false;
-}
+using bench::Exec;
 
 // One-shot entries over thirty years, a third with a note, some marked "X" or "T".
 bool FillOneShots(const QString& file) {
