@@ -6,6 +6,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Modal.h"
 #include "platform/widgets/FileListBox.h"
+#include "support/FileBytes.h"
 #include "support/FullDisk.h"
 #include "support/TestEnvironment.h"
 #include "views/ViewTestRows.h"
@@ -27,18 +28,6 @@ using namespace qm;
 // Every file the program writes, written onto a disk filled to the last byte: the old bytes stay,
 // a message names the file, and nothing says the write went well.
 namespace {
-
-QByteArray ReadFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void WriteFile(const QString& path, const QByteArray& content) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(content), content.size());
-}
 
 QStringList Texts() {
     QStringList texts;
@@ -72,12 +61,12 @@ private slots:
         FullDisk disk(env.ArchiveFolder(), 1024 * 1024);
         QM_REQUIRE_FULL_DISK(disk);
         const QByteArray netText = (env.ArchiveFolder() + "\r\n").toUtf8();
-        WriteFile(env.ArchiveFile("Net.txt"), netText);
-        WriteFile(env.ArchiveFile("Groups.txt"), "\r\nFamily\r\n");
-        WriteFile(env.ArchiveFile("Style.txt"), "0\r\n");
-        WriteFile(env.ArchiveFile("Modem.txt"), "3");
-        WriteFile(env.ArchiveFile("PreDir.txt"), "/srv/old\r\n");
-        WriteFile(env.ArchiveFile("TabName.txt"), "Mine\r\n");
+        WriteFileBytes(env.ArchiveFile("Net.txt"), netText);
+        WriteFileBytes(env.ArchiveFile("Groups.txt"), "\r\nFamily\r\n");
+        WriteFileBytes(env.ArchiveFile("Style.txt"), "0\r\n");
+        WriteFileBytes(env.ArchiveFile("Modem.txt"), "3");
+        WriteFileBytes(env.ArchiveFile("PreDir.txt"), "/srv/old\r\n");
+        WriteFileBytes(env.ArchiveFile("TabName.txt"), "Mine\r\n");
         TMainForm* form = env.CreateMainForm();
         QVERIFY2(Texts().isEmpty(), qPrintable(Texts().join(" | ")));
         disk.Fill();
@@ -86,7 +75,7 @@ private slots:
         form->ComboBox_Contact_Group->setEditText(QStringLiteral("Choir"));
         MessageBoxSeam::QueueAnswer(Id::Yes);
         form->SpeedButton12->click();
-        QCOMPARE(ReadFile(env.ArchiveFile("Groups.txt")), QByteArray("\r\nFamily\r\n"));
+        QCOMPARE(ReadFileBytes(env.ArchiveFile("Groups.txt")), QByteArray("\r\nFamily\r\n"));
         QCOMPARE(Texts().size(), 2);
         QCOMPARE(Texts()[0], QStringLiteral("Add the \"Choir\" group?"));
         QVERIFY2(Texts()[1].contains("Groups.txt") && Texts()[1].contains("No space left on device"),
@@ -96,7 +85,7 @@ private slots:
         // A look file.
         form->ComboBox_Stile->setCurrentIndex(1);
         emit form->ComboBox_Stile->activated(1);
-        QCOMPARE(ReadFile(env.ArchiveFile("Style.txt")), QByteArray("0\r\n"));
+        QCOMPARE(ReadFileBytes(env.ArchiveFile("Style.txt")), QByteArray("0\r\n"));
         ExpectOneFailureNaming("Style.txt");
 
         // The modem's port.
@@ -107,7 +96,7 @@ private slots:
         });
         ShowTeleForm(form);
         QCOMPARE(ModalSeam::UnhandledCount(), 0);
-        QCOMPARE(ReadFile(env.ArchiveFile("Modem.txt")), QByteArray("3"));
+        QCOMPARE(ReadFileBytes(env.ArchiveFile("Modem.txt")), QByteArray("3"));
         ExpectOneFailureNaming("Modem.txt");
 
         // A favourite note folder added.
@@ -119,14 +108,14 @@ private slots:
         });
         form->SpeedButton2->click();
         QCOMPARE(ModalSeam::UnhandledCount(), 0);
-        QCOMPARE(ReadFile(env.ArchiveFile("PreDir.txt")), QByteArray("/srv/old\r\n"));
+        QCOMPARE(ReadFileBytes(env.ArchiveFile("PreDir.txt")), QByteArray("/srv/old\r\n"));
         ExpectOneFailureNaming("PreDir.txt");
 
         // The last tab renamed.
         form->EditLastLabel->setFocus();
         QTest::keyClick(form->EditLastLabel, Qt::Key_End);
         QTest::keyClicks(form->EditLastLabel, "!");
-        QCOMPARE(ReadFile(env.ArchiveFile("TabName.txt")), QByteArray("Mine\r\n"));
+        QCOMPARE(ReadFileBytes(env.ArchiveFile("TabName.txt")), QByteArray("Mine\r\n"));
         ExpectOneFailureNaming("TabName.txt");
 
         // Another working folder: the failure is said and the program does not end.
@@ -134,7 +123,7 @@ private slots:
         QDir().mkpath(work);
         BrowseForFolderSeam::QueueFolder(work);
         form->SpeedButton_unico->click();
-        QCOMPARE(ReadFile(env.ArchiveFile("Net.txt")), netText);
+        QCOMPARE(ReadFileBytes(env.ArchiveFile("Net.txt")), netText);
         QCOMPARE(Texts().size(), 2);
         QVERIFY2(Texts()[1].contains("Net.txt") && Texts()[1].contains("No space left on device"),
                  qPrintable(Texts()[1]));
@@ -156,9 +145,9 @@ private slots:
         const QString colors = disk.Folder() + "/mine.clr";
         const QString planner = disk.Folder() + "/plan.csv";
         const QString exchange = disk.Folder() + "/friends.QOC";
-        WriteFile(colors, "clRed\r\n");
-        WriteFile(planner, "START,STOP\r\n");
-        WriteFile(exchange, "old exchange file");
+        WriteFileBytes(colors, "clRed\r\n");
+        WriteFileBytes(planner, "START,STOP\r\n");
+        WriteFileBytes(exchange, "old exchange file");
         TMainForm* form = env.CreateMainForm();
         testrows::OneShot(env, QStringLiteral("dentist"), QStringLiteral("2026-12-07"));
         TestEnvironment::ExecOnFile(
@@ -174,7 +163,7 @@ private slots:
         MessageBoxSeam::QueueAnswer(Id::Yes);
         DialogSeam::QueueFile(colors);
         form->SpeedButton21->click();
-        QCOMPARE(ReadFile(colors), QByteArray("clRed\r\n"));
+        QCOMPARE(ReadFileBytes(colors), QByteArray("clRed\r\n"));
         QCOMPARE(Texts().size(), 2);
         QVERIFY2(Texts()[1].contains("mine.clr") && Texts()[1].contains("No space left on device"),
                  qPrintable(Texts()[1]));
@@ -184,13 +173,13 @@ private slots:
         form->DateTimePickerTODAY->setDate(QDate(2026, 12, 7));
         DialogSeam::QueueFile(planner);
         form->SpeedButtonEportToday->click();
-        QCOMPARE(ReadFile(planner), QByteArray("START,STOP\r\n"));
+        QCOMPARE(ReadFileBytes(planner), QByteArray("START,STOP\r\n"));
         ExpectOneFailureNaming("plan.csv");
 
         // The contacts exported as an exchange file over an existing one.
         DialogSeam::QueueFileOfType(exchange, 1);
         form->SpeedButtonCSV->click();
-        QCOMPARE(ReadFile(exchange), QByteArray("old exchange file"));
+        QCOMPARE(ReadFileBytes(exchange), QByteArray("old exchange file"));
         QCOMPARE(Texts().size(), 1);
         QVERIFY2(Texts()[0].startsWith("Error exporting!") && Texts()[0].contains("friends.QOC") &&
                      Texts()[0].contains("No space left on device"),
@@ -217,13 +206,13 @@ private slots:
     // A crash leaves temporary files; the next start removes them and the notes list never shows one.
     void temporaryFilesGoAtTheNextStart() {
         TestEnvironment env;
-        WriteFile(env.ArchiveFile(".Groups.txt.qmtmp-k2"), "torn");
-        WriteFile(env.ArchiveFile("notes/.Note0.qmtmp-9zz"), "torn");
-        WriteFile(env.ArchiveFile("notes/Note0"), "whole");
-        WriteFile(env.ProgramFolder() + ".nosplash.qmtmp-1", "");
+        WriteFileBytes(env.ArchiveFile(".Groups.txt.qmtmp-k2"), "torn");
+        WriteFileBytes(env.ArchiveFile("notes/.Note0.qmtmp-9zz"), "torn");
+        WriteFileBytes(env.ArchiveFile("notes/Note0"), "whole");
+        WriteFileBytes(env.ProgramFolder() + ".nosplash.qmtmp-1", "");
         QVERIFY(QDir().mkpath(env.ProgramFolder() + "config/autostart"));
-        WriteFile(env.ProgramFolder() + "config/autostart/.entry.desktop.qmtmp-7q", "torn");
-        WriteFile(env.ProgramFolder() + "config/autostart/other.desktop", "someone else's");
+        WriteFileBytes(env.ProgramFolder() + "config/autostart/.entry.desktop.qmtmp-7q", "torn");
+        WriteFileBytes(env.ProgramFolder() + "config/autostart/other.desktop", "someone else's");
         TMainForm* form = env.CreateMainForm();
         QCOMPARE(NamesIn(env.ProgramFolder() + "config/autostart"), QStringList{"other.desktop"});
         QCOMPARE(NamesIn(env.ArchiveFile("notes")), QStringList{"Note0"});
@@ -237,7 +226,7 @@ private slots:
         TestEnvironment env;
         FullDisk disk(env.ArchiveFolder(), 1024 * 1024);
         QM_REQUIRE_FULL_DISK(disk);
-        WriteFile(env.ArchiveFile("notes/Note0.txt"), "old note\r\nsecond line");
+        WriteFileBytes(env.ArchiveFile("notes/Note0.txt"), "old note\r\nsecond line");
         TMainForm* form = env.CreateMainForm();
         form->show();
         form->PageControlMenu->setCurrentWidget(form->TabSheetNotes);
@@ -250,7 +239,7 @@ private slots:
         QVERIFY(form->SpeedButtonUpdate->isEnabled());
         disk.Fill();
         form->SpeedButtonUpdate->click();
-        QCOMPARE(ReadFile(env.ArchiveFile("notes/Note0.txt")), QByteArray("old note\r\nsecond line"));
+        QCOMPARE(ReadFileBytes(env.ArchiveFile("notes/Note0.txt")), QByteArray("old note\r\nsecond line"));
         ExpectOneFailureNaming("Note0.txt");
         QCOMPARE(NamesIn(env.ArchiveFile("notes")), QStringList{"Note0.txt"});
     }

@@ -4,6 +4,7 @@
 #include "platform/Launcher.h"
 #include "platform/MessageBox.h"
 #include "platform/TextLines.h"
+#include "support/FileBytes.h"
 #include "support/FullDisk.h"
 #include "support/TestEnvironment.h"
 
@@ -38,17 +39,6 @@ bool NoneSaysComplete(const QStringList& texts) {
     return true;
 }
 
-void WriteFile(const QString& path, const QByteArray& content) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(content);
-}
-
-QByteArray ReadFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
 QStringList Titles(const QString& table) {
     QStringList titles;
     for (const QStringList& row : TestEnvironment::RowsOfFile(table, "SELECT id FROM QMtod90 ORDER BY id"))
@@ -75,7 +65,7 @@ QMap<QString, QByteArray> Snapshot(const QString& folder) {
             if (info.isDir())
                 pending << info.filePath();
             else
-                files.insert(root.relativeFilePath(info.filePath()), ReadFile(info.filePath()));
+                files.insert(root.relativeFilePath(info.filePath()), ReadFileBytes(info.filePath()));
         }
     }
     return files;
@@ -137,7 +127,7 @@ private slots:
         const QString work = MakeFolder(env, "work");
         BrowseForFolderSeam::QueueFolder(work);
         form->SpeedButton_unico->click();
-        QCOMPARE(ReadFile(netFile), (work + "\r\n").toUtf8());
+        QCOMPARE(ReadFileBytes(netFile), (work + "\r\n").toUtf8());
         QCOMPARE(Texts().last(), QStringLiteral("You must restart me manually!"));
         QVERIFY(form->QuitConfirmed());
 
@@ -163,8 +153,8 @@ private slots:
     void backupCopiesArchiveAndNotes() {
         TestEnvironment env;
         TMainForm* form = env.CreateMainForm();
-        WriteFile(env.ArchiveFile(".hidden"), "h");
-        WriteFile(env.ArchiveFile("notes/shopping.txt"), "milk");
+        WriteFileBytes(env.ArchiveFile(".hidden"), "h");
+        WriteFileBytes(env.ArchiveFile("notes/shopping.txt"), "milk");
         AddToDo(env.ArchiveFile("QMtod90.db"), "first");
         const QString backups = MakeFolder(env, "backups");
 
@@ -181,14 +171,14 @@ private slots:
 
         // Into an existing backup: every file is replaced by the current one.
         MessageBoxSeam::Reset();
-        WriteFile(profile + "/.hidden", "stale");
+        WriteFileBytes(profile + "/.hidden", "stale");
         AddToDo(env.ArchiveFile("QMtod90.db"), "second");
         form->CheckBox_includeNotes->setChecked(true);
         BrowseForFolderSeam::QueueFolder(backups);
         form->SpeedButtonExport->click();
         QCOMPARE(Titles(profile + "/QMtod90.db"), (QStringList{"first", "second"}));
-        QCOMPARE(ReadFile(profile + "/.hidden"), QByteArray("h"));
-        QCOMPARE(ReadFile(profile + "/notes/shopping.txt"), QByteArray("milk"));
+        QCOMPARE(ReadFileBytes(profile + "/.hidden"), QByteArray("h"));
+        QCOMPARE(ReadFileBytes(profile + "/notes/shopping.txt"), QByteArray("milk"));
         QCOMPARE(Texts(), QStringList{"Exponting procedure complete!"});
 
         // The root "/" gives one separator before the profile folder.
@@ -210,14 +200,14 @@ private slots:
         TestEnvironment env;
         TMainForm* form = env.CreateMainForm();
         AddToDo(env.ArchiveFile("QMtod90.db"), "backed up");
-        WriteFile(env.ArchiveFile("notes/plan.txt"), "old plan");
+        WriteFileBytes(env.ArchiveFile("notes/plan.txt"), "old plan");
         const QString backups = MakeFolder(env, "backups");
         BrowseForFolderSeam::QueueFolder(backups);
         form->SpeedButtonExport->click();
         const QString profile = backups + "/testerArc";
         // A backup made where file names are upper case is found the same.
         QVERIFY(QFile::rename(profile + "/QMtod90.db", profile + "/QMtod90.DB"));
-        WriteFile(profile + "/notes/plan.txt", "new plan");
+        WriteFileBytes(profile + "/notes/plan.txt", "new plan");
 
         AddToDo(env.ArchiveFile("QMtod90.db"), "later");
         MessageBoxSeam::Reset();
@@ -225,7 +215,7 @@ private slots:
         form->SpeedButtonImport->click();
         QCOMPARE(Titles(env.ArchiveFile("QMtod90.db")), QStringList{"backed up"});
         QVERIFY(!QFileInfo::exists(env.ArchiveFile("QMtod90.DB")));
-        QCOMPARE(ReadFile(env.ArchiveFile("notes/plan.txt")), QByteArray("new plan"));
+        QCOMPARE(ReadFileBytes(env.ArchiveFile("notes/plan.txt")), QByteArray("new plan"));
         QCOMPARE(Texts(), QStringList{"Importing procedure complete! Restart me manually!"});
         QVERIFY(form->QuitConfirmed());
     }
@@ -260,8 +250,8 @@ private slots:
         BrowseForFolderSeam::QueueFolder(backups);
         form->SpeedButtonExport->click();
         const QString profile = backups + "/testerArc";
-        WriteFile(profile + "/Groups.txt", "Family\r\n");
-        WriteFile(profile + "/Style.txt", "1\r\n");
+        WriteFileBytes(profile + "/Groups.txt", "Family\r\n");
+        WriteFileBytes(profile + "/Style.txt", "1\r\n");
         // A folder in the way of one file: that one fails, the others are still restored.
         QDir().mkpath(env.ArchiveFile("Groups.txt"));
         MessageBoxSeam::Reset();
@@ -276,7 +266,7 @@ private slots:
         QVERIFY(shown[1].text.startsWith("Importing procedure failed!"));
         QVERIFY(shown[1].text.contains("Groups.txt"));
         QCOMPARE(shown[1].flags, Mb::Ok | Mb::IconExclamation);
-        QCOMPARE(ReadFile(env.ArchiveFile("Style.txt")), QByteArray("1\r\n"));
+        QCOMPARE(ReadFileBytes(env.ArchiveFile("Style.txt")), QByteArray("1\r\n"));
         // No temporary file stays behind.
         QCOMPARE(QDir(env.ArchiveFolder()).entryList({"*.qmtmp-*"}, QDir::Files | QDir::Hidden),
                  QStringList());
@@ -288,7 +278,7 @@ private slots:
         QM_REQUIRE_FULL_DISK(disk);
         TMainForm* form = env.CreateMainForm();
         AddToDo(env.ArchiveFile("QMtod90.db"), "first");
-        WriteFile(env.ArchiveFile("notes/plan.txt"), "old plan");
+        WriteFileBytes(env.ArchiveFile("notes/plan.txt"), "old plan");
         BrowseForFolderSeam::QueueFolder(disk.Folder());
         form->SpeedButtonExport->click();
         QCOMPARE(Texts(), QStringList{"Exponting procedure complete!"});
@@ -297,7 +287,7 @@ private slots:
         QVERIFY(before.contains("QMtod90.db") && before.contains("notes/plan.txt"));
 
         AddToDo(env.ArchiveFile("QMtod90.db"), "second");
-        WriteFile(env.ArchiveFile("notes/plan.txt"), "new plan, longer than the old one");
+        WriteFileBytes(env.ArchiveFile("notes/plan.txt"), "new plan, longer than the old one");
         disk.Fill();
         MessageBoxSeam::Reset();
         BrowseForFolderSeam::QueueFolder(disk.Folder());
@@ -325,13 +315,13 @@ private slots:
         QM_REQUIRE_FULL_DISK(disk);
         TMainForm* form = env.CreateMainForm();
         AddToDo(env.ArchiveFile("QMtod90.db"), "mine");
-        WriteFile(env.ArchiveFile("notes/plan.txt"), "my plan");
+        WriteFileBytes(env.ArchiveFile("notes/plan.txt"), "my plan");
         const QString backups = MakeFolder(env, "backups");
         BrowseForFolderSeam::QueueFolder(backups);
         form->SpeedButtonExport->click();
         const QString profile = backups + "/testerArc";
         AddToDo(profile + "/QMtod90.db", "from the backup");
-        WriteFile(profile + "/notes/plan.txt", "the backup's plan");
+        WriteFileBytes(profile + "/notes/plan.txt", "the backup's plan");
         Session::Instance().CloseAll();
         const QMap<QString, QByteArray> before = Snapshot(env.ArchiveFolder());
 
@@ -360,7 +350,7 @@ private slots:
         TMainForm* form = env.CreateMainForm();
         // A file stands where the profile folder would go.
         const QString backups = MakeFolder(env, "backups");
-        WriteFile(backups + "/testerArc", "in the way");
+        WriteFileBytes(backups + "/testerArc", "in the way");
         form->CheckBox_includeNotes->setChecked(false);
         BrowseForFolderSeam::QueueFolder(backups);
         form->SpeedButtonExport->click();
@@ -370,7 +360,7 @@ private slots:
         QVERIFY2(texts.last().startsWith("Exporting procedure failed!") &&
                      texts.last().contains(backups + "/testerArc"),
                  qPrintable(texts.last()));
-        QCOMPARE(ReadFile(backups + "/testerArc"), QByteArray("in the way"));
+        QCOMPARE(ReadFileBytes(backups + "/testerArc"), QByteArray("in the way"));
     }
 
     void journalsNeverTravel() {
@@ -388,7 +378,7 @@ private slots:
         // before that write, and leaves the journal and the writer's temporary files behind.
         KillWriterMidTransaction(table);
         QVERIFY(QFileInfo(table + "-journal").size() > 0);
-        WriteFile(env.ArchiveFile(".Groups.txt.qmtmp-x1"), "torn");
+        WriteFileBytes(env.ArchiveFile(".Groups.txt.qmtmp-x1"), "torn");
         MessageBoxSeam::Reset();
         BrowseForFolderSeam::QueueFolder(backups);
         form->SpeedButtonExport->click();
@@ -405,7 +395,7 @@ private slots:
         AddToDo(table, "before the restore");
         KillWriterMidTransaction(table);
         QVERIFY(QFileInfo(table + "-journal").size() > 0);
-        WriteFile(profile + "/QMtod90.db-journal", ReadFile(table + "-journal"));
+        WriteFileBytes(profile + "/QMtod90.db-journal", ReadFileBytes(table + "-journal"));
         MessageBoxSeam::Reset();
         form->CheckBox_includeNotes->setChecked(false);
         BrowseForFolderSeam::QueueFolder(profile);
@@ -429,7 +419,7 @@ private slots:
 
         MessageBoxSeam::Reset();
         const QString agent = env.ProgramFolder() + "qmage.exe";
-        WriteFile(agent, "agent");
+        WriteFileBytes(agent, "agent");
         form->CheckBox_Autostart->setChecked(true);
         form->SpeedButtonAgente->click();
         QCOMPARE(LauncherSeam::Launches(), QStringList{agent});
