@@ -334,32 +334,50 @@ QString NameFromN(const QString& value) {
     return words.join(u' ');
 }
 
-// The lines of one card, BEGIN and END left out; a card nested in it (a 2.1 AGENT) is not one
-// of the people.
+// The lines of one card, BEGIN and END left out.
 struct RawCard {
     QList<QByteArray> lines;
 };
 
-QList<RawCard> SplitCards(const QByteArray& text) {
+// The whole cards of a file. A card that has no END:VCARD, because the file or the card was cut
+// short, is counted in `cut` and left out: its last value may be cut too, and importing it would
+// keep the next import of the whole card from adding it. A card nested in a card after its 2.1
+// AGENT line belongs to that card and is not one of the people; any other BEGIN:VCARD inside a
+// card begins the next card.
+QList<RawCard> SplitCards(const QByteArray& text, int* cut) {
     QList<RawCard> cards;
-    int depth = 0;
+    RawCard card;
+    bool open = false;
+    int nested = 0;
+    bool afterAgent = false;
     for (const QByteArray& raw : LogicalLines(text)) {
         if (raw.trimmed().isEmpty())
             continue;
         const QString name = LineName(raw);
-        if (name == QLatin1String("BEGIN") && LineValue(raw) == QLatin1String("VCARD")) {
-            if (++depth == 1)
-                cards.append(RawCard());
-            continue;
+        const bool marker = LineValue(raw) == QLatin1String("VCARD");
+        if (name == QLatin1String("BEGIN") && marker) {
+            if (nested > 0 || afterAgent) {
+                ++nested;
+            } else {
+                if (open)
+                    ++*cut;
+                card = RawCard();
+                open = true;
+            }
+        } else if (name == QLatin1String("END") && marker) {
+            if (nested > 0) {
+                --nested;
+            } else if (open) {
+                cards.append(card);
+                open = false;
+            }
+        } else if (open && nested == 0) {
+            card.lines.append(raw);
         }
-        if (name == QLatin1String("END") && LineValue(raw) == QLatin1String("VCARD")) {
-            if (depth > 0)
-                --depth;
-            continue;
-        }
-        if (depth == 1)
-            cards.last().lines.append(raw);
+        afterAgent = open && name == QLatin1String("AGENT") && LineValue(raw).isEmpty();
     }
+    if (open)
+        ++*cut;
     return cards;
 }
 
@@ -466,15 +484,18 @@ void TWinAddressBook::setToDefaultAddressBook() {
 QList<QStringList> TWinAddressBook::ParseVCards(const QByteArray& file, int* skipped) {
     bool unicode = false;
     const QByteArray text = vcard::FileBytes(file, &unicode);
+    int unread = 0;
     QList<QStringList> people;
-    for (const RawCard& card : SplitCards(text)) {
+    for (const RawCard& card : SplitCards(text, &unread)) {
         bool named = true;
         const QStringList lines = ReadCard(card, unicode, &named);
         if (!lines.isEmpty())
             people.append(lines);
-        else if (!named && skipped)
-            ++*skipped;
+        else if (!named)
+            ++unread;
     }
+    if (skipped)
+        *skipped += unread;
     return people;
 }
 

@@ -284,8 +284,8 @@ private slots:
         QCOMPARE(shown.size(), 2);
         QCOMPARE(shown.at(1).text,
                  QStringLiteral("I have imported 14 new contacts.\n\n2 cards of the address "
-                                "book were skipped: they have no name, organisation or "
-                                "e-mail address."));
+                                "book were skipped: they are cut short or have no name, "
+                                "organisation or e-mail address."));
         QCOMPARE(MessageBoxSeam::Shown().at(1).flags, Mb::Ok | Mb::IconInformation);
 
         const auto c = StoredContacts(env);
@@ -338,16 +338,54 @@ private slots:
                   "BEGIN:VCARD\r\nVERSION:2.1\r\nTEL;CELL:1\r\nEND:VCARD\r\n"
                   "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Solo\r\nEND:VCARD\r\n");
         ImportThroughTheMenu(form);
-        QCOMPARE(MessageBoxSeam::Shown().at(1).text,
-                 QStringLiteral(
-                     "I have imported 1 new contacts.\n\n1 card of the address book was skipped: it has "
-                     "no name, organisation or e-mail address."));
+        QCOMPARE(
+            MessageBoxSeam::Shown().at(1).text,
+            QStringLiteral("I have imported 1 new contacts.\n\n1 card of the address book was skipped: it is "
+                           "cut short or has no name, organisation or e-mail address."));
         MessageBoxSeam::Reset();
         QFile::remove(home.Contacts(QStringLiteral("one.vcf")));
         WriteFile(home.Contacts(QStringLiteral("two.vcf")),
                   "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Duo\r\nEND:VCARD\r\n");
         ImportThroughTheMenu(form);
         QCOMPARE(MessageBoxSeam::Shown().at(1).text, QStringLiteral("I have imported 1 new contacts."));
+    }
+
+    void onlyWholeCardsAreImported() {
+        DataHome home;
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        const QByteArray ann = "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ann Whole\r\nTEL:01\r\nEND:VCARD\r\n";
+        const QByteArray bob = "BEGIN:VCARD\r\nVERSION:2.1\r\nFN:Bob Whole\r\nTEL;WORK:02\r\nEND:VCARD\r\n";
+        const QByteArray half = "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Half Card\r\nTEL:06 1234567\r\n"
+                                "EMAIL:half@example.org\r\nEND:VCARD\r\n";
+        const QString book = home.Contacts(QStringLiteral("book.vcf"));
+        const auto importAndExpect = [&](const QByteArray& file, const QString& notice) {
+            WriteFile(book, file);
+            MessageBoxSeam::Reset();
+            ImportThroughTheMenu(form);
+            QCOMPARE(MessageBoxSeam::Shown().size(), 2);
+            QCOMPARE(MessageBoxSeam::Shown().at(1).text, notice);
+        };
+        const QString cutNotice =
+            QStringLiteral("\n\n1 card of the address book was skipped: it is cut short "
+                           "or has no name, organisation or e-mail address.");
+
+        // The file ends in the number, before END:VCARD.
+        importAndExpect(half.left(half.indexOf(" 1234567")),
+                        QStringLiteral("I have imported 0 new contacts.") + cutNotice);
+        QVERIFY(StoredContacts(env).isEmpty());
+        // The last card is cut inside its END line; the cards before it arrive.
+        importAndExpect(ann + bob + half.chopped(6),
+                        QStringLiteral("I have imported 2 new contacts.") + cutNotice);
+        // The whole file brings the card with everything it holds.
+        importAndExpect(ann + bob + half, QStringLiteral("I have imported 1 new contacts."));
+        const auto c = StoredContacts(env);
+        QCOMPARE(c.size(), 3);
+        // address, tel, fax, email, note, site, company, mobile
+        QCOMPARE(c.value(QStringLiteral("Half Card")),
+                 QStringList({"", "06 1234567 (home)", "", "half@example.org", "", "", "", ""}));
+        QCOMPARE(c.value(QStringLiteral("Ann Whole")).at(1), QStringLiteral("01 (home)"));
+        QCOMPARE(c.value(QStringLiteral("Bob Whole")).at(1), QStringLiteral(" 02 (business)"));
     }
 
     void longNamesAreFoundAgainAtTheNextImport() {
