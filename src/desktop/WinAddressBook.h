@@ -42,7 +42,8 @@ public:
     static QString PropertyValue(const QStringList& lines, const QString& name);
     // The people of one vCard file, as name and property lines. A person without a name is named
     // by the organisation, else the e-mail address; cards with none of them, and cards cut short
-    // before their END:VCARD, are added to `skipped`.
+    // before their END:VCARD, are added to `skipped`. Among values of one slot a value typed for
+    // it wins, then the lowest PREF, then the first one given.
     static QList<QStringList> ParseVCards(const QByteArray& file, int* skipped = nullptr);
 
 private:

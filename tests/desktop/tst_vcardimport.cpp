@@ -388,6 +388,50 @@ private slots:
         QCOMPARE(c.value(QStringLiteral("Bob Whole")).at(1), QStringLiteral(" 02 (business)"));
     }
 
+    // Among values of one kind the lowest PREF wins, a bare PREF ranks as 1, no PREF ranks last;
+    // a value typed for the slot beats an untyped one; the first one given breaks ties.
+    void prefRanksValuesOfOneKind() {
+        DataHome home;
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        const struct {
+            QByteArray lines;
+            QStringList expected; // name, email, tel, address
+        } cards[] = {
+            {"VERSION:4.0\r\nFN:Four Numbers\r\n"
+             "EMAIL;TYPE=home;PREF=2:ann@home.example\r\nEMAIL;TYPE=work;PREF=1:ann@work.example\r\n"
+             "TEL;PREF=1:00 untyped\r\nTEL;TYPE=home;PREF=10:10\r\nTEL;TYPE=home;PREF=9:09\r\n"
+             "ADR;TYPE=home;PREF=3:;;Via Tre;Roma;;;\r\nADR;TYPE=home;PREF=2:;;Via Due;Roma;;;\r\n",
+             {"Four Numbers", "ann@work.example", "09 (home)", "Via Due, Roma"}},
+            {"VERSION:4.0\r\nFN:Four Mixed\r\n"
+             "EMAIL;PREF=1:one@example.org\r\nEMAIL;TYPE=pref:bare@example.org\r\n"
+             "TEL;TYPE=home;PREF=2:02 two\r\nTEL;TYPE=home;TYPE=pref:01 bare\r\n"
+             "ADR;TYPE=home:;;Via Nessuna;;;;\r\nADR;TYPE=home;PREF=250:;;Via Lontana;;;;\r\n",
+             {"Four Mixed", "one@example.org", "01 bare (home)", "Via Lontana"}},
+            {"VERSION:3.0\r\nFN:Three Bare\r\n"
+             "EMAIL;TYPE=INTERNET:plain@example.org\r\nEMAIL;TYPE=INTERNET;TYPE=pref:pref@example.org\r\n"
+             "TEL;TYPE=HOME:1 plain\r\nTEL;TYPE=HOME,PREF:2 pref\r\n"
+             "ADR;TYPE=HOME:;;Via Piana;;;;\r\nADR;TYPE=HOME,PREF:;;Via Scelta;;;;\r\n",
+             {"Three Bare", "pref@example.org", "2 pref (home)", "Via Scelta"}},
+            {"VERSION:2.1\r\nFN:Two Bare\r\n"
+             "EMAIL;INTERNET:plain@example.org\r\nEMAIL;PREF;INTERNET:pref@example.org\r\n"
+             "TEL;HOME:1 plain\r\nTEL;PREF;HOME:2 pref\r\nTEL;HOME;PREF:3 pref later\r\n"
+             "ADR;HOME:;;Via Piana;;;;\r\nADR;HOME;PREF:;;Via Scelta;;;;\r\n",
+             {"Two Bare", "pref@example.org", "2 pref (home)", "Via Scelta"}},
+        };
+        QByteArray file;
+        for (const auto& card : cards)
+            file += "BEGIN:VCARD\r\n" + card.lines + "END:VCARD\r\n";
+        WriteFile(home.Contacts(QStringLiteral("ranks.vcf")), file);
+        ImportThroughTheMenu(form);
+        const auto stored = StoredContacts(env);
+        for (const auto& card : cards) {
+            const QStringList row = stored.value(card.expected.at(0));
+            QCOMPARE(QStringList({card.expected.at(0), row.value(3), row.value(1), row.value(0)}),
+                     card.expected);
+        }
+    }
+
     void longNamesAreFoundAgainAtTheNextImport() {
         DataHome home;
         TestEnvironment env;
