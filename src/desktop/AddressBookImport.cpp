@@ -30,10 +30,10 @@ QString AddressText(const QStringList& properties) {
 
 QString SkippedText(int skipped) {
     if (skipped == 1)
-        return QStringLiteral("\n\n1 card of the address book was skipped: it has no name, organisation or "
-                              "e-mail address.");
-    return QStringLiteral("\n\n%1 cards of the address book were skipped: they have no name, organisation or "
-                          "e-mail address.")
+        return QStringLiteral("\n\n1 card of the address book was skipped: it is cut short or has no name, "
+                              "organisation or e-mail address.");
+    return QStringLiteral("\n\n%1 cards of the address book were skipped: they are cut short or have no "
+                          "name, organisation or e-mail address.")
         .arg(skipped);
 }
 

@@ -6,11 +6,15 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <algorithm>
 #include <stdexcept>
 
 namespace qm {
 
 namespace {
+
+// PREF runs from 1, the most preferred, to 100; a value without PREF ranks after all of them.
+constexpr int Unranked = 101;
 
 struct VLine {
     QString group;                  // upper case, as in "ITEM1.TEL"; empty when none
@@ -18,7 +22,20 @@ struct VLine {
     QStringList types;              // lower case
     QHash<QString, QString> params; // upper-case names, except TYPE
     QString value;                  // decoded, still escaped
+    int rank = Unranked;            // its PREF
 };
+
+// A PREF without a number (2.1 "PREF", 3.0 "TYPE=pref") only says "preferred": it ranks as 1,
+// tied with the most preferred number. A number out of range still ranks before no PREF at all.
+int Rank(const VLine& line) {
+    int rank = line.types.contains(QLatin1String("pref")) ? 1 : Unranked;
+    if (const auto pref = line.params.constFind(QStringLiteral("PREF")); pref != line.params.constEnd()) {
+        bool ok = false;
+        const int number = pref->trimmed().toInt(&ok);
+        rank = std::min(rank, ok ? std::clamp(number, 1, Unranked - 1) : 1);
+    }
+    return rank;
+}
 
 // Splits on unescaped `sep` and removes the escapes of vCard 3.0 and 4.0 (2.1 escapes only ";").
 QStringList SplitValue(const QString& value, QChar sep) {
@@ -142,8 +159,7 @@ VLine ParseLine(const QByteArray& raw, bool legacy, bool unicode) {
             result.params.insert(key, value);
         }
     }
-    if (result.params.contains(QStringLiteral("PREF")))
-        result.types.append(QStringLiteral("pref"));
+    result.rank = Rank(result);
     const QString encoding = result.params.value(QStringLiteral("ENCODING")).toUpper();
     const QString charset = result.params.value(QStringLiteral("CHARSET"));
     const QByteArray value = raw.mid(colon + 1);
@@ -204,11 +220,15 @@ QStringList LabelTypes(const QString& label) {
     return {};
 }
 
-// A value's claim on its slot: a typed value beats an untyped one, and a preferred value beats
-// one that is not, between values of the same kind; otherwise the first one given stays.
-int Strength(bool typed, bool preferred) {
-    return (typed ? 2 : 0) + (preferred ? 1 : 0);
-}
+// A value's claim on its slot. A value typed for the slot beats an untyped one whatever their
+// PREF, so that a preferred untyped number does not push the home number out; between values
+// typed alike the lower rank wins, and on equal ranks the first one given stays.
+struct Claim {
+    bool typed = false;
+    int rank = Unranked;
+
+    bool Beats(const Claim& other) const { return typed != other.typed ? typed : rank < other.rank; }
+};
 
 // ADR parts: PO box; extended; street; locality; region; postal code; country.
 using Address = QStringList;
@@ -224,23 +244,23 @@ QString OneLine(const QString& text) {
 
 class Person {
 public:
-    void Offer(const QString& name, const QString& value, int strength) {
+    void Offer(const QString& name, const QString& value, const Claim& claim = {}) {
         if (value.isEmpty())
             return;
         auto slot = m_values.find(name);
         if (slot == m_values.end()) {
-            m_values.insert(name, {value, strength});
+            m_values.insert(name, {value, claim});
             m_order.append(name);
-        } else if (strength > slot->second) {
-            *slot = {value, strength};
+        } else if (claim.Beats(slot->second)) {
+            *slot = {value, claim};
         }
     }
-    void OfferAddress(bool business, const Address& address, int strength) {
+    void OfferAddress(bool business, const Address& address, const Claim& claim) {
         Address& slot = business ? m_business : m_home;
-        int& held = business ? m_businessStrength : m_homeStrength;
-        if (strength > held) {
+        Claim& held = business ? m_businessClaim : m_homeClaim;
+        if (slot.isEmpty() || claim.Beats(held)) {
             slot = address;
-            held = strength;
+            held = claim;
         }
     }
     QString Value(const QString& name) const { return m_values.value(name).first; }
@@ -275,12 +295,12 @@ private:
         add("POST_OFFICE_BOX", "POST_OFFICE_BOX", OneLine(a.at(0)));
     }
 
-    QHash<QString, std::pair<QString, int>> m_values;
+    QHash<QString, std::pair<QString, Claim>> m_values;
     QStringList m_order;
     Address m_home;
     Address m_business;
-    int m_homeStrength = -1;
-    int m_businessStrength = -1;
+    Claim m_homeClaim;
+    Claim m_businessClaim;
 };
 
 void AddAddress(Person& person, const VLine& line) {
@@ -296,7 +316,7 @@ void AddAddress(Person& person, const VLine& line) {
         return;
     const bool work = line.types.contains(QLatin1String("work"));
     const bool typed = work || line.types.contains(QLatin1String("home"));
-    person.OfferAddress(work, parts, Strength(typed, line.types.contains(QLatin1String("pref"))));
+    person.OfferAddress(work, parts, {typed, line.rank});
 }
 
 void AddTelephone(Person& person, const VLine& line) {
@@ -319,7 +339,7 @@ void AddTelephone(Person& person, const VLine& line) {
         name = QStringLiteral("HOME_TELEPHONE_NUMBER");
         typed = has("home");
     }
-    person.Offer(name, number, Strength(typed, has("pref")));
+    person.Offer(name, number, {typed, line.rank});
 }
 
 QString NameFromN(const QString& value) {
@@ -334,32 +354,50 @@ QString NameFromN(const QString& value) {
     return words.join(u' ');
 }
 
-// The lines of one card, BEGIN and END left out; a card nested in it (a 2.1 AGENT) is not one
-// of the people.
+// The lines of one card, BEGIN and END left out.
 struct RawCard {
     QList<QByteArray> lines;
 };
 
-QList<RawCard> SplitCards(const QByteArray& text) {
+// The whole cards of a file. A card that has no END:VCARD, because the file or the card was cut
+// short, is counted in `cut` and left out: its last value may be cut too, and importing it would
+// keep the next import of the whole card from adding it. A card nested in a card after its 2.1
+// AGENT line belongs to that card and is not one of the people; any other BEGIN:VCARD inside a
+// card begins the next card.
+QList<RawCard> SplitCards(const QByteArray& text, int* cut) {
     QList<RawCard> cards;
-    int depth = 0;
+    RawCard card;
+    bool open = false;
+    int nested = 0;
+    bool afterAgent = false;
     for (const QByteArray& raw : LogicalLines(text)) {
         if (raw.trimmed().isEmpty())
             continue;
         const QString name = LineName(raw);
-        if (name == QLatin1String("BEGIN") && LineValue(raw) == QLatin1String("VCARD")) {
-            if (++depth == 1)
-                cards.append(RawCard());
-            continue;
+        const bool marker = LineValue(raw) == QLatin1String("VCARD");
+        if (name == QLatin1String("BEGIN") && marker) {
+            if (nested > 0 || afterAgent) {
+                ++nested;
+            } else {
+                if (open)
+                    ++*cut;
+                card = RawCard();
+                open = true;
+            }
+        } else if (name == QLatin1String("END") && marker) {
+            if (nested > 0) {
+                --nested;
+            } else if (open) {
+                cards.append(card);
+                open = false;
+            }
+        } else if (open && nested == 0) {
+            card.lines.append(raw);
         }
-        if (name == QLatin1String("END") && LineValue(raw) == QLatin1String("VCARD")) {
-            if (depth > 0)
-                --depth;
-            continue;
-        }
-        if (depth == 1)
-            cards.last().lines.append(raw);
+        afterAgent = open && name == QLatin1String("AGENT") && LineValue(raw).isEmpty();
     }
+    if (open)
+        ++*cut;
     return cards;
 }
 
@@ -387,7 +425,6 @@ QStringList ReadCard(const RawCard& card, bool unicode, bool* named) {
             line.types += labels.value(line.group);
         const QString& n = line.name;
         const QString upperValue = line.value.trimmed().toUpper();
-        const bool preferred = line.types.contains(QLatin1String("pref"));
         if (n == QLatin1String("KIND") || n == QLatin1String("X-ADDRESSBOOKSERVER-KIND")) {
             if (upperValue == QLatin1String("GROUP"))
                 return {};
@@ -398,26 +435,25 @@ QStringList ReadCard(const RawCard& card, bool unicode, bool* named) {
             if (structuredName.isEmpty())
                 structuredName = line.value;
             const QStringList parts = SplitValue(line.value, u';');
-            person.Offer(QStringLiteral("SURNAME"), parts.value(0).trimmed(), 0);
-            person.Offer(QStringLiteral("GIVEN_NAME"), parts.value(1).trimmed(), 0);
+            person.Offer(QStringLiteral("SURNAME"), parts.value(0).trimmed());
+            person.Offer(QStringLiteral("GIVEN_NAME"), parts.value(1).trimmed());
         } else if (n == QLatin1String("EMAIL")) {
-            person.Offer(QStringLiteral("EMAIL_ADDRESS"), Unescape(line.value).trimmed(),
-                         Strength(false, preferred));
+            person.Offer(QStringLiteral("EMAIL_ADDRESS"), Unescape(line.value).trimmed(), {false, line.rank});
         } else if (n == QLatin1String("TEL")) {
             AddTelephone(person, line);
         } else if (n == QLatin1String("NOTE")) {
-            person.Offer(QStringLiteral("COMMENT"), Unescape(line.value), 0);
+            person.Offer(QStringLiteral("COMMENT"), Unescape(line.value));
         } else if (n == QLatin1String("ORG")) {
             if (organisation.isEmpty())
                 organisation = SplitValue(line.value, u';').value(0).trimmed();
-            person.Offer(QStringLiteral("COMPANY_NAME"), organisation, 0);
+            person.Offer(QStringLiteral("COMPANY_NAME"), organisation);
         } else if (n == QLatin1String("TITLE")) {
-            person.Offer(QStringLiteral("TITLE"), Unescape(line.value).trimmed(), 0);
+            person.Offer(QStringLiteral("TITLE"), Unescape(line.value).trimmed());
         } else if (n == QLatin1String("URL")) {
             const bool work = line.types.contains(QLatin1String("work"));
             const bool typed = work || line.types.contains(QLatin1String("home"));
             person.Offer(work ? QStringLiteral("BUSINESS_HOME_PAGE") : QStringLiteral("PERSONAL_HOME_PAGE"),
-                         Unescape(line.value).trimmed(), Strength(typed, preferred));
+                         Unescape(line.value).trimmed(), {typed, line.rank});
         } else if (n == QLatin1String("ADR")) {
             AddAddress(person, line);
         }
@@ -466,15 +502,18 @@ void TWinAddressBook::setToDefaultAddressBook() {
 QList<QStringList> TWinAddressBook::ParseVCards(const QByteArray& file, int* skipped) {
     bool unicode = false;
     const QByteArray text = vcard::FileBytes(file, &unicode);
+    int unread = 0;
     QList<QStringList> people;
-    for (const RawCard& card : SplitCards(text)) {
+    for (const RawCard& card : SplitCards(text, &unread)) {
         bool named = true;
         const QStringList lines = ReadCard(card, unicode, &named);
         if (!lines.isEmpty())
             people.append(lines);
-        else if (!named && skipped)
-            ++*skipped;
+        else if (!named)
+            ++unread;
     }
+    if (skipped)
+        *skipped += unread;
     return people;
 }
 

@@ -23,7 +23,8 @@ public:
     QStringList contacts;
     // The lines of the last person asked for.
     QStringList properties;
-    // Cards of the last loadFile that nothing names: no name, organisation or e-mail address.
+    // Cards of the last loadFile that could not be read: cut short before their END:VCARD, or
+    // with nothing to name them (no name, organisation or e-mail address).
     int skippedCards = 0;
 
     // fileName := the contacts folder of the user's data folder ($XDG_DATA_HOME/contacts).
@@ -40,8 +41,9 @@ public:
     // The value of the first line named `name` of `lines`, empty when there is none.
     static QString PropertyValue(const QStringList& lines, const QString& name);
     // The people of one vCard file, as name and property lines. A person without a name is named
-    // by the organisation, else the e-mail address; cards with none of them are counted in
-    // `skipped`.
+    // by the organisation, else the e-mail address; cards with none of them, and cards cut short
+    // before their END:VCARD, are added to `skipped`. Among values of one slot a value typed for
+    // it wins, then the lowest PREF, then the first one given.
     static QList<QStringList> ParseVCards(const QByteArray& file, int* skipped = nullptr);
 
 private:

@@ -113,6 +113,32 @@ private slots:
         QCOMPARE(Value(luca, "HOME_TELEPHONE_NUMBER"), QStringLiteral("+39-011-22"));
     }
 
+    void onlyWholeCardsAreRead_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QStringList>("people"); // name/home telephone
+        QTest::addColumn<int>("skipped");
+        const QByteArray whole = "BEGIN:VCARD\r\nVERSION:2.1\r\nFN:Whole\r\nEND:VCARD\r\n";
+        QTest::newRow("next card begins before the end")
+            << "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Cut\r\nTEL:0\r\n" + whole << QStringList{"Whole/"} << 1;
+        QTest::newRow("end without line break") << whole.chopped(2) << QStringList{"Whole/"} << 0;
+        const QByteArray agent = "BEGIN:VCARD\r\nVERSION:2.1\r\nFN:Boss\r\nAGENT:\r\n"
+                                 "BEGIN:VCARD\r\nVERSION:2.1\r\nFN:Assistant\r\nTEL:9\r\nEND:VCARD\r\n";
+        QTest::newRow("2.1 agent card inside a card") << agent + "TEL:1\r\nEND:VCARD\r\n"
+                                                      << QStringList{"Boss/1"} << 0;
+        QTest::newRow("card cut after its agent card") << whole + agent << QStringList{"Whole/"} << 1;
+    }
+    void onlyWholeCardsAreRead() {
+        QFETCH(QByteArray, file);
+        QFETCH(QStringList, people);
+        QFETCH(int, skipped);
+        int unread = 0;
+        QStringList read;
+        for (const QStringList& person : TWinAddressBook::ParseVCards(file, &unread))
+            read.append(Value(person, "DISPLAY_NAME") + u'/' + Value(person, "HOME_TELEPHONE_NUMBER"));
+        QCOMPARE(read, people);
+        QCOMPARE(unread, skipped);
+    }
+
     void typedValuesWinTheirSlotsAndAddressesStayWhole() {
         const QList<QStringList> people =
             TWinAddressBook::ParseVCards("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Slots\r\n"

@@ -284,8 +284,8 @@ private slots:
         QCOMPARE(shown.size(), 2);
         QCOMPARE(shown.at(1).text,
                  QStringLiteral("I have imported 14 new contacts.\n\n2 cards of the address "
-                                "book were skipped: they have no name, organisation or "
-                                "e-mail address."));
+                                "book were skipped: they are cut short or have no name, "
+                                "organisation or e-mail address."));
         QCOMPARE(MessageBoxSeam::Shown().at(1).flags, Mb::Ok | Mb::IconInformation);
 
         const auto c = StoredContacts(env);
@@ -338,16 +338,98 @@ private slots:
                   "BEGIN:VCARD\r\nVERSION:2.1\r\nTEL;CELL:1\r\nEND:VCARD\r\n"
                   "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Solo\r\nEND:VCARD\r\n");
         ImportThroughTheMenu(form);
-        QCOMPARE(MessageBoxSeam::Shown().at(1).text,
-                 QStringLiteral(
-                     "I have imported 1 new contacts.\n\n1 card of the address book was skipped: it has "
-                     "no name, organisation or e-mail address."));
+        QCOMPARE(
+            MessageBoxSeam::Shown().at(1).text,
+            QStringLiteral("I have imported 1 new contacts.\n\n1 card of the address book was skipped: it is "
+                           "cut short or has no name, organisation or e-mail address."));
         MessageBoxSeam::Reset();
         QFile::remove(home.Contacts(QStringLiteral("one.vcf")));
         WriteFile(home.Contacts(QStringLiteral("two.vcf")),
                   "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Duo\r\nEND:VCARD\r\n");
         ImportThroughTheMenu(form);
         QCOMPARE(MessageBoxSeam::Shown().at(1).text, QStringLiteral("I have imported 1 new contacts."));
+    }
+
+    void onlyWholeCardsAreImported() {
+        DataHome home;
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        const QByteArray ann = "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ann Whole\r\nTEL:01\r\nEND:VCARD\r\n";
+        const QByteArray bob = "BEGIN:VCARD\r\nVERSION:2.1\r\nFN:Bob Whole\r\nTEL;WORK:02\r\nEND:VCARD\r\n";
+        const QByteArray half = "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Half Card\r\nTEL:06 1234567\r\n"
+                                "EMAIL:half@example.org\r\nEND:VCARD\r\n";
+        const QString book = home.Contacts(QStringLiteral("book.vcf"));
+        const auto importAndExpect = [&](const QByteArray& file, const QString& notice) {
+            WriteFile(book, file);
+            MessageBoxSeam::Reset();
+            ImportThroughTheMenu(form);
+            QCOMPARE(MessageBoxSeam::Shown().size(), 2);
+            QCOMPARE(MessageBoxSeam::Shown().at(1).text, notice);
+        };
+        const QString cutNotice =
+            QStringLiteral("\n\n1 card of the address book was skipped: it is cut short "
+                           "or has no name, organisation or e-mail address.");
+
+        // The file ends in the number, before END:VCARD.
+        importAndExpect(half.left(half.indexOf(" 1234567")),
+                        QStringLiteral("I have imported 0 new contacts.") + cutNotice);
+        QVERIFY(StoredContacts(env).isEmpty());
+        // The last card is cut inside its END line; the cards before it arrive.
+        importAndExpect(ann + bob + half.chopped(6),
+                        QStringLiteral("I have imported 2 new contacts.") + cutNotice);
+        // The whole file brings the card with everything it holds.
+        importAndExpect(ann + bob + half, QStringLiteral("I have imported 1 new contacts."));
+        const auto c = StoredContacts(env);
+        QCOMPARE(c.size(), 3);
+        // address, tel, fax, email, note, site, company, mobile
+        QCOMPARE(c.value(QStringLiteral("Half Card")),
+                 QStringList({"", "06 1234567 (home)", "", "half@example.org", "", "", "", ""}));
+        QCOMPARE(c.value(QStringLiteral("Ann Whole")).at(1), QStringLiteral("01 (home)"));
+        QCOMPARE(c.value(QStringLiteral("Bob Whole")).at(1), QStringLiteral(" 02 (business)"));
+    }
+
+    // Among values of one kind the lowest PREF wins, a bare PREF ranks as 1, no PREF ranks last;
+    // a value typed for the slot beats an untyped one; the first one given breaks ties.
+    void prefRanksValuesOfOneKind() {
+        DataHome home;
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        const struct {
+            QByteArray lines;
+            QStringList expected; // name, email, tel, address
+        } cards[] = {
+            {"VERSION:4.0\r\nFN:Four Numbers\r\n"
+             "EMAIL;TYPE=home;PREF=2:ann@home.example\r\nEMAIL;TYPE=work;PREF=1:ann@work.example\r\n"
+             "TEL;PREF=1:00 untyped\r\nTEL;TYPE=home;PREF=10:10\r\nTEL;TYPE=home;PREF=9:09\r\n"
+             "ADR;TYPE=home;PREF=3:;;Via Tre;Roma;;;\r\nADR;TYPE=home;PREF=2:;;Via Due;Roma;;;\r\n",
+             {"Four Numbers", "ann@work.example", "09 (home)", "Via Due, Roma"}},
+            {"VERSION:4.0\r\nFN:Four Mixed\r\n"
+             "EMAIL;PREF=1:one@example.org\r\nEMAIL;TYPE=pref:bare@example.org\r\n"
+             "TEL;TYPE=home;PREF=2:02 two\r\nTEL;TYPE=home;TYPE=pref:01 bare\r\n"
+             "ADR;TYPE=home:;;Via Nessuna;;;;\r\nADR;TYPE=home;PREF=250:;;Via Lontana;;;;\r\n",
+             {"Four Mixed", "one@example.org", "01 bare (home)", "Via Lontana"}},
+            {"VERSION:3.0\r\nFN:Three Bare\r\n"
+             "EMAIL;TYPE=INTERNET:plain@example.org\r\nEMAIL;TYPE=INTERNET;TYPE=pref:pref@example.org\r\n"
+             "TEL;TYPE=HOME:1 plain\r\nTEL;TYPE=HOME,PREF:2 pref\r\n"
+             "ADR;TYPE=HOME:;;Via Piana;;;;\r\nADR;TYPE=HOME,PREF:;;Via Scelta;;;;\r\n",
+             {"Three Bare", "pref@example.org", "2 pref (home)", "Via Scelta"}},
+            {"VERSION:2.1\r\nFN:Two Bare\r\n"
+             "EMAIL;INTERNET:plain@example.org\r\nEMAIL;PREF;INTERNET:pref@example.org\r\n"
+             "TEL;HOME:1 plain\r\nTEL;PREF;HOME:2 pref\r\nTEL;HOME;PREF:3 pref later\r\n"
+             "ADR;HOME:;;Via Piana;;;;\r\nADR;HOME;PREF:;;Via Scelta;;;;\r\n",
+             {"Two Bare", "pref@example.org", "2 pref (home)", "Via Scelta"}},
+        };
+        QByteArray file;
+        for (const auto& card : cards)
+            file += "BEGIN:VCARD\r\n" + card.lines + "END:VCARD\r\n";
+        WriteFile(home.Contacts(QStringLiteral("ranks.vcf")), file);
+        ImportThroughTheMenu(form);
+        const auto stored = StoredContacts(env);
+        for (const auto& card : cards) {
+            const QStringList row = stored.value(card.expected.at(0));
+            QCOMPARE(QStringList({card.expected.at(0), row.value(3), row.value(1), row.value(0)}),
+                     card.expected);
+        }
     }
 
     void longNamesAreFoundAgainAtTheNextImport() {
