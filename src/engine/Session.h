@@ -63,6 +63,7 @@ public:
     // While set (during start-up, after the marked files were reported in one message), the errors
     // of marked files are flagged as already reported and show no box of their own.
     void SetFaultsReported(bool reported) { m_faultsReported = reported; }
+    bool FaultsReported() const { return m_faultsReported; }
 
     // Runs `steps` in one transaction on the table file (created when missing and `create` is
     // set): all of them or none. A file created here is removed again when a step throws.
