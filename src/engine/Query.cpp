@@ -8,6 +8,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <cmath>
 #include <limits>
 #include <sqlite3.h>
@@ -262,7 +263,16 @@ bool TQuery::Active() const {
 }
 
 void TQuery::DeferOpen(std::function<void()> open) {
-    m_pendingOpen = std::move(open);
+    // An open put off runs as it would have run now: a fault already told (the start's message on
+    // a table that cannot be used) is not told again, whenever the open comes.
+    const bool reported = Session::Instance().FaultsReported();
+    m_pendingOpen = [open = std::move(open), reported] {
+        Session& session = Session::Instance();
+        const bool before = session.FaultsReported();
+        session.SetFaultsReported(reported);
+        const auto restore = qScopeGuard([&session, before] { session.SetFaultsReported(before); });
+        open();
+    };
 }
 
 void TQuery::RunPendingOpen() const {

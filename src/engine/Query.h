@@ -102,6 +102,7 @@ public:
 
     // Leaves the query closed until its rows are first needed: `open` runs once, on the first read
     // of the query (rows, count, state, fields) or by RunPendingOpen. Open and Close drop it.
+    // Faults already reported when the open is put off stay reported when it runs.
     void DeferOpen(std::function<void()> open);
     bool OpenPending() const { return bool(m_pendingOpen); }
     // Whether the SQL text would run: the statement is translated and prepared, not stepped.

@@ -62,13 +62,27 @@ bool FileIdentity(const QString& file, QPair<quint64, quint64>* identity) {
     return true;
 }
 
+// Every failure that SQLite reports becomes an engine error here. Its text for a full disk names
+// neither the file nor what became of the change, so that one is said in the user's words.
+[[noreturn]] void ThrowSqliteError(int rc, sqlite3* db, const QString& message, const QString& context) {
+    if ((rc & 0xff) == SQLITE_FULL && db) {
+        QString file = Session::Instance().FileOf(db);
+        if (file.isEmpty())
+            file = QString::fromUtf8(sqlite3_db_filename(db, "main"));
+        throw EngineError(QStringLiteral("The table file %1 could not be changed: the disk is full.\rNothing "
+                                         "was changed. Free some space on the disk, then try again.")
+                              .arg(file));
+    }
+    throw EngineError(context.isEmpty() ? message : context + QStringLiteral(": ") + message);
+}
+
 void Exec(sqlite3* db, const char* sql, const QString& context) {
     char* error = nullptr;
     const int rc = sqlite3_exec(db, sql, nullptr, nullptr, &error);
     if (rc != SQLITE_OK) {
         const QString message = error ? QString::fromUtf8(error) : QString::fromUtf8(sqlite3_errstr(rc));
         sqlite3_free(error);
-        throw EngineError(context + QStringLiteral(": ") + message);
+        ThrowSqliteError(rc, db, message, context);
     }
 }
 
@@ -172,6 +186,13 @@ sqlite3* Session::Connection(const QString& file, bool create) {
     m_identities.insert(path, identity);
     ++m_connectionsOpened;
     return db;
+}
+
+QString Session::FileOf(sqlite3* db) const {
+    for (auto it = m_connections.constBegin(); it != m_connections.constEnd(); ++it)
+        if (it.value() == db)
+            return it.key();
+    return QString();
 }
 
 void Session::CloseConnection(const QString& file) {
@@ -385,7 +406,7 @@ void CheckSqlite(int rc, sqlite3* db, const QString& context) {
         return;
     const QString message =
         db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
-    throw EngineError(context.isEmpty() ? message : context + QStringLiteral(": ") + message);
+    ThrowSqliteError(rc, db, message, context);
 }
 
 } // namespace qm

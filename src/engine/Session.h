@@ -36,6 +36,8 @@ public:
     // The connection to a table's file. Throws EngineError when the file does not exist, unless
     // `create` is set (CREATE TABLE).
     sqlite3* Connection(const QString& file, bool create = false);
+    // The file of a cached connection; empty for any other.
+    QString FileOf(sqlite3* db) const;
     // Closes a cached connection (before a file is renamed, replaced or deleted).
     void CloseConnection(const QString& file);
     // Counts the connections opened: a table file reopened (replaced on disk, or after a close)
@@ -63,6 +65,7 @@ public:
     // While set (during start-up, after the marked files were reported in one message), the errors
     // of marked files are flagged as already reported and show no box of their own.
     void SetFaultsReported(bool reported) { m_faultsReported = reported; }
+    bool FaultsReported() const { return m_faultsReported; }
 
     // Runs `steps` in one transaction on the table file (created when missing and `create` is
     // set): all of them or none. A file created here is removed again when a step throws.
@@ -90,7 +93,8 @@ private:
     bool m_faultsReported = false;
 };
 
-// Throws EngineError with SQLite's message when rc is an error code.
+// Throws EngineError with SQLite's message when rc is an error code; a full disk is said in the
+// user's words, naming the table file.
 void CheckSqlite(int rc, sqlite3* db, const QString& context = QString());
 
 } // namespace qm

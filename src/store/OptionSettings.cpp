@@ -1,4 +1,5 @@
 #include "app/MainForm.h"
+#include "engine/EngineError.h"
 #include "platform/Application.h"
 #include "platform/MessageBox.h"
 
@@ -59,7 +60,17 @@ void TMainForm::SaveOptionSettings() {
     query.ParamByName(QStringLiteral("DataYear")).SetAsString(ComboBox_FormatoDataYear->currentText());
     query.ParamByName(QStringLiteral("DataShotIndex")).SetAsFloat(ComboBox_FormatoDataShot->currentIndex());
     query.ParamByName(QStringLiteral("DataYearIndex")).SetAsFloat(ComboBox_FormatoDataYear->currentIndex());
-    query.ExecSQL();
+    try {
+        query.ExecSQL();
+    } catch (const EngineError&) {
+        // Nothing was stored: the controls show the stored options again. The failed save is the
+        // one fault told; a row that cannot even be read back adds nothing to it.
+        try {
+            LoadSettings();
+        } catch (const EngineError&) {
+        }
+        throw;
+    }
 }
 
 void TMainForm::CheckBox_AutostartMouseUp() {

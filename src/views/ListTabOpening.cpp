@@ -52,7 +52,11 @@ void TMainForm::DeferStartupLists() {
         else
             Guarded([this, open] { (this->*open)(); });
     }
-    qApp->installEventFilter(new FirstExposure(this));
+    // A start-up box left open a while lets the window show before the lists wait for it.
+    if (windowHandle() && windowHandle()->isExposed())
+        QTimer::singleShot(0, this, [this] { OpenNextDeferredList(); });
+    else
+        qApp->installEventFilter(new FirstExposure(this));
 }
 
 void TMainForm::OpenListAsAtStart(void (TMainForm::*refresh)()) {

@@ -1,5 +1,6 @@
 #include "app/MainForm.h"
 #include "desktop/BrowseForFolder.h"
+#include "dialogs/ContactDialogs.h"
 #include "dialogs/TeleForm.h"
 #include "notes/NoteFavourites.h"
 #include "platform/Dialogs.h"
@@ -20,6 +21,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QTabBar>
 #include <QTest>
 #include <QToolButton>
 
@@ -47,6 +49,21 @@ void ExpectOneFailureNaming(const QString& fileName) {
 
 QStringList NamesIn(const QString& folder) {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+}
+
+// The one box shown since the last reset, for a row that a full disk kept out of its table.
+void ExpectOneTableFailureNaming(const QString& tableFile) {
+    const QStringList texts = Texts();
+    QCOMPARE(texts.size(), 1);
+    QVERIFY2(texts[0].contains(tableFile) && texts[0].contains("the disk is full") &&
+                 texts[0].contains("Nothing was changed"),
+             qPrintable(texts[0]));
+    MessageBoxSeam::Reset();
+}
+
+void ClickTab(TMainForm* form, QWidget* sheet) {
+    QTabBar* bar = form->PageControlMenu->tabBar();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(form->PageControlMenu->indexOf(sheet)).center());
 }
 
 } // namespace
@@ -220,6 +237,50 @@ private slots:
         QCOMPARE(NamesIn(env.ProgramFolder()).filter(".qmtmp-"), QStringList());
         QCOMPARE(form->FileListBoxNote->count(), 1);
         QCOMPARE(form->FileListBoxNote->item(0)->text(), QStringLiteral("Note0"));
+    }
+
+    // Rows of the tables: the table file is named once, with the full disk, and the rows stay.
+    void tableRowsOnAFullDisk() {
+        TestEnvironment env;
+        FullDisk disk(env.ArchiveFolder(), 1024 * 1024);
+        QM_REQUIRE_FULL_DISK(disk);
+        env.CreateMainForm();
+        env.DestroyMainForm();
+        const QString contacts = env.ArchiveFile("QMcon26.db");
+        const QString settings = env.ArchiveFile("QMset90.db");
+        TestEnvironment::ExecOnFile(contacts, "INSERT INTO QMcon26 (ragsoc, tel) VALUES ('Adams', '555')");
+        TMainForm* form = env.CreateMainForm();
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form));
+        disk.Fill();
+
+        // A contact added through its dialog: the dialog stays open with what was typed.
+        ClickTab(form, form->TabSheetCONTACTS);
+        QString typed;
+        ModalSeam::Queue([&typed](QDialog& dialog) {
+            auto& contact = static_cast<TAggConForm&>(dialog);
+            QTest::keyClicks(contact.Edit_ragsoc, "Bea");
+            QTest::keyClick(contact.Edit_ragsoc, Qt::Key_Return);
+            QVERIFY(contact.isVisible());
+            typed = contact.Edit_ragsoc->text();
+        });
+        QTest::mouseClick(form->SpeedButtonAggContact, Qt::LeftButton);
+        QCOMPARE(ModalSeam::UnhandledCount(), 0);
+        QCOMPARE(typed, QStringLiteral("Bea"));
+        ExpectOneTableFailureNaming(contacts);
+        QCOMPARE(TestEnvironment::RowsOfFile(contacts, "SELECT ragsoc, tel FROM QMcon26"),
+                 QList<QStringList>({{"Adams", "555"}}));
+
+        // An option: the box shows again what is stored.
+        ClickTab(form, form->TabSheetSetup);
+        QVERIFY(form->CheckBox_Soundon->isChecked());
+        QTest::mouseClick(form->CheckBox_Soundon, Qt::LeftButton, {},
+                          QPoint(4, form->CheckBox_Soundon->height() / 2));
+        ExpectOneTableFailureNaming(settings);
+        QVERIFY(form->CheckBox_Soundon->isChecked());
+        QCOMPARE(TestEnvironment::RowsOfFile(settings, "SELECT soundon FROM QMset90"),
+                 QList<QStringList>({{"Y"}}));
+        QCOMPARE(NamesIn(env.ArchiveFolder()).filter("-journal"), QStringList());
     }
 
     void noteUpdatedOnAFullDisk() {

@@ -13,10 +13,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QScopeGuard>
+#include <QTabBar>
 #include <QTest>
+#include <algorithm>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -219,6 +222,85 @@ private slots:
         QTest::mouseClick(form->CheckBox_Soundon, Qt::LeftButton);
         QCOMPARE(MessageBoxSeam::Shown().size(), 2);
         QVERIFY(MessageBoxSeam::Shown()[1].text.contains(file));
+    }
+
+    // The appointments table named at start is not named again by the lists read once the window
+    // shows (the alarm list first), however long the start's box stays open: its modal loop runs
+    // the start-up show and the alarm check meanwhile. A user's action on the table says so again.
+    void aTableNamedAtStartIsNotNamedAgainOnceTheWindowShows_data() {
+        QTest::addColumn<bool>("locked");
+        QTest::addColumn<bool>("answeredLate");
+        QTest::newRow("damaged, answered at once") << false << false;
+        QTest::newRow("damaged, answered late") << false << true;
+        QTest::newRow("locked, answered at once") << true << false;
+        QTest::newRow("locked, answered late") << true << true;
+    }
+
+    void aTableNamedAtStartIsNotNamedAgainOnceTheWindowShows() {
+        QFETCH(bool, locked);
+        QFETCH(bool, answeredLate);
+        TestEnvironment env;
+        Prepare(env);
+        const QString file = env.ArchiveFile("QMarc80.db");
+        sqlite3* other = nullptr;
+        const auto closeOther = qScopeGuard([&] { sqlite3_close(other); });
+        if (locked) {
+            QCOMPARE(sqlite3_open(file.toUtf8().constData(), &other), SQLITE_OK);
+            QCOMPARE(sqlite3_exec(other, "BEGIN EXCLUSIVE; DELETE FROM QMarc80", nullptr, nullptr, nullptr),
+                     SQLITE_OK);
+        } else {
+            WriteBytes(file, QByteArray(8192, '\x5a'));
+        }
+
+        // The timers' handlers run as their ticks would: the start-up show, then idle turns until
+        // every list waiting at start has been read, then the alarm check's ticks.
+        QDateTime now(QDate(2026, 12, 7), QTime(9, 30, 0));
+        const auto runAWhile = [&] {
+            TMainForm* form = MainForm;
+            if (!form->isVisible()) {
+                form->TimerRitornaTimer();
+                form->TimerAppariTimer();
+            }
+            QVERIFY(QTest::qWaitForWindowExposed(form));
+            const QList<TQuery*> lists = {form->QueryParallelo, form->QueryShot, form->QueryYear,
+                                          form->QueryMonth,     form->QueryWeek, form->QueryToDo,
+                                          form->QueryContact};
+            const auto pending = [&] {
+                return std::any_of(lists.begin(), lists.end(), [](TQuery* q) { return q->OpenPending(); });
+            };
+            for (int turn = 0; turn < 100 && pending(); ++turn)
+                QCoreApplication::processEvents();
+            for (int tick = 0; tick < 3; ++tick) {
+                now = now.addSecs(1);
+                env.SetNow(now);
+                form->TimerContolloOrarioTimer();
+                form->TimerOrologioTimer();
+                QCoreApplication::processEvents();
+            }
+        };
+        if (answeredLate)
+            MessageBoxSeam::WhileOpen([&](const ShownBox&) {
+                MessageBoxSeam::WhileOpen(nullptr);
+                runAWhile();
+            });
+        MessageBoxSeam::QueueAnswer(Id::Ok);
+        TMainForm* form = env.CreateMainForm();
+        runAWhile();
+        ExpectOneMessage({file}, locked ? QStringLiteral("locked") : QStringLiteral("damaged"),
+                         locked ? QStringLiteral("Close the program") : QStringLiteral("backup"));
+        for (TQuery* list : {form->QueryContact, form->QueryToDo})
+            QVERIFY(!list->OpenPending());
+        QCOMPARE(form->QueryContact->RecordCount(), 1);
+
+        QTabBar* tabs = form->PageControlMenu->tabBar();
+        QTest::mouseClick(tabs, Qt::LeftButton, {},
+                          tabs->tabRect(form->PageControlMenu->indexOf(form->TabSheetShot)).center());
+        QCOMPARE(MessageBoxSeam::Shown().size(), 1);
+        MessageBoxSeam::QueueAnswer(Id::Ok);
+        form->Edit_Find_Shot->setFocus();
+        QTest::keyClick(form->Edit_Find_Shot, 'd');
+        QCOMPARE(MessageBoxSeam::Shown().size(), 2);
+        QVERIFY2(MessageBoxSeam::Shown()[1].text.contains(file), qPrintable(MessageBoxSeam::Shown()[1].text));
     }
 
     void lockedTableGivesOneMessageWithoutWaitingAtEveryStatement() {
