@@ -129,7 +129,7 @@ int ResolveTarget(const QByteArray& path, QByteArray* target) {
             return errno;
         if (size == sizeof text)
             return ENAMETOOLONG;
-        if (text[0] == '/')
+        if (size > 0 && text[0] == '/')
             resolved.clear();
         push(QByteArray(text, size));
     }
