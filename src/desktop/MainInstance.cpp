@@ -5,14 +5,18 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QStandardPaths>
 #include <QThread>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <memory>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace qm {
@@ -23,54 +27,90 @@ constexpr int ConnectMs = 1000;
 constexpr int RetryMs = 20;
 
 // A folder of this user that no one else may enter or replace.
+bool IsPrivate(const struct stat& info) {
+    return S_ISDIR(info.st_mode) && info.st_uid == ::geteuid() && (info.st_mode & 077) == 0;
+}
+
 bool IsPrivateFolder(const QString& folder) {
     struct stat info {};
-    if (::lstat(QFile::encodeName(folder).constData(), &info) != 0)
-        return false;
-    return S_ISDIR(info.st_mode) && info.st_uid == ::getuid() && (info.st_mode & 077) == 0;
+    return ::lstat(QFile::encodeName(folder).constData(), &info) == 0 && IsPrivate(info);
+}
+
+// A socket's path must fit the address with its closing zero; Qt keeps room for a leading zero too.
+bool FitsSocketAddress(const QString& path) {
+    return size_t(QFile::encodeName(path).size()) + 2 <= sizeof(sockaddr_un::sun_path);
+}
+
+QString SocketFileName(const QString& key) {
+    QString safe;
+    for (const QChar c : key)
+        safe += c.isLetterOrNumber() && c.unicode() < 128 ? c : QChar(u'_');
+    return QStringLiteral("quellmire-") + safe + QStringLiteral(".socket");
 }
 
 bool TryLock(int fd) {
     return ::flock(fd, LOCK_EX | LOCK_NB) == 0;
 }
 
+// Never a shared name such as /tmp/quellmire-<uid>: another user could make it first.
+QString OwnFolder() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+           QStringLiteral("/quellmire");
+}
+
+void Refuse(const QString& why) {
+    MessageBox(QStringLiteral("Quellmire Organizer cannot make sure that only one copy of it runs: ") + why,
+               QStringLiteral("Quellmire Organizer"), Mb::Ok | Mb::IconExclamation);
+}
+
 } // namespace
 
-TMainInstance::TMainInstance(const QString& key, QObject* parent) : QObject(parent), m_key(key) {}
+TMainInstance::TMainInstance(const QString& key, QObject* parent) : QObject(parent), m_key(key) {
+    const QString file = SocketFileName(key);
+    const QString runtime = QDir::cleanPath(qEnvironmentVariable("XDG_RUNTIME_DIR"));
+    // A relative name would be taken by Qt as one in the shared temporary folder.
+    if (QDir::isAbsolutePath(runtime) && IsPrivateFolder(runtime) &&
+        FitsSocketAddress(runtime + QLatin1Char('/') + file)) {
+        m_folder = m_socketFolder = runtime;
+        return;
+    }
+    const QString own = OwnFolder();
+    QDir().mkpath(QFileInfo(own).path());
+    ::mkdir(QFile::encodeName(own).constData(), 0700);
+    if (!IsPrivateFolder(own))
+        return;
+    m_folder = m_socketFolder = own;
+    if (FitsSocketAddress(own + QLatin1Char('/') + file))
+        return;
+    // A short name that still leads into the checked folder alone: the descriptor is checked
+    // itself, so the folder cannot be swapped between the check and the use.
+    m_folderFd = ::open(QFile::encodeName(own).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    struct stat info {};
+    if (m_folderFd < 0 || ::fstat(m_folderFd, &info) != 0 || !IsPrivate(info)) {
+        m_folder.clear();
+        m_socketFolder.clear();
+        return;
+    }
+    m_socketFolder = QStringLiteral("/proc/self/fd/") + QString::number(m_folderFd);
+}
 
 TMainInstance::~TMainInstance() {
     if (m_server)
         m_server->close();
     if (m_lockFd >= 0)
         ::close(m_lockFd);
-}
-
-QString TMainInstance::RuntimeFolder() {
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && IsPrivateFolder(runtime))
-        return QDir::cleanPath(runtime);
-    const QString fallback = QDir::tempPath() + QStringLiteral("/quellmire-") + QString::number(::getuid());
-    ::mkdir(QFile::encodeName(fallback).constData(), 0700);
-    // A folder of that name made by someone else is never used.
-    return IsPrivateFolder(fallback) ? fallback : QString();
+    if (m_folderFd >= 0)
+        ::close(m_folderFd);
 }
 
 QString TMainInstance::ServerName() const {
-    const QString folder = RuntimeFolder();
-    if (folder.isEmpty())
-        return QString();
-    QString safe;
-    for (const QChar c : m_key)
-        safe += c.isLetterOrNumber() && c.unicode() < 128 ? c : QChar(u'_');
-    return folder + QStringLiteral("/quellmire-") + safe + QStringLiteral(".socket");
+    return m_folder.isEmpty() ? QString() : m_socketFolder + QLatin1Char('/') + SocketFileName(m_key);
 }
 
 QString TMainInstance::LockName() const {
-    QString name = ServerName();
-    if (name.isEmpty())
-        return name;
+    QString name = SocketFileName(m_key);
     name.chop(int(qstrlen(".socket")));
-    return name + QStringLiteral(".lock");
+    return m_folder.isEmpty() ? QString() : m_folder + QLatin1Char('/') + name + QStringLiteral(".lock");
 }
 
 QString TMainInstance::ForwardedText(const QStringList& arguments) {
@@ -86,17 +126,19 @@ QString TMainInstance::ForwardedText(const QStringList& arguments) {
 bool TMainInstance::Start(const QStringList& arguments) {
     const QString lockName = LockName();
     if (lockName.isEmpty()) {
-        qWarning("No private folder for the single-instance lock: this copy runs without it.");
-        return true;
+        Refuse(QStringLiteral("the folder \"%1\" is not one that you alone may use. Remove it, then start "
+                              "Quellmire Organizer again.")
+                   .arg(QDir::toNativeSeparators(OwnFolder())));
+        return false;
     }
     // The lock decides who is first, also when two copies start at the same moment; the kernel
     // lets it go when the holder ends, however it ends.
     m_lockFd =
         ::open(QFile::encodeName(lockName).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (m_lockFd < 0) {
-        qWarning("The single-instance lock %s cannot be opened: this copy runs without it.",
-                 qPrintable(lockName));
-        return true;
+        Refuse(QStringLiteral("the file \"%1\" could not be opened: %2.")
+                   .arg(QDir::toNativeSeparators(lockName), QString::fromLocal8Bit(std::strerror(errno))));
+        return false;
     }
     if (TryLock(m_lockFd))
         return BecomeFirst();

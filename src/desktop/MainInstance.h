@@ -14,13 +14,15 @@ namespace qm {
 class TMainInstance : public QObject {
     Q_OBJECT
 public:
-    // `key` names the socket and the lock (the login name); tests give their own.
+    // `key` names the socket and the lock (the login name); tests give their own. The folder for
+    // them is chosen (and made) here.
     explicit TMainInstance(const QString& key, QObject* parent = nullptr);
     ~TMainInstance() override;
 
     // True when no other copy runs: this one then listens for later ones. False when another copy
     // runs: the arguments (argument 0 being the program) have been handed to it. A copy that is
-    // still starting is waited for up to `HandOverMs`.
+    // still starting is waited for up to `HandOverMs`. Also false, after a message, when there is
+    // no private folder for the lock: running unguarded could let two copies share the archive.
     bool Start(const QStringList& arguments);
     int HandOverMs = 10000;
 
@@ -31,10 +33,11 @@ public:
     // The text handed on: each argument after the last one that names a ".exe" (the program
     // itself, however it was started), each followed by one blank; empty when nothing is left.
     static QString ForwardedText(const QStringList& arguments);
-    // $XDG_RUNTIME_DIR, or else <temp>/quellmire-<uid> made 0700; either only when it belongs to
-    // this user and no one else may enter it. Empty when there is no such folder.
-    static QString RuntimeFolder();
-    // Full paths of the socket and the lock file; empty without a runtime folder.
+    // $XDG_RUNTIME_DIR when it belongs to this user, no one else may enter it and the socket's
+    // name fits a socket address; else <cache home>/quellmire, made 0700 and checked the same way.
+    // Empty when that folder is not this user's alone.
+    QString Folder() const { return m_folder; }
+    // Full paths of the socket and the lock file; empty without a folder.
     QString ServerName() const;
     QString LockName() const;
 
@@ -49,6 +52,11 @@ private:
     void Deliver(const QString& text);
 
     QString m_key;
+    QString m_folder;
+    // The folder as the socket's name reaches it: the folder itself, or, when its path is too long
+    // for a socket address, this process's descriptor of it under /proc/self/fd.
+    QString m_socketFolder;
+    int m_folderFd = -1;
     QLocalServer* m_server = nullptr;
     int m_lockFd = -1;
     bool m_ready = false;

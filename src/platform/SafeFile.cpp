@@ -7,7 +7,6 @@
 
 #include <cerrno>
 #include <climits>
-#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -63,21 +62,93 @@ void SyncFolder(const QByteArray& folder) {
     }
 }
 
-// The file a write to `path` replaces: a symbolic link is followed, so the link stays a link.
-QByteArray ResolvedTarget(const QByteArray& path) {
-    struct stat link {};
-    if (::lstat(path.constData(), &link) != 0 || !S_ISLNK(link.st_mode))
-        return path;
-    char resolved[PATH_MAX];
-    if (::realpath(path.constData(), resolved))
-        return QByteArray(resolved);
-    return path;
+// The kernel's rule for shared sticky folders such as /tmp (fs.protected_symlinks): a link in a
+// folder everyone may write, with the sticky bit, is followed only when it belongs to the user or
+// to the folder's owner. The writer follows links itself, so it keeps that rule itself, whatever the
+// system's setting; otherwise another user could plant a link to one of the user's files.
+bool MayFollow(const QByteArray& folder, const struct stat& link) {
+    struct stat info {};
+    if (::stat(folder.isEmpty() ? "/" : folder.constData(), &info) != 0)
+        return false;
+    const bool shared = (info.st_mode & S_ISVTX) && (info.st_mode & S_IWOTH);
+    return !shared || link.st_uid == ::geteuid() || link.st_uid == info.st_uid;
+}
+
+constexpr int kRefusedLink = -1;
+
+// The file a write to `path` replaces: every link on the way is followed as the kernel would, so
+// that the rename replaces the file and a link stays a link. Returns 0, an errno value, or
+// kRefusedLink for a link the kernel's rule would not follow. What does not exist (yet) is left
+// as it stands, for the write to create or to fail on.
+int ResolveTarget(const QByteArray& path, QByteArray* target) {
+    QByteArray resolved; // no links in it; empty for the root folder
+    if (!path.startsWith('/')) {
+        char cwd[PATH_MAX];
+        if (!::getcwd(cwd, sizeof cwd))
+            return errno;
+        resolved = cwd;
+        if (resolved == "/")
+            resolved.clear();
+    }
+    QByteArrayList pending; // the next component last
+    const auto push = [&pending](const QByteArray& text) {
+        const QByteArrayList parts = text.split('/');
+        for (auto part = parts.crbegin(); part != parts.crend(); ++part)
+            if (!part->isEmpty() && *part != ".")
+                pending.append(*part);
+    };
+    push(path);
+    int links = 0;
+    while (!pending.isEmpty()) {
+        const QByteArray part = pending.takeLast();
+        if (part == "..") {
+            resolved.truncate(qMax<qsizetype>(0, resolved.lastIndexOf('/')));
+            continue;
+        }
+        const QByteArray candidate = resolved + '/' + part;
+        struct stat info {};
+        if (::lstat(candidate.constData(), &info) != 0) {
+            // Missing, or not to be looked into: the write itself finds out.
+            QByteArray rest = candidate;
+            for (auto next = pending.crbegin(); next != pending.crend(); ++next)
+                rest += '/' + *next;
+            *target = rest;
+            return 0;
+        }
+        if (!S_ISLNK(info.st_mode)) {
+            resolved = candidate;
+            continue;
+        }
+        if (!MayFollow(resolved, info))
+            return kRefusedLink;
+        if (++links > 40)
+            return ELOOP;
+        char text[PATH_MAX];
+        const ssize_t size = ::readlink(candidate.constData(), text, sizeof text);
+        if (size < 0)
+            return errno;
+        if (size == sizeof text)
+            return ENAMETOOLONG;
+        if (size > 0 && text[0] == '/')
+            resolved.clear();
+        push(QByteArray(text, size));
+    }
+    *target = resolved.isEmpty() ? QByteArray("/") : resolved;
+    return 0;
 }
 
 // Writes through `produce` (called with the open descriptor) into a temporary file, then renames.
 template <typename Produce>
 bool WriteThroughTemporary(const QString& path, QString* error, int newFileMode, Produce produce) {
-    const QByteArray target = ResolvedTarget(QFile::encodeName(path));
+    QByteArray target;
+    const int resolveErr = ResolveTarget(QFile::encodeName(path), &target);
+    if (resolveErr == kRefusedLink)
+        return Fail(error,
+                    QStringLiteral("The file \"%1\" could not be written: it is reached through a link "
+                                   "that another user put in a shared folder.")
+                        .arg(QDir::toNativeSeparators(path)));
+    if (resolveErr)
+        return Fail(error, Describe(path, "written", resolveErr));
     struct stat existing {};
     const bool exists = ::stat(target.constData(), &existing) == 0;
     if (exists && S_ISDIR(existing.st_mode))

@@ -19,8 +19,9 @@ inline constexpr int kPrivateFileMode = 0600;
 // Writes `data` so that a crash or a full disk leaves the old file or the new one: every write and
 // the close are checked, the file is synced, renamed over the target, and the folder synced. A new
 // file is created with `newFileMode` (an existing one keeps its mode; a symbolic link is written
-// through to its file). A file the user may not write is refused. On failure the target is
-// untouched, no temporary file is left, and `error` holds a message for the user naming the file.
+// through to its file, unless another user put it in a shared sticky folder such as /tmp, where
+// the kernel would not follow it either). A file the user may not write is refused. On failure the
+// target is untouched, no temporary file is left, and `error` holds a message naming the file.
 bool WriteFileAtomically(const QString& path, const QByteArray& data, QString* error = nullptr,
                          int newFileMode = kPrivateFileMode);
 

@@ -48,6 +48,7 @@ private slots:
         TraySeam::PretendAvailable(true);
         QVERIFY(m_config.isValid());
         qputenv("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
+        qputenv("XDG_CACHE_HOME", m_config.filePath(QStringLiteral("cache")).toLocal8Bit());
         TLumidorAutostart::ResetFirstCallForTest();
     }
     void cleanup() { TraySeam::Reset(); }

@@ -1,5 +1,6 @@
 #include "desktop/MainInstance.h"
 #include "platform/MessageBox.h"
+#include "support/ShownTexts.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -8,7 +9,6 @@
 #include <QLocalSocket>
 #include <QPointer>
 #include <QProcess>
-#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -29,6 +29,14 @@ namespace {
 int Mode(const QString& path) {
     struct stat info {};
     return ::lstat(QFile::encodeName(path).constData(), &info) == 0 ? int(info.st_mode & 0777) : -1;
+}
+
+// A private folder whose path is `length` characters long: too long for a socket's name in it.
+QString LongFolder(const QString& base, int length) {
+    const QString path = base + QStringLiteral("/") + QString(length - base.size() - 1, u'l');
+    QDir().mkpath(path);
+    ::chmod(QFile::encodeName(path).constData(), 0700);
+    return path;
 }
 
 QString NewKey() {
@@ -72,15 +80,24 @@ class MainInstanceTest : public QObject {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("QM_INSTANCE_START"), QStringLiteral("1"));
         environment.insert(QStringLiteral("QM_INSTANCE_KEY"), key);
-        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
         process->setProcessEnvironment(environment);
         process->start(QCoreApplication::applicationFilePath(), arguments);
         return process;
     }
 
 private slots:
+    void initTestCase() {
+        // The old fallback name in the shared temporary folder, made first by another user.
+        const QString taken = m_home.filePath(QStringLiteral("tmp/quellmire-")) + QString::number(::getuid());
+        QVERIFY(QDir().mkpath(taken));
+        if (::chown(QFile::encodeName(taken).constData(), 65534, 65534) != 0)
+            QVERIFY(::chmod(QFile::encodeName(taken).constData(), 0777) == 0);
+    }
+
     void init() {
         qputenv("XDG_RUNTIME_DIR", m_runtime.path().toLocal8Bit());
+        qputenv("XDG_CACHE_HOME", m_home.filePath(QStringLiteral("cache")).toLocal8Bit());
+        qputenv("TMPDIR", m_home.filePath(QStringLiteral("tmp")).toLocal8Bit());
         QVERIFY(::chmod(QFile::encodeName(m_runtime.path()).constData(), 0700) == 0);
         MessageBoxSeam::Enable();
         MessageBoxSeam::Reset();
@@ -111,41 +128,67 @@ private slots:
         QVERIFY(!squatter.hasPendingConnections());
     }
 
+    // Without a runtime folder fit for the socket, lock and socket go to a private folder in the
+    // user's own cache; one that is not private stops the start with a message, never running
+    // unguarded.
     void withoutRuntimeFolderAPrivateFolderIsUsedAndChecked() {
-        QTemporaryDir temp;
-        qunsetenv("XDG_RUNTIME_DIR");
-        qputenv("TMPDIR", temp.path().toLocal8Bit());
-        const auto restore = qScopeGuard([this] {
-            qunsetenv("TMPDIR");
-            qputenv("XDG_RUNTIME_DIR", m_runtime.path().toLocal8Bit());
-        });
-        const QString own = temp.path() + QStringLiteral("/quellmire-") + QString::number(::getuid());
-        QCOMPARE(TMainInstance::RuntimeFolder(), own);
-        QCOMPARE(Mode(own), 0700);
-
-        // A runtime folder that others may enter is not used either.
+        const QString own = m_home.filePath(QStringLiteral("cache/quellmire"));
         QTemporaryDir open;
         QVERIFY(::chmod(QFile::encodeName(open.path()).constData(), 0755) == 0);
-        qputenv("XDG_RUNTIME_DIR", open.path().toLocal8Bit());
-        QCOMPARE(TMainInstance::RuntimeFolder(), own);
+        const QString key = NewKey();
+        for (const QString& runtime : {QString(), open.path(), LongFolder(m_home.path(), 120)}) {
+            if (runtime.isEmpty())
+                qunsetenv("XDG_RUNTIME_DIR");
+            else
+                qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
+            TMainInstance instance(key);
+            QCOMPARE(instance.Folder(), own);
+            QCOMPARE(Mode(own), 0700);
+        }
 
-        // A folder of that name that is not private (made by someone else first) is never used:
-        // the program still runs, alone.
-        qunsetenv("XDG_RUNTIME_DIR");
-        QVERIFY(QDir(own).removeRecursively());
-        QVERIFY(::mkdir(QFile::encodeName(own).constData(), 0700) == 0);
         QVERIFY(::chmod(QFile::encodeName(own).constData(), 0777) == 0);
-        QCOMPARE(TMainInstance::RuntimeFolder(), QString());
-        TMainInstance alone(NewKey());
-        QVERIFY(alone.Start({"quellmire"}));
+        TMainInstance refused(key);
+        QCOMPARE(refused.Folder(), QString());
+        QVERIFY(!refused.Start({"quellmire"}));
+        QCOMPARE(ShownTexts(),
+                 QStringList{QStringLiteral("Quellmire Organizer cannot make sure that only one "
+                                            "copy of it runs: the folder \"%1\" is not one "
+                                            "that you alone may use. Remove it, then start "
+                                            "Quellmire Organizer again.")
+                                 .arg(own)});
         QVERIFY(QDir(own).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::System).isEmpty());
         // A link in its place is no folder of ours.
         QVERIFY(QDir(own).removeRecursively());
         QVERIFY(QFile::link(open.path(), own));
-        QCOMPARE(TMainInstance::RuntimeFolder(), QString());
+        QCOMPARE(TMainInstance(key).Folder(), QString());
+        QVERIFY(QFile::remove(own));
     }
 
+    // Two real starts: exactly one runs and the other's words reach it, wherever the lock and the
+    // socket have to live.
+    void twoStartsRacingOneRunsAndTheOtherIsHandedOver_data() {
+        QTest::addColumn<QString>("runtime"); // empty: unset
+        QTest::addColumn<QString>("cache");
+        const QString cache = m_home.filePath(QStringLiteral("cache"));
+        QTest::newRow("runtime folder") << m_runtime.path() << cache;
+        QTest::newRow("no runtime folder, the shared name taken") << QString() << cache;
+        QTest::newRow("runtime folder too long for a socket")
+            << LongFolder(m_home.filePath(QStringLiteral("run")), 120) << cache;
+        // A socket path of 107 bytes fits the address with its zero, but not Qt's local sockets.
+        const int socketName = int(qstrlen("quellmire-") + qstrlen(".socket")) + NewKey().size();
+        QTest::newRow("runtime folder a byte too long")
+            << LongFolder(m_home.filePath(QStringLiteral("edge")), 107 - 1 - socketName) << cache;
+        QTest::newRow("cache folder too long for a socket too")
+            << QString() << LongFolder(m_home.filePath(QStringLiteral("home")), 120);
+    }
     void twoStartsRacingOneRunsAndTheOtherIsHandedOver() {
+        QFETCH(QString, runtime);
+        QFETCH(QString, cache);
+        if (runtime.isEmpty())
+            qunsetenv("XDG_RUNTIME_DIR");
+        else
+            qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
+        qputenv("XDG_CACHE_HOME", cache.toLocal8Bit());
         for (int race = 0; race < 3; ++race) {
             const QString key = NewKey();
             QProcess* a = Launch(key, {"DIAL", "111"});
@@ -212,6 +255,7 @@ private slots:
 
 private:
     QTemporaryDir m_runtime;
+    QTemporaryDir m_home; // the user's own cache and a shared temporary folder
 };
 
 int main(int argc, char** argv) {

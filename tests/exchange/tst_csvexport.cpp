@@ -5,6 +5,8 @@
 #include "platform/MessageBox.h"
 #include "platform/Modal.h"
 #include "platform/widgets/PageControl.h"
+#include "support/FileBytes.h"
+#include "support/ShownTexts.h"
 #include "support/TestEnvironment.h"
 #include "views/ViewTestRows.h"
 
@@ -18,6 +20,9 @@
 #include <QScopeGuard>
 #include <QToolButton>
 #include <QtTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace qm;
 
@@ -153,6 +158,44 @@ private slots:
         }
         QCOMPARE(DialogSeam::UnhandledCount(), 0);
         QCOMPARE(MessageBoxSeam::Shown().size(), 0);
+    }
+
+    // Another user's link in a shared sticky folder is not written through: the user's file it
+    // points to keeps its bytes. The user's own link in their own folder still is.
+    void exportRefusesAnotherUsersLinkInASharedFolder() {
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        AddContact(env, QStringLiteral("Adams"), QStringLiteral("Elm Road"), QStringLiteral("''"));
+        form->RefreshContactQuery();
+        form->show();
+        form->PageControlMenu->setCurrentWidget(form->TabSheetCONTACTS);
+        QVERIFY(QTest::qWaitForWindowExposed(form));
+        const QString profile = env.ProgramFolder() + QStringLiteral("profile");
+        WriteFileBytes(profile, "kept\n");
+        const QString shared = env.ProgramFolder() + QStringLiteral("shared");
+        QVERIFY(QDir().mkpath(shared));
+        QVERIFY(::chmod(QFile::encodeName(shared).constData(), 01777) == 0);
+        const QString planted = shared + QStringLiteral("/contacts.csv");
+        QVERIFY(QFile::link(profile, planted));
+        if (::lchown(QFile::encodeName(planted).constData(), 65534, 65534) != 0)
+            QSKIP("giving a link to another user needs root");
+
+        DialogSeam::QueueFileOfType(planted, 2);
+        QTest::mouseClick(form->SpeedButtonCSV, Qt::LeftButton);
+        QCOMPARE(ShownTexts(), QStringList{QStringLiteral("The file \"%1\" could not be written: it is "
+                                                          "reached through a link that another user put "
+                                                          "in a shared folder.")
+                                               .arg(planted)});
+        QCOMPARE(ReadFileBytes(profile), QByteArray("kept\n"));
+
+        const QString ownLink = env.ProgramFolder() + QStringLiteral("mine.csv");
+        QVERIFY(QFile::link(profile, ownLink));
+        DialogSeam::QueueFileOfType(ownLink, 2);
+        QTest::mouseClick(form->SpeedButtonCSV, Qt::LeftButton);
+        QVERIFY(ReadFileBytes(profile).startsWith("NAME,COMPANY,PHONE,"));
+        QVERIFY(QFileInfo(ownLink).isSymLink());
+        QCOMPARE(MessageBoxSeam::Shown().size(), 1);
+        QCOMPARE(DialogSeam::UnhandledCount(), 0);
     }
 
     // The real save dialog, used by hand: the type picked in its list with the keyboard and a name

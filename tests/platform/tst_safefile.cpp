@@ -102,6 +102,52 @@ private slots:
         QCOMPARE(Names(dir_->path()).size(), 3);
     }
 
+    // A link is followed only where the kernel's rule for shared sticky folders would follow it:
+    // another user must not make the writer replace one of the user's files.
+    void linksInSharedFolders_data() {
+        QTest::addColumn<int>("folderMode");
+        QTest::addColumn<bool>("folderIsOthers");
+        QTest::addColumn<bool>("linkIsOthers");
+        QTest::addColumn<bool>("linkOnTheWay"); // a folder on the way, not the file itself
+        QTest::addColumn<bool>("followed");
+        QTest::newRow("another's link in a shared folder") << 01777 << false << true << false << false;
+        QTest::newRow("another's folder link on the way") << 01777 << false << true << true << false;
+        QTest::newRow("own link in another's shared folder") << 01777 << true << false << false << true;
+        QTest::newRow("the shared folder owner's link") << 01777 << true << true << false << true;
+        QTest::newRow("another's link, no sticky bit") << 0777 << false << true << false << true;
+    }
+    void linksInSharedFolders() {
+        QFETCH(int, folderMode);
+        QFETCH(bool, folderIsOthers);
+        QFETCH(bool, linkIsOthers);
+        QFETCH(bool, linkOnTheWay);
+        QFETCH(bool, followed);
+        const uid_t other = 65534;
+        const QString shared = dir_->filePath("shared");
+        const QString own = dir_->filePath("own");
+        QVERIFY(QDir().mkpath(shared) && QDir().mkpath(own));
+        const QString real = own + "/profile";
+        WriteBytes(real, "old");
+        const QString link = shared + (linkOnTheWay ? "/folder" : "/export.csv");
+        const QString path = linkOnTheWay ? link + "/profile" : link;
+        QVERIFY(QFile::link(linkOnTheWay ? own : real, link));
+        if ((linkIsOthers && ::lchown(QFile::encodeName(link).constData(), other, other) != 0) ||
+            (folderIsOthers && ::chown(QFile::encodeName(shared).constData(), other, other) != 0))
+            QSKIP("giving a file to another user needs root");
+        QVERIFY(::chmod(QFile::encodeName(shared).constData(), mode_t(folderMode)) == 0);
+
+        QString error;
+        QCOMPARE(WriteFileAtomically(path, "new", &error), followed);
+        QCOMPARE(ReadBytes(real), QByteArray(followed ? "new" : "old"));
+        QCOMPARE(error, followed ? QString()
+                                 : QStringLiteral("The file \"%1\" could not be written: it is reached "
+                                                  "through a link that another user put in a shared folder.")
+                                       .arg(path));
+        QVERIFY(QFileInfo(link).isSymLink());
+        QCOMPARE(Names(own), QStringList{"profile"});
+        QCOMPARE(Names(shared), linkOnTheWay ? QStringList() : QStringList{"export.csv"});
+    }
+
     void failuresNameTheFileAndLeaveNothing() {
         QString error;
         const QString missing = dir_->filePath("no/such/folder/out.txt");
