@@ -146,6 +146,9 @@ void TMainForm::SpeedButtonExportClick() {
                    MsgOk + MsgExclamation);
         failed << QDir::toNativeSeparators(target);
     }
+    // What an earlier backup, killed in the middle of a copy, left in this folder.
+    SweepTemporaryFiles(target);
+    SweepTemporaryFiles(JoinPath(target, QStringLiteral("notes")));
     // The engine keeps no file open and no transaction pending while the archive is copied, so
     // each copy is a whole, settled table.
     Session::Instance().CloseAll();

@@ -169,9 +169,15 @@ private slots:
         QCOMPARE(Texts(), QStringList{"Exponting procedure complete!"});
         QVERIFY(!form->QuitConfirmed());
 
-        // Into an existing backup: every file is replaced by the current one.
+        // Into an existing backup: every file is replaced by the current one. The hidden temporary
+        // files of an earlier backup killed mid-copy go; names that only look like them stay.
         MessageBoxSeam::Reset();
         WriteFileBytes(profile + "/.hidden", "stale");
+        const QStringList leftByAKill{".QMcon26.db.qmtmp-k3x9", "notes/.shopping.txt.qmtmp-0a"};
+        const QStringList notTheWriters{".QMcon26.db.qmtmp-", "QMcon26.db.qmtmp-k3x9", ".keep.qmtmp-K3X9",
+                                        "notes/.qmtmp-k3x9"};
+        for (const QString& name : leftByAKill + notTheWriters)
+            WriteFileBytes(profile + "/" + name, name.toUtf8());
         AddToDo(env.ArchiveFile("QMtod90.db"), "second");
         form->CheckBox_includeNotes->setChecked(true);
         BrowseForFolderSeam::QueueFolder(backups);
@@ -180,6 +186,10 @@ private slots:
         QCOMPARE(ReadFileBytes(profile + "/.hidden"), QByteArray("h"));
         QCOMPARE(ReadFileBytes(profile + "/notes/shopping.txt"), QByteArray("milk"));
         QCOMPARE(Texts(), QStringList{"Exponting procedure complete!"});
+        for (const QString& name : leftByAKill)
+            QVERIFY2(!QFileInfo::exists(profile + "/" + name), qPrintable(name));
+        for (const QString& name : notTheWriters)
+            QCOMPARE(ReadFileBytes(profile + "/" + name), name.toUtf8());
 
         // The root "/" gives one separator before the profile folder.
         QCOMPARE(JoinPath("/", form->ProfileName), QStringLiteral("/testerArc"));
