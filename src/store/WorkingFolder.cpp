@@ -192,6 +192,7 @@ void TMainForm::SpeedButtonImportClick() {
     const QString source = BrowseForFolderBack.FolderName;
     QStringList failed;
     QString error;
+    int restored = 0;
     const auto copyFailed = [&failed](const QString& name, const QString& why) {
         ShowMessage(QStringLiteral("Can't copy: ") + name + QStringLiteral("\r") + why);
         failed << name;
@@ -200,7 +201,9 @@ void TMainForm::SpeedButtonImportClick() {
     // the whole restored one.
     ArchiveRestore restore(ArchiveFolder);
     const auto stage = [&](const QString& from, const QString& name, const QString& shownName) {
-        if (!SameFile(from, JoinPath(ArchiveFolder, name)) && !restore.Stage(from, name, &error))
+        if (SameFile(from, JoinPath(ArchiveFolder, name)))
+            ++restored; // restored from the archive itself: already in place
+        else if (!restore.Stage(from, name, &error))
             copyFailed(shownName, error);
     };
 
@@ -231,18 +234,37 @@ void TMainForm::SpeedButtonImportClick() {
         }
     }
 
-    for (const RestoreFailure& failure : restore.Commit())
+    restored += restore.StagedCount();
+    for (const RestoreFailure& failure : restore.Commit()) {
         copyFailed(QFileInfo(failure.name).fileName(), failure.error);
+        --restored;
+    }
 
+    if (restored == 0 && failed.isEmpty()) {
+        // Nothing changed, so the program goes on; the user is told where a backup keeps its tables.
+        const QString profile = JoinPath(source, ProfileName);
+        MessageBox(QFileInfo(profile).isDir()
+                       ? QStringLiteral("Nothing was restored: the backup is in the folder \"") +
+                             QDir::toNativeSeparators(profile) +
+                             QStringLiteral("\". Choose that folder to restore from it.")
+                       : QStringLiteral("Nothing was restored: the folder \"") +
+                             QDir::toNativeSeparators(source) +
+                             QStringLiteral("\" holds no backup. Choose the folder \"") + ProfileName +
+                             QStringLiteral("\" that the backup made."),
+                   MsgCaption, MsgOk + MsgExclamation);
+        return;
+    }
     if (failed.isEmpty())
         MessageBox(QStringLiteral("Importing procedure complete! Restart me manually!"), MsgCaption,
                    MsgOk + MsgInformation);
     else
         MessageBox(QStringLiteral("Importing procedure failed! These files were not restored and keep "
                                   "their old content: ") +
-                       failed.join(QStringLiteral(", ")) + QStringLiteral(". Restart me manually!"),
+                       failed.join(QStringLiteral(", ")) +
+                       (restored > 0 ? QStringLiteral(". Restart me manually!") : QStringLiteral(".")),
                    MsgCaption, MsgOk + MsgExclamation);
-    EndAfterArchiveChange();
+    if (restored > 0)
+        EndAfterArchiveChange();
 }
 
 void TMainForm::SpeedButtonAgenteClick() {

@@ -4,6 +4,7 @@
 #include "platform/Launcher.h"
 #include "platform/MessageBox.h"
 #include "platform/TextLines.h"
+#include "platform/widgets/PageControl.h"
 #include "store/ArchiveRestore.h"
 #include "support/FileBytes.h"
 #include "support/FullDisk.h"
@@ -14,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTabBar>
 #include <QTest>
 #include <QToolButton>
 
@@ -265,25 +267,58 @@ private slots:
         QVERIFY(form->QuitConfirmed());
     }
 
-    void restoreFromTheWrongFolder() {
+    // A user who points the restore at the folder chosen for the backup, through the Options tab.
+    void restoreFromTheFolderChosenForTheBackup() {
         TestEnvironment env;
         TMainForm* form = env.CreateMainForm();
         AddToDo(env.ArchiveFile("QMtod90.db"), "mine");
+        WriteFileBytes(env.ArchiveFile("notes/plan.txt"), "my plan");
+        form->show();
+        QTabBar* tabs = form->PageControlMenu->tabBar();
+        QTest::mouseClick(tabs, Qt::LeftButton, {},
+                          tabs->tabRect(form->PageControlMenu->indexOf(form->TabSheetSetup)).center());
+        QVERIFY(QTest::qWaitForWindowExposed(form));
         const QString backups = MakeFolder(env, "backups");
         BrowseForFolderSeam::QueueFolder(backups);
-        form->SpeedButtonExport->click();
-        MessageBoxSeam::Reset();
+        QTest::mouseClick(form->SpeedButtonExport, Qt::LeftButton);
+        QCOMPARE(Texts(), QStringList{"Exponting procedure complete!"});
+        Session::Instance().CloseAll();
+        const QMap<QString, QByteArray> before = Snapshot(env.ArchiveFolder());
 
-        // The parent of the profile folder holds no tables and no notes; the program still ends, once
-        // the changed note has been offered for saving.
+        // Nothing is copied, so nothing changes and nothing ends; the box names the profile folder.
+        MessageBoxSeam::Reset();
         form->SpeedButtonUpdate->setEnabled(true);
         BrowseForFolderSeam::QueueFolder(backups);
-        form->SpeedButtonImport->click();
+        QTest::mouseClick(form->SpeedButtonImport, Qt::LeftButton);
+        QCOMPARE(Texts(), (QStringList{"I can't find the archives!", "I can't find the notes!",
+                                       "Nothing was restored: the backup is in the folder \"" + backups +
+                                           "/testerArc\". Choose that folder to restore from it."}));
+        QCOMPARE(MessageBoxSeam::Shown().last().flags, Mb::Ok | Mb::IconExclamation);
+        QVERIFY(!form->QuitConfirmed());
+        Session::Instance().CloseAll();
+        QCOMPARE(Snapshot(env.ArchiveFolder()), before);
+
+        // A folder without a backup in it names the folder a backup makes.
+        MessageBoxSeam::Reset();
+        const QString empty = MakeFolder(env, "empty");
+        BrowseForFolderSeam::QueueFolder(empty);
+        QTest::mouseClick(form->SpeedButtonImport, Qt::LeftButton);
+        QCOMPARE(Texts().last(),
+                 "Nothing was restored: the folder \"" + empty +
+                     "\" holds no backup. Choose the folder \"testerArc\" that the backup made.");
+        QVERIFY(!form->QuitConfirmed());
+
+        // Notes alone are restored, and the program ends once the changed note was offered for saving.
+        MessageBoxSeam::Reset();
+        WriteFileBytes(backups + "/notes/plan.txt", "plan beside the backup");
+        BrowseForFolderSeam::QueueFolder(backups);
+        QTest::mouseClick(form->SpeedButtonImport, Qt::LeftButton);
         const QStringList texts = Texts();
-        QCOMPARE(texts.size(), 4);
-        QCOMPARE(texts.mid(0, 3), (QStringList{"I can't find the archives!", "I can't find the notes!",
+        QCOMPARE(texts.size(), 3);
+        QCOMPARE(texts.mid(0, 2), (QStringList{"I can't find the archives!",
                                                "Importing procedure complete! Restart me manually!"}));
-        QVERIFY2(texts[3].startsWith("Update the file: "), qPrintable(texts[3]));
+        QVERIFY2(texts[2].startsWith("Update the file: "), qPrintable(texts[2]));
+        QCOMPARE(ReadFileBytes(env.ArchiveFile("notes/plan.txt")), QByteArray("plan beside the backup"));
         QCOMPARE(Titles(env.ArchiveFile("QMtod90.db")), QStringList{"mine"});
         QVERIFY(form->QuitConfirmed());
     }
@@ -463,6 +498,9 @@ private slots:
         QVERIFY2(texts.last().startsWith("Importing procedure failed!") &&
                      texts.last().contains("QMtod90.db"),
                  qPrintable(texts.last()));
+        // Nothing changed, so nothing needs a restart.
+        QVERIFY(!texts.last().contains("Restart"));
+        QVERIFY(!form->QuitConfirmed());
         disk.Free();
         QCOMPARE(Titles(env.ArchiveFile("QMtod90.db")), QStringList{"mine"});
     }
