@@ -60,6 +60,7 @@ public:
     void FillMonthCombo();
     void InitPathsAndDefaults();
     void ApplyWorkingFolder();
+    void FinishRestore(); // a restore a crash cut short is finished before any table opens
     void ReadLookFiles();
     void RegisterDatabaseAlias();
     void ShowUserInfo();

@@ -11,6 +11,7 @@
 #include "platform/TextLines.h"
 #include "platform/widgets/PageControl.h"
 #include "platform/widgets/Panel.h"
+#include "store/ArchiveRestore.h"
 
 #include <QCalendarWidget>
 #include <QCheckBox>
@@ -99,6 +100,7 @@ void TMainForm::FormCreate() {
     FillMonthCombo();
     InitPathsAndDefaults();
     ApplyWorkingFolder();
+    FinishRestore();
     // Temporary files of writes that a crash cut short.
     for (const QString& folder : {ProgramFolder, DefaultArchiveFolder, ArchiveFolder, NotesFolder,
                                   QFileInfo(LumidorAutostart.EntryFile()).path()})
@@ -297,6 +299,23 @@ void TMainForm::ApplyWorkingFolder() {
     TimerContolloOrario->start();
     TimerRitorna->start();
     NotesFolder = ArchiveFolder + QStringLiteral("/notes");
+}
+
+// A restore that a crash cut short is finished, or thrown away, before any table or look file of
+// the archive is read.
+void TMainForm::FinishRestore() {
+    QStringList names;
+    QStringList errors;
+    for (const RestoreFailure& failure : FinishPendingRestore(ArchiveFolder)) {
+        names << QFileInfo(failure.name).fileName();
+        errors << failure.error;
+    }
+    if (!names.isEmpty())
+        MessageBox(QStringLiteral("Importing procedure failed! These files were not restored and keep "
+                                  "their old content: ") +
+                       names.join(QStringLiteral(", ")) + QStringLiteral(".\r") +
+                       errors.join(QStringLiteral("\r")),
+                   MsgCaption, MsgOk + MsgExclamation);
 }
 
 void TMainForm::ReadLookFiles() {

@@ -240,6 +240,14 @@ bool CopyFileAtomically(const QString& source, const QString& target, QString* e
     return ok;
 }
 
+void SyncFolderEntries(const QString& folder) {
+    SyncFolder(QFile::encodeName(folder));
+}
+
+QString FileErrorText(const QString& path, const char* what, int err) {
+    return Describe(path, what, err);
+}
+
 bool IsTemporaryFileName(const QString& fileName) {
     if (!fileName.startsWith(u'.'))
         return false;

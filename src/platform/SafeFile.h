@@ -29,6 +29,12 @@ bool WriteFileAtomically(const QString& path, const QByteArray& data, QString* e
 bool CopyFileAtomically(const QString& source, const QString& target, QString* error = nullptr,
                         int newFileMode = kPrivateFileMode);
 
+// Makes the files created, renamed or removed in `folder` durable.
+void SyncFolderEntries(const QString& folder);
+
+// The writer's message for a file that could not be `what` ("written", "read") for the error `err`.
+QString FileErrorText(const QString& path, const char* what, int err);
+
 // True for the names WriteFileAtomically uses for its temporary files.
 bool IsTemporaryFileName(const QString& fileName);
 

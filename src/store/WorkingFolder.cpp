@@ -7,6 +7,7 @@
 #include "platform/ProgramFolder.h"
 #include "platform/SafeFile.h"
 #include "platform/TextLines.h"
+#include "store/ArchiveRestore.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -39,7 +40,7 @@ bool SameFile(const QString& a, const QString& b) {
 
 // Copies through a hidden temporary name renamed over the target, so the target is either the old
 // file or the whole new one. A target that is the source itself (a backup chosen inside the
-// archive's own parent, a restore from the archive folder) is left alone.
+// archive's own parent) is left alone.
 bool CopyReplacing(const QString& source, const QString& target, QString* error) {
     if (SameFile(source, target))
         return true;
@@ -146,6 +147,9 @@ void TMainForm::SpeedButtonExportClick() {
                    MsgOk + MsgExclamation);
         failed << QDir::toNativeSeparators(target);
     }
+    // What an earlier backup, killed in the middle of a copy, left in this folder.
+    SweepTemporaryFiles(target);
+    SweepTemporaryFiles(JoinPath(target, QStringLiteral("notes")));
     // The engine keeps no file open and no transaction pending while the archive is copied, so
     // each copy is a whole, settled table.
     Session::Instance().CloseAll();
@@ -188,9 +192,19 @@ void TMainForm::SpeedButtonImportClick() {
     const QString source = BrowseForFolderBack.FolderName;
     QStringList failed;
     QString error;
-    const auto copyFailed = [&failed, &error](const QString& name) {
-        ShowMessage(QStringLiteral("Can't copy: ") + name + QStringLiteral("\r") + error);
+    int restored = 0;
+    const auto copyFailed = [&failed](const QString& name, const QString& why) {
+        ShowMessage(QStringLiteral("Can't copy: ") + name + QStringLiteral("\r") + why);
         failed << name;
+    };
+    // Everything is staged first and replaced together, so a crash leaves the whole old archive or
+    // the whole restored one.
+    ArchiveRestore restore(ArchiveFolder);
+    const auto stage = [&](const QString& from, const QString& name, const QString& shownName) {
+        if (SameFile(from, JoinPath(ArchiveFolder, name)))
+            ++restored; // restored from the archive itself: already in place
+        else if (!restore.Stage(from, name, &error))
+            copyFailed(shownName, error);
     };
 
     if (!HoldsTables(source)) {
@@ -202,11 +216,10 @@ void TMainForm::SpeedButtonImportClick() {
             const QString from = JoinPath(source, name);
             // Table files keep the engine's spelling. A table is replaced only once its own pending
             // transaction is settled and its journal gone, so no journal is played over the copy.
-            const QString to = JoinPath(ArchiveFolder, tableFile.isEmpty() ? name : tableFile);
-            if (IsTableFile(name) && !SameFile(from, to))
-                SettleTable(to);
-            if (!CopyReplacing(from, to, &error))
-                copyFailed(name);
+            const QString to = tableFile.isEmpty() ? name : tableFile;
+            if (IsTableFile(name) && !SameFile(from, JoinPath(ArchiveFolder, to)))
+                SettleTable(JoinPath(ArchiveFolder, to));
+            stage(from, to, name);
         }
     }
 
@@ -215,22 +228,43 @@ void TMainForm::SpeedButtonImportClick() {
         if (QFileInfo(notesSource).isDir()) {
             QDir().mkpath(NotesFolder);
             for (const QString& name : FilesOf(notesSource))
-                if (!CopyReplacing(JoinPath(notesSource, name), JoinPath(NotesFolder, name), &error))
-                    copyFailed(name);
+                stage(JoinPath(notesSource, name), QStringLiteral("notes/") + name, name);
         } else {
             ShowMessage(QStringLiteral("I can't find the notes!"));
         }
     }
 
+    restored += restore.StagedCount();
+    for (const RestoreFailure& failure : restore.Commit()) {
+        copyFailed(QFileInfo(failure.name).fileName(), failure.error);
+        --restored;
+    }
+
+    if (restored == 0 && failed.isEmpty()) {
+        // Nothing changed, so the program goes on; the user is told where a backup keeps its tables.
+        const QString profile = JoinPath(source, ProfileName);
+        MessageBox(QFileInfo(profile).isDir()
+                       ? QStringLiteral("Nothing was restored: the backup is in the folder \"") +
+                             QDir::toNativeSeparators(profile) +
+                             QStringLiteral("\". Choose that folder to restore from it.")
+                       : QStringLiteral("Nothing was restored: the folder \"") +
+                             QDir::toNativeSeparators(source) +
+                             QStringLiteral("\" holds no backup. Choose the folder \"") + ProfileName +
+                             QStringLiteral("\" that the backup made."),
+                   MsgCaption, MsgOk + MsgExclamation);
+        return;
+    }
     if (failed.isEmpty())
         MessageBox(QStringLiteral("Importing procedure complete! Restart me manually!"), MsgCaption,
                    MsgOk + MsgInformation);
     else
         MessageBox(QStringLiteral("Importing procedure failed! These files were not restored and keep "
                                   "their old content: ") +
-                       failed.join(QStringLiteral(", ")) + QStringLiteral(". Restart me manually!"),
+                       failed.join(QStringLiteral(", ")) +
+                       (restored > 0 ? QStringLiteral(". Restart me manually!") : QStringLiteral(".")),
                    MsgCaption, MsgOk + MsgExclamation);
-    EndAfterArchiveChange();
+    if (restored > 0)
+        EndAfterArchiveChange();
 }
 
 void TMainForm::SpeedButtonAgenteClick() {

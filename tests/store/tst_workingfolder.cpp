@@ -4,19 +4,24 @@
 #include "platform/Launcher.h"
 #include "platform/MessageBox.h"
 #include "platform/TextLines.h"
+#include "platform/widgets/PageControl.h"
+#include "store/ArchiveRestore.h"
 #include "support/FileBytes.h"
 #include "support/FullDisk.h"
 #include "support/TestEnvironment.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTabBar>
 #include <QTest>
 #include <QToolButton>
 
 #include <csignal>
 #include <sqlite3.h>
+#include <sys/time.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -99,6 +104,38 @@ void KillWriterMidTransaction(const QString& table) {
     QVERIFY(WIFSIGNALED(status));
 }
 
+// Puts a folder back as a snapshot holds it, and nothing more.
+void PutBack(const QString& folder, const QMap<QString, QByteArray>& files) {
+    QDir(folder).removeRecursively();
+    for (auto file = files.begin(); file != files.end(); ++file)
+        WriteFileBytes(folder + "/" + file.key(), file.value());
+}
+
+// Runs "Restore from..." on `profile` in a forked copy of the program that is killed before its
+// `step`th step on the disk, or `microseconds` after it starts; returns the copy's wait status.
+int RestoreKilledAt(TMainForm* form, const QString& profile, int step, int microseconds = 0) {
+    Session::Instance().CloseAll(); // the child must not share the parent's open files
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (microseconds > 0) {
+            std::signal(SIGALRM, [](int) { std::raise(SIGKILL); });
+            itimerval timer{};
+            timer.it_value.tv_usec = microseconds;
+            ::setitimer(ITIMER_REAL, &timer, nullptr);
+        }
+        SetRestoreStepHookForTest([step, reached = 0]() mutable {
+            if (++reached == step)
+                std::raise(SIGKILL);
+        });
+        BrowseForFolderSeam::QueueFolder(profile);
+        form->SpeedButtonImport->click();
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return status;
+}
+
 QString MakeFolder(const TestEnvironment& env, const QString& name) {
     const QString path = env.ProgramFolder() + name;
     QDir().mkpath(path);
@@ -169,9 +206,15 @@ private slots:
         QCOMPARE(Texts(), QStringList{"Exponting procedure complete!"});
         QVERIFY(!form->QuitConfirmed());
 
-        // Into an existing backup: every file is replaced by the current one.
+        // Into an existing backup: every file is replaced by the current one. The hidden temporary
+        // files of an earlier backup killed mid-copy go; names that only look like them stay.
         MessageBoxSeam::Reset();
         WriteFileBytes(profile + "/.hidden", "stale");
+        const QStringList leftByAKill{".QMcon26.db.qmtmp-k3x9", "notes/.shopping.txt.qmtmp-0a"};
+        const QStringList notTheWriters{".QMcon26.db.qmtmp-", "QMcon26.db.qmtmp-k3x9", ".keep.qmtmp-K3X9",
+                                        "notes/.qmtmp-k3x9"};
+        for (const QString& name : leftByAKill + notTheWriters)
+            WriteFileBytes(profile + "/" + name, name.toUtf8());
         AddToDo(env.ArchiveFile("QMtod90.db"), "second");
         form->CheckBox_includeNotes->setChecked(true);
         BrowseForFolderSeam::QueueFolder(backups);
@@ -180,6 +223,10 @@ private slots:
         QCOMPARE(ReadFileBytes(profile + "/.hidden"), QByteArray("h"));
         QCOMPARE(ReadFileBytes(profile + "/notes/shopping.txt"), QByteArray("milk"));
         QCOMPARE(Texts(), QStringList{"Exponting procedure complete!"});
+        for (const QString& name : leftByAKill)
+            QVERIFY2(!QFileInfo::exists(profile + "/" + name), qPrintable(name));
+        for (const QString& name : notTheWriters)
+            QCOMPARE(ReadFileBytes(profile + "/" + name), name.toUtf8());
 
         // The root "/" gives one separator before the profile folder.
         QCOMPARE(JoinPath("/", form->ProfileName), QStringLiteral("/testerArc"));
@@ -220,27 +267,137 @@ private slots:
         QVERIFY(form->QuitConfirmed());
     }
 
-    void restoreFromTheWrongFolder() {
+    // A user who points the restore at the folder chosen for the backup, through the Options tab.
+    void restoreFromTheFolderChosenForTheBackup() {
         TestEnvironment env;
         TMainForm* form = env.CreateMainForm();
         AddToDo(env.ArchiveFile("QMtod90.db"), "mine");
+        WriteFileBytes(env.ArchiveFile("notes/plan.txt"), "my plan");
+        form->show();
+        QTabBar* tabs = form->PageControlMenu->tabBar();
+        QTest::mouseClick(tabs, Qt::LeftButton, {},
+                          tabs->tabRect(form->PageControlMenu->indexOf(form->TabSheetSetup)).center());
+        QVERIFY(QTest::qWaitForWindowExposed(form));
+        const QString backups = MakeFolder(env, "backups");
+        BrowseForFolderSeam::QueueFolder(backups);
+        QTest::mouseClick(form->SpeedButtonExport, Qt::LeftButton);
+        QCOMPARE(Texts(), QStringList{"Exponting procedure complete!"});
+        Session::Instance().CloseAll();
+        const QMap<QString, QByteArray> before = Snapshot(env.ArchiveFolder());
+
+        // Nothing is copied, so nothing changes and nothing ends; the box names the profile folder.
+        MessageBoxSeam::Reset();
+        form->SpeedButtonUpdate->setEnabled(true);
+        BrowseForFolderSeam::QueueFolder(backups);
+        QTest::mouseClick(form->SpeedButtonImport, Qt::LeftButton);
+        QCOMPARE(Texts(), (QStringList{"I can't find the archives!", "I can't find the notes!",
+                                       "Nothing was restored: the backup is in the folder \"" + backups +
+                                           "/testerArc\". Choose that folder to restore from it."}));
+        QCOMPARE(MessageBoxSeam::Shown().last().flags, Mb::Ok | Mb::IconExclamation);
+        QVERIFY(!form->QuitConfirmed());
+        Session::Instance().CloseAll();
+        QCOMPARE(Snapshot(env.ArchiveFolder()), before);
+
+        // A folder without a backup in it names the folder a backup makes.
+        MessageBoxSeam::Reset();
+        const QString empty = MakeFolder(env, "empty");
+        BrowseForFolderSeam::QueueFolder(empty);
+        QTest::mouseClick(form->SpeedButtonImport, Qt::LeftButton);
+        QCOMPARE(Texts().last(),
+                 "Nothing was restored: the folder \"" + empty +
+                     "\" holds no backup. Choose the folder \"testerArc\" that the backup made.");
+        QVERIFY(!form->QuitConfirmed());
+
+        // Notes alone are restored, and the program ends once the changed note was offered for saving.
+        MessageBoxSeam::Reset();
+        WriteFileBytes(backups + "/notes/plan.txt", "plan beside the backup");
+        BrowseForFolderSeam::QueueFolder(backups);
+        QTest::mouseClick(form->SpeedButtonImport, Qt::LeftButton);
+        const QStringList texts = Texts();
+        QCOMPARE(texts.size(), 3);
+        QCOMPARE(texts.mid(0, 2), (QStringList{"I can't find the archives!",
+                                               "Importing procedure complete! Restart me manually!"}));
+        QVERIFY2(texts[2].startsWith("Update the file: "), qPrintable(texts[2]));
+        QCOMPARE(ReadFileBytes(env.ArchiveFile("notes/plan.txt")), QByteArray("plan beside the backup"));
+        QCOMPARE(Titles(env.ArchiveFile("QMtod90.db")), QStringList{"mine"});
+        QVERIFY(form->QuitConfirmed());
+    }
+
+    // A restore killed before each of its steps on the disk in turn: the next start finds the whole
+    // archive as it was, or the whole backup, tables and notes, never a mix.
+    void restoreKilledAtEachStepIsAllOrNothing() {
+        TestEnvironment env;
+        // Never filled: a tmpfs only spares the many syncs a slow disk, where one can be mounted.
+        FullDisk memory(env.ArchiveFolder(), 8 * 1024 * 1024);
+        TMainForm* form = env.CreateMainForm();
+        const QString archive = env.ArchiveFolder();
+        AddToDo(env.ArchiveFile("QMtod90.db"), "live");
+        WriteFileBytes(env.ArchiveFile("Style.txt"), "0\r\n");
+        WriteFileBytes(env.ArchiveFile("notes/plan.txt"), "live plan");
         const QString backups = MakeFolder(env, "backups");
         BrowseForFolderSeam::QueueFolder(backups);
         form->SpeedButtonExport->click();
-        MessageBoxSeam::Reset();
+        const QString profile = backups + "/testerArc";
+        // Every file of the backup differs from the archive's.
+        for (const char* table : {"QMarc80.db", "QMcon26.db", "QMtod90.db", "QMset90.db"})
+            TestEnvironment::ExecOnFile(profile + "/" + table, "CREATE TABLE t (a); DROP TABLE t");
+        AddToDo(profile + "/QMtod90.db", "restored");
+        WriteFileBytes(profile + "/Style.txt", "1\r\n");
+        WriteFileBytes(profile + "/notes/plan.txt", "backed up plan");
+        WriteFileBytes(profile + "/notes/new.txt", "only in the backup");
+        Session::Instance().CloseAll();
+        const QMap<QString, QByteArray> before = Snapshot(archive);
+        QMap<QString, QByteArray> restored = before;
+        restored.insert(Snapshot(profile));
 
-        // The parent of the profile folder holds no tables and no notes; the program still ends, once
-        // the changed note has been offered for saving.
-        form->SpeedButtonUpdate->setEnabled(true);
-        BrowseForFolderSeam::QueueFolder(backups);
-        form->SpeedButtonImport->click();
-        const QStringList texts = Texts();
-        QCOMPARE(texts.size(), 4);
-        QCOMPARE(texts.mid(0, 3), (QStringList{"I can't find the archives!", "I can't find the notes!",
-                                               "Importing procedure complete! Restart me manually!"}));
-        QVERIFY2(texts[3].startsWith("Update the file: "), qPrintable(texts[3]));
-        QCOMPARE(Titles(env.ArchiveFile("QMtod90.db")), QStringList{"mine"});
-        QVERIFY(form->QuitConfirmed());
+        // A restore killed as asked, then finished as the next start does before it opens any table:
+        // what the start then finds, and whether the kill had left the files mixed.
+        int status = 0;
+        bool mixed = false;
+        const auto killThenStart = [&](int step, int microseconds) {
+            PutBack(archive, before);
+            status = RestoreKilledAt(form, profile, step, microseconds);
+            QMap<QString, QByteArray> onDisk = Snapshot(archive);
+            onDisk.removeIf([](auto file) { return file.key().startsWith(".qmrestore/"); });
+            mixed = onDisk != before && onDisk != restored;
+            if (!FinishPendingRestore(archive).isEmpty())
+                return QStringLiteral("failed");
+            const QMap<QString, QByteArray> after = Snapshot(archive);
+            return after == before     ? QStringLiteral("before")
+                   : after == restored ? QStringLiteral("restored")
+                                       : QStringLiteral("mixed");
+        };
+
+        // Before each step in turn, until the restore runs to its end: the old archive, then the
+        // restored one, once the point of no return is passed.
+        QStringList states;
+        int firstMixed = 0;
+        for (int step = 1; step == 1 || (WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL); ++step) {
+            states << killThenStart(step, 0);
+            if (mixed && !firstMixed)
+                firstMixed = step;
+        }
+        QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        const qsizetype committed = states.indexOf("restored");
+        QVERIFY(committed > 0);
+        QCOMPARE(states,
+                 QStringList(committed, "before") + QStringList(states.size() - committed, "restored"));
+        QVERIFY2(firstMixed > 0, "no kill fell between the renames");
+        // At moments no step chooses, over the millisecond or two a restore takes.
+        for (int i = 1; i <= 20; ++i)
+            QVERIFY2(QStringList({"before", "restored"}).contains(killThenStart(0, i * 100)),
+                     qPrintable(QString::number(i)));
+
+        // The start-up road itself finishes a restore killed halfway through its renames.
+        PutBack(archive, before);
+        QVERIFY(WIFSIGNALED(RestoreKilledAt(form, profile, firstMixed)));
+        env.DestroyMainForm();
+        MessageBoxSeam::Reset();
+        // Finished before the look files are read.
+        QCOMPARE(env.CreateMainForm()->ComboBox_Stile->currentIndex(), 1);
+        QCOMPARE(Texts(), QStringList());
+        Session::Instance().CloseAll();
+        QCOMPARE(Snapshot(archive), restored);
     }
 
     void restoreReportsWhatItCouldNotCopy() {
@@ -341,6 +498,9 @@ private slots:
         QVERIFY2(texts.last().startsWith("Importing procedure failed!") &&
                      texts.last().contains("QMtod90.db"),
                  qPrintable(texts.last()));
+        // Nothing changed, so nothing needs a restart.
+        QVERIFY(!texts.last().contains("Restart"));
+        QVERIFY(!form->QuitConfirmed());
         disk.Free();
         QCOMPARE(Titles(env.ArchiveFile("QMtod90.db")), QStringList{"mine"});
     }
