@@ -27,6 +27,7 @@
 #include <QTextEdit>
 #include <QToolButton>
 #include <QWindow>
+#include <algorithm>
 
 namespace qm {
 
@@ -73,8 +74,8 @@ PageRole CurrentRole(const TMainForm& form) {
     return index >= 0 && index < roles.size() ? roles[index] : PageRole{nullptr, nullptr, nullptr, nullptr};
 }
 
-// Gives `column` the grid's client width less the listed columns and a margin.
-void FillColumn(TDBGrid* grid, int column, std::initializer_list<int> others, int margin) {
+// Gives `column` the grid's client width less the listed columns and a margin, and at least `least`.
+void FillColumn(TDBGrid* grid, int column, std::initializer_list<int> others, int margin, int least = 0) {
     if (!grid || column >= grid->ColumnCount())
         return;
     int width = grid->ClientWidth() - margin;
@@ -82,7 +83,7 @@ void FillColumn(TDBGrid* grid, int column, std::initializer_list<int> others, in
         if (other < grid->ColumnCount())
             width -= grid->ColumnWidth(other);
     }
-    grid->SetColumnWidth(column, width);
+    grid->SetColumnWidth(column, std::max(width, least));
 }
 
 } // namespace
@@ -265,9 +266,11 @@ void TMainForm::FormResize() {
         FillColumn(grid, 3, {0, 1, 2, 4}, 6);
     FillColumn(DBGrid_Today, 2, {1, 3, 0}, 6);
     FillColumn(DBGrid_ToDo, 0, {1, 2, 3}, 6);
-    // A narrow window keeps the contact columns as they are and lets the grid scroll.
-    if (width() >= 800)
-        FillColumn(DBGrid_Contact, 0, {1, 2, 3, 4, 5, 6}, 8);
+    // A narrow window keeps the contact columns as they are and lets the grid scroll; a wide one
+    // gives Name the rest, but never less than the width it was laid out with (the other columns
+    // are wide enough for whole numbers and addresses, so the rest may be little).
+    if (width() >= 800 && DBGrid_Contact && DBGrid_Contact->ColumnCount() > 0)
+        FillColumn(DBGrid_Contact, 0, {1, 2, 3, 4, 5, 6}, 8, DBGrid_Contact->Column(0).Width);
     if (Label_FormSize)
         Label_FormSize->setText(QString::number(width()) + QStringLiteral(" x ") + QString::number(height()));
 }
