@@ -2,10 +2,12 @@
 #include "desktop/CoolTrayIcon.h"
 #include "engine/DataControls.h"
 #include "platform/Application.h"
+#include "platform/Contrast.h"
 #include "platform/Launcher.h"
 #include "platform/MessageBox.h"
 #include "platform/ProgramFolder.h"
 #include "platform/TextLines.h"
+#include "platform/widgets/CaptionGlyphs.h"
 #include "platform/widgets/PageControl.h"
 #include "platform/widgets/Panel.h"
 
@@ -205,6 +207,18 @@ void TMainForm::ApplySectionColor() {
     if (index >= 0 && index < SectionCount)
         panel_credit0->SetColor(SectionColors[index]);
     CurrentSectionColor = panel_credit0->Color();
+
+    // The window glyphs on the bar stay readable whatever colour the user gave the section.
+    const QColor ink = ReadableInk(ToQColor(CurrentSectionColor));
+    const std::pair<QToolButton*, QStyle::StandardPixmap> glyphs[] = {
+        {SpeedButton_MINIMIZE, QStyle::SP_TitleBarMinButton},
+        {SpeedButtonTOP, QStyle::SP_TitleBarShadeButton},
+        {SpeedButtonWinSize, QStyle::SP_TitleBarMaxButton},
+        {SpeedButtonEXIT, QStyle::SP_TitleBarCloseButton}};
+    for (const auto& [button, kind] : glyphs) {
+        if (button)
+            button->setIcon(CaptionGlyph(kind, ink));
+    }
 }
 
 void TMainForm::PageControlMenuChange() {

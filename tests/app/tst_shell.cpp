@@ -1,11 +1,13 @@
 #include "app/MainForm.h"
 #include "desktop/CoolTrayIcon.h"
 #include "engine/DataControls.h"
+#include "platform/Contrast.h"
 #include "platform/Launcher.h"
 #include "platform/MessageBox.h"
 #include "platform/TextLines.h"
 #include "platform/widgets/PageControl.h"
 #include "platform/widgets/Panel.h"
+#include "store/SectionColors.h"
 #include "support/TestEnvironment.h"
 
 #include <QAction>
@@ -19,6 +21,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QSignalSpy>
+#include <QTabBar>
 #include <QTest>
 #include <QToolButton>
 
@@ -140,6 +143,45 @@ private slots:
             painter.end();
             QCOMPARE(QColor(image.pixel(2, 2)), ToQColor(form->SectionColors[tab]));
         }
+    }
+
+    void captionGlyphsStandOutOnEverySectionColour() {
+        QCOMPARE(ContrastRatio(Qt::black, Qt::white), 21.0);
+        QCOMPARE(qRound(ContrastRatio(QColor(0x77, 0x77, 0x77), Qt::white) * 100), 448);
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        LayOut(form, 700, 500);
+        QTabBar* tabs = form->PageControlMenu->tabBar();
+        // Each glyph is drawn in black or white, whichever stands out more, and at least 3:1.
+        const auto checkGlyphs = [form](const QString& where) {
+            const QImage bar = form->panel_credit0->grab().toImage();
+            const QColor colour = ToQColor(form->panel_credit0->Color());
+            const QColor black(Qt::black), white(Qt::white);
+            const QColor ink = ContrastRatio(black, colour) >= ContrastRatio(white, colour) ? black : white;
+            QVERIFY2(ContrastRatio(ink, colour) >= 3, qPrintable(where));
+            for (const QToolButton* button : {form->SpeedButton_MINIMIZE, form->SpeedButtonTOP,
+                                              form->SpeedButtonWinSize, form->SpeedButtonEXIT}) {
+                const QRect rect = button->geometry();
+                int inked = 0;
+                for (int y = rect.top(); y <= rect.bottom(); ++y)
+                    for (int x = rect.left(); x <= rect.right(); ++x)
+                        inked += QColor(bar.pixel(x, y)) == ink;
+                QVERIFY2(inked >= 8, qPrintable(where + u' ' + button->objectName()));
+            }
+        };
+        // The classic colours, each by a click on its tab; then dark ones, where the ink turns white.
+        for (int tab = 0; tab < SectionCount; ++tab) {
+            QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(tab).center());
+            QCOMPARE(form->panel_credit0->Color(), ClassicSectionColors()[tab]);
+            checkGlyphs(tabs->tabText(tab));
+        }
+        for (const TColor dark : {Colors::clNavy, TColor(0x00505050), Colors::clBlack}) {
+            form->SectionColors[secOptions] = dark;
+            form->ApplySectionColor();
+            checkGlyphs(ColorToString(dark));
+        }
+        QCOMPARE(form->panel_credit0->grab().toImage().pixelColor(form->SpeedButtonEXIT->geometry().center()),
+                 QColor(Qt::white));
     }
 
     void contactNameTakesTheRestFrom800() {
