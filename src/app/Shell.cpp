@@ -361,8 +361,11 @@ void TMainForm::SpeedButtonHelpOnLineClick() {
         ShowMessage(QStringLiteral("Sorry, I can't find your internet browser!"));
 }
 
+// A help file put into the program folder comes first; otherwise the manual shipped with the
+// program opens in the desktop's browser.
 void TMainForm::SpeedButton_ManualClick() {
-    if (!ShellOpen(ShippedFile(QStringLiteral("QO_Help.chm"))))
+    if (!ShellOpen(ShippedFile(QStringLiteral("QO_Help.chm"))) &&
+        !ShellOpen(ShippedFile(QStringLiteral("manual.html"))))
         ShowMessage(
             QStringLiteral("Help Manual not found. Please download the help file from my website, and "
                            "put it into my installation folder."));

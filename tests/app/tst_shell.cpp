@@ -424,10 +424,13 @@ private slots:
         QCOMPARE(MessageBoxSeam::Shown()[0].text,
                  QStringLiteral("Sorry, I can't find your internet browser!"));
 
-        // The manual opens only when it is in the program folder.
+        // The help file in the program folder comes first, then the manual shipped with the program;
+        // the message says that neither is there.
         MessageBoxSeam::Reset();
         LauncherSeam::Reset();
-        form->SpeedButton_Manual->click();
+        LayOut(form, 700, 500);
+        const auto clickManual = [form] { QTest::mouseClick(form->SpeedButton_Manual, Qt::LeftButton); };
+        clickManual();
         QCOMPARE(LauncherSeam::Launches().size(), 0);
         QCOMPARE(MessageBoxSeam::Shown().size(), 1);
         QCOMPARE(
@@ -436,9 +439,18 @@ private slots:
                            "it into my installation folder."));
         QCOMPARE(MessageBoxSeam::Shown()[0].caption, QStringLiteral("Quellmire Organizer"));
         QCOMPARE(MessageBoxSeam::Shown()[0].flags, Mb::Ok);
-        QVERIFY(SaveTextLines(env.ProgramFolder() + QStringLiteral("QO_Help.chm"), {"help"}));
-        form->SpeedButton_Manual->click();
-        QCOMPARE(LauncherSeam::Launches(), QStringList{env.ProgramFolder() + QStringLiteral("QO_Help.chm")});
+        const QString manual = env.ProgramFolder() + QStringLiteral("manual.html");
+        const QString help = env.ProgramFolder() + QStringLiteral("QO_Help.chm");
+        QVERIFY(SaveTextLines(manual, {"<html></html>"}));
+        clickManual();
+        QCOMPARE(LauncherSeam::Launches(), QStringList{manual});
+        QVERIFY(SaveTextLines(help, {"help"}));
+        clickManual();
+        QCOMPARE(LauncherSeam::Launches(), (QStringList{manual, help}));
+        // A help file the desktop cannot open gives way to the manual.
+        LauncherSeam::QueueResult(false);
+        clickManual();
+        QCOMPARE(LauncherSeam::Launches(), (QStringList{manual, help, help, manual}));
         QCOMPARE(MessageBoxSeam::Shown().size(), 1);
 
         form->SpeedButton16->click();
