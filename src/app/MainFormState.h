@@ -5,6 +5,7 @@
 
 #include <QDate>
 #include <QString>
+#include <array>
 
 namespace qm {
 
@@ -31,18 +32,29 @@ inline const QString Yearly = QStringLiteral("Y");
 } // namespace TEntryKind
 
 struct SectionColorSet {
-    TColor ShotColor = 0;
-    TColor YearColor = 0;
-    TColor MonthColor = 0;
-    TColor WeekColor = 0;
-    TColor TodayColor = 0;
-    TColor ContactColor = 0;
-    TColor NotesColor = 0;
-    TColor TodoColor = 0;
-    TColor UserColor = 0;
+    std::array<TColor, SectionCount> Colors{};
+    // The named colours are views on Colors, so a section is reached by its name or its number.
+    TColor& ShotColor = Colors[secShot];
+    TColor& YearColor = Colors[secYear];
+    TColor& MonthColor = Colors[secMonth];
+    TColor& WeekColor = Colors[secWeek];
+    TColor& TodayColor = Colors[secToday];
+    TColor& ContactColor = Colors[secContacts];
+    TColor& NotesColor = Colors[secNotes];
+    TColor& TodoColor = Colors[secToDo];
+    TColor& UserColor = Colors[secOptions];
 
-    TColor& operator[](int section) { return (&ShotColor)[section]; }
-    TColor operator[](int section) const { return (&ShotColor)[section]; }
+    SectionColorSet() = default;
+    explicit SectionColorSet(const std::array<TColor, SectionCount>& colors) : Colors(colors) {}
+    // A copy takes the colours only: its names must keep viewing its own array.
+    SectionColorSet(const SectionColorSet& other) : Colors(other.Colors) {}
+    SectionColorSet& operator=(const SectionColorSet& other) {
+        Colors = other.Colors;
+        return *this;
+    }
+
+    TColor& operator[](int section) { return Colors[section]; }
+    TColor operator[](int section) const { return Colors[section]; }
 };
 
 // The main window's own state: folders, message-box constants, orders, selected date, flags,

@@ -2,10 +2,12 @@
 #include "desktop/CoolTrayIcon.h"
 #include "engine/DataControls.h"
 #include "platform/Application.h"
+#include "platform/Contrast.h"
 #include "platform/Launcher.h"
 #include "platform/MessageBox.h"
 #include "platform/ProgramFolder.h"
 #include "platform/TextLines.h"
+#include "platform/widgets/CaptionGlyphs.h"
 #include "platform/widgets/PageControl.h"
 #include "platform/widgets/Panel.h"
 
@@ -27,6 +29,7 @@
 #include <QTextEdit>
 #include <QToolButton>
 #include <QWindow>
+#include <algorithm>
 
 namespace qm {
 
@@ -73,8 +76,8 @@ PageRole CurrentRole(const TMainForm& form) {
     return index >= 0 && index < roles.size() ? roles[index] : PageRole{nullptr, nullptr, nullptr, nullptr};
 }
 
-// Gives `column` the grid's client width less the listed columns and a margin.
-void FillColumn(TDBGrid* grid, int column, std::initializer_list<int> others, int margin) {
+// Gives `column` the grid's client width less the listed columns and a margin, and at least `least`.
+void FillColumn(TDBGrid* grid, int column, std::initializer_list<int> others, int margin, int least = 0) {
     if (!grid || column >= grid->ColumnCount())
         return;
     int width = grid->ClientWidth() - margin;
@@ -82,7 +85,7 @@ void FillColumn(TDBGrid* grid, int column, std::initializer_list<int> others, in
         if (other < grid->ColumnCount())
             width -= grid->ColumnWidth(other);
     }
-    grid->SetColumnWidth(column, width);
+    grid->SetColumnWidth(column, std::max(width, least));
 }
 
 } // namespace
@@ -204,6 +207,18 @@ void TMainForm::ApplySectionColor() {
     if (index >= 0 && index < SectionCount)
         panel_credit0->SetColor(SectionColors[index]);
     CurrentSectionColor = panel_credit0->Color();
+
+    // The window glyphs on the bar stay readable whatever colour the user gave the section.
+    const QColor ink = ReadableInk(ToQColor(CurrentSectionColor));
+    const std::pair<QToolButton*, QStyle::StandardPixmap> glyphs[] = {
+        {SpeedButton_MINIMIZE, QStyle::SP_TitleBarMinButton},
+        {SpeedButtonTOP, QStyle::SP_TitleBarShadeButton},
+        {SpeedButtonWinSize, QStyle::SP_TitleBarMaxButton},
+        {SpeedButtonEXIT, QStyle::SP_TitleBarCloseButton}};
+    for (const auto& [button, kind] : glyphs) {
+        if (button)
+            button->setIcon(CaptionGlyph(kind, ink));
+    }
 }
 
 void TMainForm::PageControlMenuChange() {
@@ -265,9 +280,11 @@ void TMainForm::FormResize() {
         FillColumn(grid, 3, {0, 1, 2, 4}, 6);
     FillColumn(DBGrid_Today, 2, {1, 3, 0}, 6);
     FillColumn(DBGrid_ToDo, 0, {1, 2, 3}, 6);
-    // A narrow window keeps the contact columns as they are and lets the grid scroll.
-    if (width() >= 800)
-        FillColumn(DBGrid_Contact, 0, {1, 2, 3, 4, 5, 6}, 8);
+    // A narrow window keeps the contact columns as they are and lets the grid scroll; a wide one
+    // gives Name the rest, but never less than the width it was laid out with (the other columns
+    // are wide enough for whole numbers and addresses, so the rest may be little).
+    if (width() >= 800 && DBGrid_Contact && DBGrid_Contact->ColumnCount() > 0)
+        FillColumn(DBGrid_Contact, 0, {1, 2, 3, 4, 5, 6}, 8, DBGrid_Contact->Column(0).Width);
     if (Label_FormSize)
         Label_FormSize->setText(QString::number(width()) + QStringLiteral(" x ") + QString::number(height()));
 }
@@ -344,8 +361,11 @@ void TMainForm::SpeedButtonHelpOnLineClick() {
         ShowMessage(QStringLiteral("Sorry, I can't find your internet browser!"));
 }
 
+// A help file put into the program folder comes first; otherwise the manual shipped with the
+// program opens in the desktop's browser.
 void TMainForm::SpeedButton_ManualClick() {
-    if (!ShellOpen(ShippedFile(QStringLiteral("QO_Help.chm"))))
+    if (!ShellOpen(ShippedFile(QStringLiteral("QO_Help.chm"))) &&
+        !ShellOpen(ShippedFile(QStringLiteral("manual.html"))))
         ShowMessage(
             QStringLiteral("Help Manual not found. Please download the help file from my website, and "
                            "put it into my installation folder."));

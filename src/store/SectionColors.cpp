@@ -74,8 +74,9 @@ void PickSwatchColor(TMainForm& form, TPanel* swatch) {
 } // namespace
 
 const SectionColorSet& ClassicSectionColors() {
-    static const SectionColorSet classic{0x00A6A6D2, 0x00A7E3F5, 0x0058A554, 0x00BC8F07, 0x00CE9D9D,
-                                         0x009A9A4E, 0x00AEAEAE, 0x00BADCF8, 0x0053A9FF};
+    static const SectionColorSet classic(
+        std::array<TColor, SectionCount>{0x00A6A6D2, 0x00A7E3F5, 0x0058A554, 0x00BC8F07, 0x00CE9D9D,
+                                         0x009A9A4E, 0x00AEAEAE, 0x00BADCF8, 0x0053A9FF});
     return classic;
 }
 

@@ -65,9 +65,17 @@ void TellUnreadableColors(const TMainForm& form, const QStringList& unreadable) 
                form.MsgCaption, form.MsgOk + form.MsgExclamation);
 }
 
-// A stored item outside the list (written by another tool) shows the first item: a combo left on
-// no item would make the next save of options store an empty format.
-void SetFormatIndex(QComboBox* combo, const TQuery& query, const char* column) {
+// The combo shows the format in use: every save of options writes the combo's text back, so an
+// item that differs from the stored text would change the lists behind the user's back (the
+// default row's index names another item than its text). A text the list lacks falls back to the
+// stored item, and an item outside the list (written by another tool) to the first: a combo left on
+// no item would make the next save store an empty format.
+void SetFormatIndex(QComboBox* combo, const QString& format, const TQuery& query, const char* column) {
+    const int shown = combo->findText(format);
+    if (shown >= 0) {
+        combo->setCurrentIndex(shown);
+        return;
+    }
     const double stored = query.FieldByName(QString::fromLatin1(column)).AsFloat();
     const bool inList = stored >= 0 && stored < combo->count() && stored == std::floor(stored);
     combo->setCurrentIndex(inList ? int(stored) : 0);
@@ -164,12 +172,12 @@ void TMainForm::LoadSettings() {
     }
     const TQuery& row = *QueryParam;
 
-    // Date formats: the samples show the stored text, the combos the stored item.
+    // Date formats: the samples show the stored text, and so do the combos where they can.
     ShotDateFormat = Text(row, "DataShot");
-    SetFormatIndex(ComboBox_FormatoDataShot, row, "DataShotIndex");
+    SetFormatIndex(ComboBox_FormatoDataShot, ShotDateFormat, row, "DataShotIndex");
     Label_esempio_Full->setText(FormatDateTime(ShotDateFormat, Today()));
     YearDateFormat = Text(row, "DataYear");
-    SetFormatIndex(ComboBox_FormatoDataYear, row, "DataYearIndex");
+    SetFormatIndex(ComboBox_FormatoDataYear, YearDateFormat, row, "DataYearIndex");
     Label_esempio_short->setText(FormatDateTime(YearDateFormat, Today()));
 
     // Start at login: the box, then the login entry that follows it.

@@ -151,10 +151,9 @@ void TMainForm::SetupGridPresentation() {
             });
     }
 
-    // The contact columns hold free texts that no width fits; the window's resize rule for them
-    // counts on their designed widths.
     auto* fontEvents = new GridFontEvents(this);
-    for (TDBGrid* grid : {DBGrid_Shot, DBGrid_Year, DBGrid_Month, DBGrid_Week, DBGrid_Today, DBGrid_ToDo})
+    for (TDBGrid* grid :
+         {DBGrid_Shot, DBGrid_Year, DBGrid_Month, DBGrid_Week, DBGrid_Today, DBGrid_Contact, DBGrid_ToDo})
         fontEvents->Watch(grid);
     fontEvents->WatchTasksHeader(Panel_Data_Today);
 

@@ -409,7 +409,8 @@ void TMainForm::BuildContactsTab() {
                                 {QStringLiteral("tel"), QStringLiteral("Phone"), 104},
                                 {QStringLiteral("mobile"), QStringLiteral("Mobile"), 104},
                                 {QStringLiteral("fax"), QStringLiteral("Fax"), 104},
-                                {QStringLiteral("email"), QStringLiteral("E-mail"), 104},
+                                // Room for an address of 30 characters, in bold on the current row.
+                                {QStringLiteral("email"), QStringLiteral("E-mail"), 184},
                                 {QStringLiteral("site"), QStringLiteral("Web"), 104},
                                 {QStringLiteral("Presenza"), QStringLiteral("Note"), 42, centred}});
 

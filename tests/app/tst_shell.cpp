@@ -1,11 +1,13 @@
 #include "app/MainForm.h"
 #include "desktop/CoolTrayIcon.h"
 #include "engine/DataControls.h"
+#include "platform/Contrast.h"
 #include "platform/Launcher.h"
 #include "platform/MessageBox.h"
 #include "platform/TextLines.h"
 #include "platform/widgets/PageControl.h"
 #include "platform/widgets/Panel.h"
+#include "store/SectionColors.h"
 #include "support/TestEnvironment.h"
 
 #include <QAction>
@@ -19,6 +21,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QSignalSpy>
+#include <QTabBar>
 #include <QTest>
 #include <QToolButton>
 
@@ -142,25 +145,68 @@ private slots:
         }
     }
 
+    void captionGlyphsStandOutOnEverySectionColour() {
+        QCOMPARE(ContrastRatio(Qt::black, Qt::white), 21.0);
+        QCOMPARE(qRound(ContrastRatio(QColor(0x77, 0x77, 0x77), Qt::white) * 100), 448);
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        LayOut(form, 700, 500);
+        QTabBar* tabs = form->PageControlMenu->tabBar();
+        // Each glyph is drawn in black or white, whichever stands out more, and at least 3:1.
+        const auto checkGlyphs = [form](const QString& where) {
+            const QImage bar = form->panel_credit0->grab().toImage();
+            const QColor colour = ToQColor(form->panel_credit0->Color());
+            const QColor black(Qt::black), white(Qt::white);
+            const QColor ink = ContrastRatio(black, colour) >= ContrastRatio(white, colour) ? black : white;
+            QVERIFY2(ContrastRatio(ink, colour) >= 3, qPrintable(where));
+            for (const QToolButton* button : {form->SpeedButton_MINIMIZE, form->SpeedButtonTOP,
+                                              form->SpeedButtonWinSize, form->SpeedButtonEXIT}) {
+                const QRect rect = button->geometry();
+                int inked = 0;
+                for (int y = rect.top(); y <= rect.bottom(); ++y)
+                    for (int x = rect.left(); x <= rect.right(); ++x)
+                        inked += QColor(bar.pixel(x, y)) == ink;
+                QVERIFY2(inked >= 8, qPrintable(where + u' ' + button->objectName()));
+            }
+        };
+        // The classic colours, each by a click on its tab; then dark ones, where the ink turns white.
+        for (int tab = 0; tab < SectionCount; ++tab) {
+            QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(tab).center());
+            QCOMPARE(form->panel_credit0->Color(), ClassicSectionColors()[tab]);
+            checkGlyphs(tabs->tabText(tab));
+        }
+        for (const TColor dark : {Colors::clNavy, TColor(0x00505050), Colors::clBlack}) {
+            form->SectionColors[secOptions] = dark;
+            form->ApplySectionColor();
+            checkGlyphs(ColorToString(dark));
+        }
+        QCOMPARE(form->panel_credit0->grab().toImage().pixelColor(form->SpeedButtonEXIT->geometry().center()),
+                 QColor(Qt::white));
+    }
+
     void contactNameTakesTheRestFrom800() {
         TestEnvironment env;
         TMainForm* form = env.CreateMainForm();
         form->PageControlMenu->setCurrentWidget(form->TabSheetCONTACTS);
         TDBGrid* contacts = form->DBGrid_Contact;
 
-        // Below 800 pixels the contact columns keep their widths (the grid scrolls).
+        // Below 800 pixels the contact columns keep the widths they were laid out with (the grid scrolls).
         LayOut(form, 700, 500);
-        QCOMPARE(contacts->ColumnWidth(0), 189);
+        const int laidOut = contacts->Column(0).Width;
+        QVERIFY(laidOut >= 189);
+        QCOMPARE(contacts->ColumnWidth(0), laidOut);
         QCOMPARE(form->Label_FormSize->text(), QStringLiteral("700 x 500"));
 
-        // From 800 on the name takes what the six other columns leave.
+        // From 800 on the name takes what the six other columns leave, but never less than that.
         LayOut(form, 800, 500);
+        QCOMPARE(contacts->ColumnWidth(0), laidOut);
+        QCOMPARE(form->Label_FormSize->text(), QStringLiteral("800 x 500"));
+        LayOut(form, 1600, 500);
         int others = 0;
         for (int column = 1; column <= 6; ++column)
             others += contacts->ColumnWidth(column);
         QCOMPARE(contacts->ColumnWidth(0), contacts->ClientWidth() - others - 8);
-        QVERIFY(contacts->ColumnWidth(0) != 189);
-        QCOMPARE(form->Label_FormSize->text(), QStringLiteral("800 x 500"));
+        QVERIFY(contacts->ColumnWidth(0) > laidOut);
     }
 
     void tasksDescriptionTakesTheRestFromTheFirstShow() {
@@ -378,10 +424,13 @@ private slots:
         QCOMPARE(MessageBoxSeam::Shown()[0].text,
                  QStringLiteral("Sorry, I can't find your internet browser!"));
 
-        // The manual opens only when it is in the program folder.
+        // The help file in the program folder comes first, then the manual shipped with the program;
+        // the message says that neither is there.
         MessageBoxSeam::Reset();
         LauncherSeam::Reset();
-        form->SpeedButton_Manual->click();
+        LayOut(form, 700, 500);
+        const auto clickManual = [form] { QTest::mouseClick(form->SpeedButton_Manual, Qt::LeftButton); };
+        clickManual();
         QCOMPARE(LauncherSeam::Launches().size(), 0);
         QCOMPARE(MessageBoxSeam::Shown().size(), 1);
         QCOMPARE(
@@ -390,9 +439,18 @@ private slots:
                            "it into my installation folder."));
         QCOMPARE(MessageBoxSeam::Shown()[0].caption, QStringLiteral("Quellmire Organizer"));
         QCOMPARE(MessageBoxSeam::Shown()[0].flags, Mb::Ok);
-        QVERIFY(SaveTextLines(env.ProgramFolder() + QStringLiteral("QO_Help.chm"), {"help"}));
-        form->SpeedButton_Manual->click();
-        QCOMPARE(LauncherSeam::Launches(), QStringList{env.ProgramFolder() + QStringLiteral("QO_Help.chm")});
+        const QString manual = env.ProgramFolder() + QStringLiteral("manual.html");
+        const QString help = env.ProgramFolder() + QStringLiteral("QO_Help.chm");
+        QVERIFY(SaveTextLines(manual, {"<html></html>"}));
+        clickManual();
+        QCOMPARE(LauncherSeam::Launches(), QStringList{manual});
+        QVERIFY(SaveTextLines(help, {"help"}));
+        clickManual();
+        QCOMPARE(LauncherSeam::Launches(), (QStringList{manual, help}));
+        // A help file the desktop cannot open gives way to the manual.
+        LauncherSeam::QueueResult(false);
+        clickManual();
+        QCOMPARE(LauncherSeam::Launches(), (QStringList{manual, help, help, manual}));
         QCOMPARE(MessageBoxSeam::Shown().size(), 1);
 
         form->SpeedButton16->click();

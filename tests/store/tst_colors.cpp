@@ -257,6 +257,23 @@ private slots:
         QVERIFY(!form->OneShot2->icon().isNull());
     }
 
+    void namesAndNumbersReachTheSameColours() {
+        SectionColorSet set = ClassicSectionColors();
+        set.WeekColor = Colors::clRed;
+        set[secOptions] = Colors::clWhite;
+        QCOMPARE(set[secWeek], Colors::clRed);
+        QCOMPARE(set.UserColor, Colors::clWhite);
+        // Copies and assignments carry the colours; each set's names stay on its own colours.
+        SectionColorSet copy = set;
+        copy.ShotColor = Colors::clBlack;
+        QCOMPARE(set.ShotColor, ClassicSectionColors().ShotColor);
+        set = copy;
+        copy.TodoColor = Colors::clBlack;
+        QCOMPARE(set[secShot], Colors::clBlack);
+        QCOMPARE(set.TodoColor, ClassicSectionColors().TodoColor);
+        QCOMPARE(set.WeekColor, Colors::clRed);
+    }
+
     void fileFiltersInQtForm() {
         QCOMPARE(QtFileFilter(QStringLiteral("List of colors (*.clr)|*.clr")),
                  QStringLiteral("List of colors (*.clr)"));

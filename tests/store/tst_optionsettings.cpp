@@ -1,10 +1,14 @@
 #include "app/MainForm.h"
+#include "platform/Dialogs.h"
 #include "platform/MessageBox.h"
 #include "platform/widgets/PageControl.h"
 #include "support/TestEnvironment.h"
+#include "views/ViewTestRows.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QTest>
@@ -46,9 +50,10 @@ private slots:
 
         form->CheckBox_Visivo->click();
         QCOMPARE(Row(env, "soundon"), QStringList{"2"});
-        // The first save takes the Yearly text from the combo, not the stored one.
-        QCOMPARE(Row(env, "DataYear, DataYearIndex"), (QStringList{"mmmm d", "4"}));
-        QCOMPARE(form->YearDateFormat, QStringLiteral("mmmm d"));
+        // The default row's index names "mmmm d", but the combo shows the format in use, so the
+        // first save keeps it and stores its item.
+        QCOMPARE(Row(env, "DataYear, DataYearIndex"), (QStringList{"d mmmm", "0"}));
+        QCOMPARE(form->YearDateFormat, QStringLiteral("d mmmm"));
 
         form->CheckBox_Soundon->click();
         QCOMPARE(Row(env, "soundon"), QStringList{"V"});
@@ -123,7 +128,8 @@ private slots:
         SetColumns(env, "DataShotIndex = 9, DataShot = '', DataYearIndex = -1, DataYear = 'dd/mm'");
         TMainForm* form = env.CreateMainForm();
         QCOMPARE(form->ComboBox_FormatoDataShot->currentIndex(), 0);
-        QCOMPARE(form->ComboBox_FormatoDataYear->currentIndex(), 0);
+        // A text of the list wins over a broken item.
+        QCOMPARE(form->ComboBox_FormatoDataYear->currentIndex(), 2);
         // The sample shows the stored text; an empty one is the date and time form.
         QCOMPARE(form->Label_esempio_Full->text(), QStringLiteral("12/7/2026"));
         QCOMPARE(form->Label_esempio_short->text(), QStringLiteral("07/12"));
@@ -136,9 +142,61 @@ private slots:
         QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
         QCOMPARE(box->isChecked(), !wasChecked);
         QCOMPARE(Row(env, "minimized, DataShot, DataShotIndex, DataYear, DataYearIndex"),
-                 (QStringList{wasChecked ? "N" : "Y", "d mmmm yyyy", "0", "d mmmm", "0"}));
+                 (QStringList{wasChecked ? "N" : "Y", "d mmmm yyyy", "0", "dd/mm", "2"}));
         QCOMPARE(form->ShotDateFormat, QStringLiteral("d mmmm yyyy"));
         QCOMPARE(form->Label_esempio_Full->text(), QStringLiteral("7 December 2026"));
+    }
+
+    void optionClicksKeepTheFormatsInUse() {
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        testrows::OneShot(env, QStringLiteral("Dentist"), QStringLiteral("2026-12-07"));
+        testrows::Yearly(env, QStringLiteral("Birthday"), QStringLiteral("12/07"),
+                         QStringLiteral("2026-12-07"));
+        form->show();
+        form->PageControlMenu->setCurrentWidget(form->TabSheetSetup);
+        QVERIFY(QTest::qWaitForWindowExposed(form));
+        // What the two lists show once they are read again, and the stored formats.
+        const auto inUse = [&] {
+            form->RefreshShotQuery();
+            form->RefreshYearQuery();
+            return QStringList{testrows::GridColumn(form->DBGrid_Shot, 0).value(0),
+                               testrows::GridColumn(form->DBGrid_Year, 0).value(0)} +
+                   Row(env, "DataShot, DataYear");
+        };
+        const QStringList formats{"Monday 7 December 2026", "7 December", "dddd d mmmm yyyy", "d mmmm"};
+        QCOMPARE(inUse(), formats);
+        QCOMPARE(form->ComboBox_FormatoDataYear->currentText(), QStringLiteral("d mmmm"));
+
+        const QString wave = env.ProgramFolder() + QStringLiteral("bell.wav");
+        QFile(wave).open(QIODevice::WriteOnly);
+        DialogSeam::QueueFile(wave);
+        MessageBoxSeam::QueueAnswer(form->MsgYes);
+        // Sound on is cleared and ticked again, so the sound buttons are enabled when their turn comes.
+        for (QAbstractButton* control : std::initializer_list<QAbstractButton*>{
+                 form->CheckBox_Autostart, form->CheckBox_Minimized, form->CheckBox_Soundon,
+                 form->CheckBox_Visivo, form->CheckBox_TimeCheck, form->CheckBox_Soundon,
+                 form->SpeedButtonWinSound, form->SpeedButtonSound, form->SpeedButtonCambiaSuono,
+                 form->SpeedButton6}) {
+            QVERIFY2(control->isEnabled(), qPrintable(control->objectName()));
+            QTest::mouseClick(control, Qt::LeftButton, {}, QPoint(6, control->height() / 2));
+            QVERIFY2(inUse() == formats, qPrintable(control->objectName()));
+        }
+        QCOMPARE(Row(env, "soundon, wavesound"), (QStringList{"2", wave}));
+        QCOMPARE(MessageBoxSeam::UnansweredCount(), 0);
+
+        // Only the format box itself changes a format: its list opened with the mouse, the next item
+        // chosen with the keys.
+        QComboBox* year = form->ComboBox_FormatoDataYear;
+        QTest::mouseClick(year, Qt::LeftButton);
+        QAbstractItemView* items = year->view();
+        QTRY_VERIFY(items->isVisible());
+        QTest::keyClick(items, Qt::Key_Down);
+        QTest::keyClick(items, Qt::Key_Return);
+        QTRY_VERIFY(!items->isVisible());
+        QCOMPARE(inUse(),
+                 (QStringList{"Monday 7 December 2026", "07 December", "dddd d mmmm yyyy", "dd mmmm"}));
+        QCOMPARE(Row(env, "DataYearIndex"), QStringList{"1"});
     }
 
     void fixFormSize() {

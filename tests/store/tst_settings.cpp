@@ -41,12 +41,12 @@ private slots:
         TMainForm* form = env.CreateMainForm();
         QCOMPARE(MessageBoxSeam::Shown().size(), 0);
 
-        // The samples use the stored format texts; the Yearly combo shows its stored item, another text.
+        // Samples and combos show the stored format texts, also where the stored item names another.
         QCOMPARE(form->ShotDateFormat, QStringLiteral("dddd d mmmm yyyy"));
         QCOMPARE(form->ComboBox_FormatoDataShot->currentIndex(), 3);
         QCOMPARE(form->Label_esempio_Full->text(), QStringLiteral("Monday 7 December 2026"));
         QCOMPARE(form->YearDateFormat, QStringLiteral("d mmmm"));
-        QCOMPARE(form->ComboBox_FormatoDataYear->currentText(), QStringLiteral("mmmm d"));
+        QCOMPARE(form->ComboBox_FormatoDataYear->currentText(), QStringLiteral("d mmmm"));
         QCOMPARE(form->Label_esempio_short->text(), QStringLiteral("7 December"));
 
         QVERIFY(!form->CheckBox_Autostart->isChecked());

@@ -36,10 +36,10 @@ TMainForm* ShownAtDefaultSize(TestEnvironment& env, QWidget* TMainForm::*page = 
 }
 
 // True when the grid paints every text of `column` whole: the text the cell draws after eliding it
-// to the cell's room (the cell's width less its padding, by the grid's font) is the full text.
-bool ColumnShowsInFull(const TDBGrid* grid, int column, QStringList* cut) {
+// to the cell's room (the cell's width less its padding, by the grid's font or `font`) is the full text.
+bool ColumnShowsInFull(const TDBGrid* grid, int column, QStringList* cut, const QFont* font = nullptr) {
     const QAbstractItemModel* model = grid->model();
-    const QFontMetrics metrics(grid->font());
+    const QFontMetrics metrics(font ? *font : grid->font());
     const int room = grid->columnWidth(column) - 6;
     for (int row = 0; row < model->rowCount(); ++row) {
         const QString text = model->data(model->index(row, column)).toString();
@@ -67,6 +67,7 @@ private slots:
     void tasksHeaderShowsTheTimesBesideTheAlarm();
     void dateColumnsShowTheDefaultFormatsInFull();
     void widthsFollowTheFont();
+    void contactColumnsShowWholeNumbersAndAddresses();
     void everyTabFitsTheDefaultWindow();
 };
 
@@ -178,6 +179,48 @@ void TestReadableLists::widthsFollowTheFont() {
     QVERIFY(form->DBGrid_Shot->columnWidth(0) > before);
     QStringList cut;
     QVERIFY2(ColumnShowsInFull(form->DBGrid_Shot, 0, &cut), qPrintable(cut.join(", ")));
+}
+
+void TestReadableLists::contactColumnsShowWholeNumbersAndAddresses() {
+    TestEnvironment env;
+    TMainForm* form = ShownAtDefaultSize(env, &TMainForm::TabSheetCONTACTS);
+    // Numbers of 16 characters and addresses of 30, one of them in wide letters.
+    const QString longest = QStringLiteral("wilhelm.mommsen@museum-web.com");
+    Exec(env, QStringLiteral("QMcon26"),
+         QStringLiteral("INSERT INTO QMcon26 (ragsoc,tel,mobile,fax,email,site) VALUES "
+                        "('Giovanni Bianchi-Lombardi','+49 30 123456789','+39 347 98765432','+49 (30) "
+                        "1234568','giovanni.bianchi@bianchisrl.it','www.bianchisrl.it'),"
+                        "('Wilhelm Mommsen','0049 30 12345678','+49 171 2345678','','%1','')")
+             .arg(longest));
+    form->RefreshContactQuery();
+    TDBGrid* grid = form->DBGrid_Contact;
+    // The current row is drawn bold.
+    QFont bold = grid->font();
+    bold.setBold(true);
+    QStringList cut;
+    for (int column = 1; column <= 4; ++column)
+        QVERIFY2(ColumnShowsInFull(grid, column, &cut, &bold), qPrintable(cut.join(", ")));
+    QVERIFY(grid->horizontalScrollBar()->maximum() > 0);
+
+    // Maximised by the window's own button: Name keeps at least its width, the others theirs.
+    const int name = grid->columnWidth(0);
+    QTest::mouseClick(form->SpeedButtonWinSize, Qt::LeftButton);
+    QTRY_VERIFY(form->width() >= 800);
+    QCoreApplication::sendPostedEvents();
+    for (int column = 0; column <= 4; ++column)
+        QVERIFY2(ColumnShowsInFull(grid, column, &cut, &bold), qPrintable(cut.join(", ")));
+    QVERIFY(grid->columnWidth(0) >= name);
+
+    // What is painted: the address's ink reaches where its last letter ends, inside the cell.
+    const int row = int(GridColumn(grid, 4).indexOf(longest));
+    const QModelIndex cell = grid->model()->index(row, 4);
+    const QFont font = row == grid->currentIndex().row() ? bold : grid->font();
+    grid->scrollTo(cell);
+    const QRect rect = grid->visualRect(cell);
+    const int textEnd = rect.left() + 3 + QFontMetrics(font).horizontalAdvance(longest);
+    QVERIFY(textEnd < rect.right());
+    const QImage painted = grid->viewport()->grab().toImage();
+    QVERIFY(MarkedPixels(painted, QRect(textEnd - 6, rect.top() + 2, 6, rect.height() - 4)) > 3);
 }
 
 void TestReadableLists::everyTabFitsTheDefaultWindow() {
