@@ -270,40 +270,76 @@ QList<Edit> Widen(const QList<Edit>& edits, qsizetype by, const QString& a, cons
     return out;
 }
 
-[[noreturn]] void ThrowUnencodable(char32_t c, const NoteEncoding& encoding, const QString& path) {
+// What a note that cannot be encoded leaves undone, for the messages.
+struct EncodeFor {
+    QString path;
+    bool charsetChange = false;
+
+    QString NotDone() const {
+        return charsetChange
+                   ? QStringLiteral("the charset was not changed")
+                   : QStringLiteral("the file \"%1\" was not written").arg(QDir::toNativeSeparators(path));
+    }
+};
+
+[[noreturn]] void ThrowUnencodable(char32_t c, const NoteEncoding& encoding, const EncodeFor& purpose) {
     const QString character =
         c == 0xFFFD ? QStringLiteral("\uFFFD (a byte that could not be read)") : QString::fromUcs4(&c, 1);
     throw std::runtime_error(
         QStringLiteral("The note holds the character \"%1\" (U+%2), which its code page, %3, cannot hold; "
-                       "the file \"%4\" was not written. Remove the character or choose another charset.")
+                       "%4. Remove the character%5.")
             .arg(character, QString::number(uint(c), 16).toUpper().rightJustified(4, u'0'),
-                 CodePageName(encoding.page), QDir::toNativeSeparators(path))
+                 CodePageName(encoding.page), purpose.NotDone(),
+                 purpose.charsetChange ? QString() : QStringLiteral(" or choose another charset"))
             .toStdString());
 }
 
 QByteArray Encode(const QString& text, const NoteEncoding& encoding, const QString& lineBreak,
-                  const QString& path) {
+                  const EncodeFor& purpose) {
     QString out = text;
     if (lineBreak != QLatin1String("\n"))
         out.replace(u'\n', lineBreak);
     char32_t bad = 0;
     const auto bytes = EncodeText(out, encoding.page, &bad);
     if (!bytes)
-        ThrowUnencodable(bad, encoding, path);
+        ThrowUnencodable(bad, encoding, purpose);
     return *bytes;
 }
 
 QByteArray Splice(const NoteSource& source, const QString& text, const QList<Edit>& edits,
-                  const NoteEncoding& encoding, const QString& path) {
+                  const NoteEncoding& encoding, const EncodeFor& purpose) {
     QByteArray out;
     qsizetype position = 0;
     for (const Edit& e : edits) {
         out += source.bytes.mid(position, source.starts[e.oldBegin] - position);
-        out += Encode(text.mid(e.newBegin, e.newEnd - e.newBegin), encoding, source.lineBreak, path);
+        out += Encode(text.mid(e.newBegin, e.newEnd - e.newBegin), encoding, source.lineBreak, purpose);
         position = source.starts[e.oldEnd];
     }
     out += source.bytes.mid(position);
     return out;
+}
+
+QByteArray EncodeNoteFor(const QString& text, const NoteEncoding& encoding, const EncodeFor& purpose) {
+    NoteSource empty;
+    empty.starts = {0};
+    empty.lineBreak = QStringLiteral("\r\n");
+    const NoteSource& source = encoding.source ? *encoding.source : empty;
+    const QList<Edit> edits = Diff(source.text, text);
+    if (edits.isEmpty() && encoding.source)
+        return source.bytes;
+    // Bytes joined at an edit can read back otherwise (a lone CR followed by a new LF is one break):
+    // such edits take in their neighbours until the bytes read back as the text.
+    for (qsizetype by : {0, 1, 2, 8, -1}) {
+        const QList<Edit> tried = by < 0 ? QList<Edit>{{0, source.text.size(), 0, text.size()}}
+                                         : Widen(edits, by, source.text, text);
+        const QByteArray bytes = Splice(source, text, tried, encoding, purpose);
+        if (DecodeNote(bytes, encoding.page).text == text)
+            return bytes;
+    }
+    throw std::runtime_error(
+        (QStringLiteral("The note cannot be written so that it reads back as it is shown; ") +
+         purpose.NotDone() + QLatin1Char('.'))
+            .toStdString());
 }
 
 } // namespace
@@ -336,39 +372,21 @@ NoteText ReadNoteFile(const QString& path, const NoteEncoding& encoding) {
     return note;
 }
 
-NoteText RereadNote(const NoteEncoding& encoding, int charset) {
+NoteText RereadNote(const QString& text, const NoteEncoding& encoding, int charset) {
+    const QByteArray bytes = EncodeNoteFor(text, encoding, {encoding.source->path, true});
     NoteText note;
     note.used.charset = charset;
-    note.used.page = CodePageForCharset(charset, encoding.source->bytes);
-    auto source = std::make_shared<NoteSource>(DecodeNote(encoding.source->bytes, note.used.page));
+    note.used.page = CodePageForCharset(charset, bytes);
+    auto source = std::make_shared<NoteSource>(DecodeNote(bytes, note.used.page));
     source->path = encoding.source->path;
+    source->lineBreak = encoding.source->lineBreak;
     note.text = source->text;
     note.used.source = std::move(source);
     return note;
 }
 
 QByteArray EncodeNote(const QString& text, const NoteEncoding& encoding, const QString& path) {
-    NoteSource empty;
-    empty.starts = {0};
-    empty.lineBreak = QStringLiteral("\r\n");
-    const NoteSource& source = encoding.source ? *encoding.source : empty;
-    const QList<Edit> edits = Diff(source.text, text);
-    if (edits.isEmpty() && encoding.source)
-        return source.bytes;
-    // Bytes joined at an edit can read back otherwise (a lone CR followed by a new LF is one break):
-    // such edits take in their neighbours until the bytes read back as the text.
-    for (qsizetype by : {0, 1, 2, 8, -1}) {
-        const QList<Edit> tried = by < 0 ? QList<Edit>{{0, source.text.size(), 0, text.size()}}
-                                         : Widen(edits, by, source.text, text);
-        const QByteArray bytes = Splice(source, text, tried, encoding, path);
-        if (DecodeNote(bytes, encoding.page).text == text)
-            return bytes;
-    }
-    throw std::runtime_error(
-        QStringLiteral("The note cannot be written so that it reads back as it is shown; "
-                       "the file \"%1\" was not written.")
-            .arg(QDir::toNativeSeparators(path))
-            .toStdString());
+    return EncodeNoteFor(text, encoding, {path});
 }
 
 void WriteNoteFile(const QString& path, const QString& text, NoteEncoding& encoding) {

@@ -41,10 +41,11 @@ struct NoteText {
 };
 NoteText ReadNoteFile(const QString& path, const NoteEncoding& encoding);
 
-// The note `encoding` was read from, its same bytes read again in the code page of `charset`: a
-// font's charset changes how the bytes look, never the bytes. Text that then differs from this
-// reading is written in the new code page. `encoding` must hold a note read from a file.
-NoteText RereadNote(const NoteEncoding& encoding, int charset);
+// The note `encoding` was read from, shown as `text`, read again in the code page of `charset`: a
+// font's charset changes how the bytes look, never the bytes. The bytes are those `text` is written
+// as: the unedited bytes, and typed text in the code page it was typed under. Throws, naming the
+// character, when that code page cannot hold a typed one. `encoding` must hold a note read from a file.
+NoteText RereadNote(const QString& text, const NoteEncoding& encoding, int charset);
 
 // The bytes of `text` ("\n" between lines) in the note's encoding: what was read and is unchanged
 // keeps its bytes; new text is encoded, its line breaks in the note's first form (CR LF in a note that

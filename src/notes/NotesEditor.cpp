@@ -114,19 +114,22 @@ void TMainForm::Panel_CharSetClick() {
 }
 
 void TMainForm::CharSetItemClick(int charset) {
-    Editor->setProperty("FontCharset", charset);
     SpeedButton_Aggiorna_Editor_Setup->setEnabled(true);
-    if (!CurrentNoteEncoding.source) {
+    if (!CurrentNoteEncoding.source || !SpeedButtonFind->isEnabled()) {
+        Editor->setProperty("FontCharset", charset);
         CurrentNoteEncoding = NoteEncodingForCharset(charset);
         return;
     }
-    // The open note's bytes show in the new code page at once. A changed note keeps what the user
-    // typed; the next save writes it in the new code page.
-    const NoteText note = RereadNote(CurrentNoteEncoding, charset);
+    // The charset changes how the note's bytes look, never the bytes: what was typed becomes bytes in
+    // the code page it was typed under, and all of it shows in the new one. Typed text the old code
+    // page cannot hold stops the change here, with the text as it was.
+    const NoteText note = RereadNote(PlainTextOf(Editor), CurrentNoteEncoding, charset);
+    Editor->setProperty("FontCharset", charset);
     CurrentNoteEncoding = note.used;
-    if (SpeedButtonUpdate->isEnabled() || !SpeedButtonFind->isEnabled() || note.text == PlainTextOf(Editor))
+    if (note.text == PlainTextOf(Editor))
         return;
     // As with a new font, the caret and the lines in view stay where they were.
+    const bool changed = SpeedButtonUpdate->isEnabled();
     const int caret = Editor->textCursor().position();
     const int scroll = Editor->verticalScrollBar()->value();
     Editor->setPlainText(note.text);
@@ -134,8 +137,9 @@ void TMainForm::CharSetItemClick(int charset) {
     cursor.setPosition(std::min(caret, Editor->document()->characterCount() - 1));
     Editor->setTextCursor(cursor);
     Editor->verticalScrollBar()->setValue(scroll);
-    // Read again, not edited: the note stays unchanged.
-    SpeedButtonUpdate->setEnabled(false);
+    // Read again, not edited: a changed note stays changed, an unchanged one unchanged. The undo
+    // history went with the old reading.
+    SpeedButtonUpdate->setEnabled(changed);
     SpeedButtonRestoreNote->setEnabled(false);
 }
 

@@ -1,7 +1,9 @@
 #include "MessageBox.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QMutex>
 #include <QPushButton>
@@ -24,13 +26,45 @@ SeamState& Seam() {
     return state;
 }
 
-bool IsYesNo(int flags) {
-    return (flags & 0x0F) == Mb::YesNo;
+int ButtonsOf(int flags) {
+    return flags & 0x0F;
 }
 
 int DefaultAnswer(int flags) {
-    return IsYesNo(flags) ? Id::No : Id::Ok;
+    switch (ButtonsOf(flags)) {
+    case Mb::YesNo:
+        return Id::No;
+    case Mb::OkCancel:
+    case Mb::YesNoCancel:
+        return Id::Cancel;
+    default:
+        return Id::Ok;
+    }
 }
+
+// A question without Cancel is answered only by its buttons: Esc and the window's close button,
+// which Qt would take as No, do nothing, as on the platform the flags come from.
+class QuestionBox : public QMessageBox {
+public:
+    using QMessageBox::QMessageBox;
+    bool answersOnlyByButtons = false;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if (answersOnlyByButtons && event->matches(QKeySequence::Cancel)) {
+            event->accept();
+            return;
+        }
+        QMessageBox::keyPressEvent(event);
+    }
+    void closeEvent(QCloseEvent* event) override {
+        if (answersOnlyByButtons) {
+            event->ignore();
+            return;
+        }
+        QMessageBox::closeEvent(event);
+    }
+};
 
 // The application's title: its display name when the program set one, else the product name
 // (Qt would otherwise fall back to the file name of the executable).
@@ -68,22 +102,44 @@ int ShowBox(const QString& text, const QString& caption, int flags) {
     shownText.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     shownText.replace(u'\r', u'\n');
 
-    QMessageBox box(IconOf(flags), caption, shownText, QMessageBox::NoButton, QApplication::activeWindow());
+    QuestionBox box(IconOf(flags), caption, shownText, QMessageBox::NoButton, QApplication::activeWindow());
     // User data goes into these texts; it must never be read as markup.
     box.setTextFormat(Qt::PlainText);
-    if (IsYesNo(flags)) {
-        QPushButton* yes = box.addButton(QMessageBox::Yes);
-        QPushButton* no = box.addButton(QMessageBox::No);
-        box.setDefaultButton(yes);
-        box.setEscapeButton(no);
-        box.exec();
-        return box.clickedButton() == yes ? Id::Yes : Id::No;
+    struct Answer {
+        QMessageBox::StandardButton button;
+        int id;
+    };
+    QList<Answer> answers;
+    switch (ButtonsOf(flags)) {
+    case Mb::YesNo:
+        answers = {{QMessageBox::Yes, Id::Yes}, {QMessageBox::No, Id::No}};
+        break;
+    case Mb::YesNoCancel:
+        answers = {{QMessageBox::Yes, Id::Yes}, {QMessageBox::No, Id::No}, {QMessageBox::Cancel, Id::Cancel}};
+        break;
+    case Mb::OkCancel:
+        answers = {{QMessageBox::Ok, Id::Ok}, {QMessageBox::Cancel, Id::Cancel}};
+        break;
+    default:
+        answers = {{QMessageBox::Ok, Id::Ok}};
+        break;
     }
-    QPushButton* ok = box.addButton(QMessageBox::Ok);
-    box.setDefaultButton(ok);
-    box.setEscapeButton(ok);
+    QList<QPushButton*> buttons;
+    for (const Answer& answer : answers)
+        buttons << box.addButton(answer.button);
+    box.setDefaultButton(buttons.first());
+    if (ButtonsOf(flags) == Mb::YesNo) {
+        box.answersOnlyByButtons = true;
+        box.setWindowFlags((box.windowFlags() | Qt::CustomizeWindowHint | Qt::WindowTitleHint) &
+                           ~Qt::WindowCloseButtonHint);
+    } else {
+        box.setEscapeButton(buttons.last());
+    }
     box.exec();
-    return Id::Ok;
+    for (qsizetype i = 0; i < buttons.size(); ++i)
+        if (box.clickedButton() == buttons[i])
+            return answers[i].id;
+    return DefaultAnswer(flags);
 }
 
 } // namespace

@@ -9,6 +9,8 @@ namespace qm {
 
 namespace Mb {
 constexpr int Ok = 0x0;
+constexpr int OkCancel = 0x1;
+constexpr int YesNoCancel = 0x3;
 constexpr int YesNo = 0x4;
 constexpr int IconError = 0x10;
 constexpr int IconQuestion = 0x20;
@@ -18,18 +20,21 @@ constexpr int IconInformation = 0x40;
 
 namespace Id {
 constexpr int Ok = 1;
+constexpr int Cancel = 2;
 constexpr int Yes = 6;
 constexpr int No = 7;
 } // namespace Id
 
-// Shows a modal box; returns Id::Ok, Id::Yes or Id::No.
+// Shows a modal box; returns the Id of the button clicked. Esc and the window's close button answer
+// Cancel on a box that has it and OK on a box with OK alone; a Yes/No question has no answer but a
+// click or a key of Yes or No, so that no slip answers one.
 int MessageBox(const QString& text, const QString& caption, int flags);
 // A plain box with an OK button, captioned with the application's title.
 void ShowMessage(const QString& text);
 
 // Test seam. While enabled no box is shown: each box is recorded and answered from the queue.
-// A box with no queued answer is recorded as unanswered and answered Id::No (or Id::Ok), so the
-// test can fail on it instead of waiting for a click.
+// A box with no queued answer is recorded as unanswered and answered Id::No (or Id::Cancel, or
+// Id::Ok), so the test can fail on it instead of waiting for a click. Disabled, the real box shows.
 struct ShownBox {
     QString text;
     QString caption;

@@ -5,6 +5,7 @@
 #include "platform/widgets/PageControl.h"
 #include "platform/widgets/Panel.h"
 #include "support/FileBytes.h"
+#include "support/ShownTexts.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>
@@ -132,42 +133,121 @@ private slots:
         QCOMPARE(ReadFileBytes(path), bytes + "\xe6");
     }
 
-    // A changed note keeps the typed text when the charset changes; the save writes it in the new
-    // code page, or fails with the message when that code page cannot hold a letter.
-    void charsetChosenWhileANoteIsChangedKeepsTheText() {
-        TestEnvironment env;
-        const QString plain = NotesDir(env) + "/hello.txt";
-        const QString latin = NotesDir(env) + "/latin.txt";
-        WriteFileBytes(plain, "hello");
-        WriteFileBytes(latin, "caf\xe9");
-        TMainForm* form = NotesTabIn(env, "ANSI");
-        form->FileListBoxNote->setFocus();
-        QTest::keyClick(form->FileListBoxNote, Qt::Key_Home);
-        QCOMPARE(form->Editor->toPlainText(), QString("hello"));
-        form->Editor->setFocus();
-        form->Editor->moveCursor(QTextCursor::End);
-        Type(form->Editor, "ж");
-        ChooseCharset(form, "Cyrillic");
-        QCOMPARE(form->Editor->toPlainText(), QString("helloж"));
-        QVERIFY(form->SpeedButtonUpdate->isEnabled());
-        QTest::mouseClick(form->SpeedButtonUpdate, Qt::LeftButton);
-        QCOMPARE(ReadFileBytes(plain), QByteArray("hello\xe6"));
+    void charsetChosenAfterTypingShowsTheBytes_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("openedUnder");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("keys");     // typed at the end
+        QTest::addColumn<QString>("composed"); // then typed through an input method
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("shownAfter");
+        QTest::addColumn<QByteArray>("written");
 
-        ChooseCharset(form, "ANSI");
-        form->FileListBoxNote->setFocus();
-        QTest::keyClick(form->FileListBoxNote, Qt::Key_End);
-        QCOMPARE(form->Editor->toPlainText(), QString("café"));
-        form->Editor->setFocus();
-        form->Editor->moveCursor(QTextCursor::End);
-        QTest::keyClick(form->Editor, Qt::Key_Exclam);
-        ChooseCharset(form, "Cyrillic");
-        QCOMPARE(form->Editor->toPlainText(), QString("café!"));
+        const QByteArray utf8 = QString("Привет, мир").toUtf8();
+        const QByteArray cp1251("\xcf\xf0\xe8\xe2\xe5\xf2, \xec\xe8\xf0");
+        const QByteArray shiftJis("\x93\xfa\x96\x7b\x8c\xea\r\nline");
+        QTest::newRow("UTF-8 under Cyrillic, then DEFAULT") << utf8 << "Cyrillic"
+                                                            << "РџСЂРёРІРµС‚, РјРёСЂ"
+                                                            << " ok"
+                                                            << ""
+                                                            << "DEFAULT"
+                                                            << "Привет, мир ok" << utf8 + " ok";
+        QTest::newRow("typed under UTF-8, shown under Cyrillic")
+            << QByteArray("hello") << "ANSI"
+            << "hello"
+            << ""
+            << "ж"
+            << "Cyrillic"
+            << "helloР¶" << QByteArray("hello") + QString("ж").toUtf8();
+        QTest::newRow("Windows-1251 under DEFAULT, then Cyrillic")
+            << cp1251 << "DEFAULT"
+            << "Ïðèâåò, ìèð"
+            << " ok"
+            << "é"
+            << "Cyrillic"
+            << "Привет, мир okй" << cp1251 + " ok\xe9"; // the é typed under Windows-1252
+        QTest::newRow("a byte Shift-JIS cannot read keeps its place")
+            << QByteArray("\x93\xfa\x93") << "Japanese shift-jis"
+            << "日\uFFFD"
+            << " ok"
+            << ""
+            << "DEFAULT"
+            << "“ú“ ok" << QByteArray("\x93\xfa\x93 ok");
+        QTest::newRow("Shift-JIS under DEFAULT, then Japanese") << shiftJis << "DEFAULT"
+                                                                << "“ú–{Œê\nline"
+                                                                << "\nok"
+                                                                << ""
+                                                                << "Japanese shift-jis"
+                                                                << "日本語\nline\nok" << shiftJis + "\r\nok";
+    }
+
+    // The charset decides only how the bytes look: text typed before a charset is chosen becomes
+    // bytes in the code page it was typed under, the note shows in the new one, stays changed, and
+    // Update file writes exactly those bytes.
+    void charsetChosenAfterTypingShowsTheBytes() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, openedUnder);
+        QFETCH(QString, shown);
+        QFETCH(QString, keys);
+        QFETCH(QString, composed);
+        QFETCH(QString, chosen);
+        QFETCH(QString, shownAfter);
+        QFETCH(QByteArray, written);
+        TestEnvironment env;
+        const QString path = NotesDir(env) + "/note.txt";
+        WriteFileBytes(path, bytes);
+        TMainForm* form = NotesTabIn(env, openedUnder);
+        ClickNote(form, "note.txt");
+        QCOMPARE(form->Editor->toPlainText(), shown);
+        QTest::keyClick(form->Editor, Qt::Key_End, Qt::ControlModifier);
+        const QStringList lines = keys.split(u'\n');
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            if (i > 0)
+                QTest::keyClick(form->Editor, Qt::Key_Return);
+            QTest::keyClicks(form->Editor, lines[i]);
+        }
+        if (!composed.isEmpty())
+            Type(form->Editor, composed);
+        ChooseCharset(form, chosen);
+        QCOMPARE(form->Editor->toPlainText(), shownAfter);
+        QVERIFY(form->SpeedButtonUpdate->isEnabled());
+        QCOMPARE(ReadFileBytes(path), bytes);
         MessageBoxSeam::Reset();
         QTest::mouseClick(form->SpeedButtonUpdate, Qt::LeftButton);
+        QCOMPARE(ShownTexts(), QStringList());
+        QCOMPARE(ReadFileBytes(path), written);
+        QVERIFY(!form->SpeedButtonUpdate->isEnabled());
+    }
+
+    // Typed text the old code page cannot hold stops the change with one message; the text, the
+    // charset and the changed mark stay as they were.
+    void charsetChoiceStopsAtALetterTheOldCodePageCannotHold() {
+        TestEnvironment env;
+        const QString path = NotesDir(env) + "/privet.txt";
+        const QByteArray bytes("\xcf\xf0\xe8\xe2\xe5\xf2");
+        WriteFileBytes(path, bytes);
+        TMainForm* form = NotesTabIn(env, "Cyrillic");
+        ClickNote(form, "privet.txt");
+        QTest::keyClick(form->Editor, Qt::Key_End);
+        Type(form->Editor, "ä");
+        MessageBoxSeam::Reset();
+        ChooseCharset(form, "ANSI");
         QCOMPARE(MessageBoxSeam::Shown().size(), 1);
-        QVERIFY2(MessageBoxSeam::Shown()[0].text.contains("é"), qPrintable(MessageBoxSeam::Shown()[0].text));
-        QCOMPARE(ReadFileBytes(latin), QByteArray("caf\xe9"));
-        QCOMPARE(form->Editor->toPlainText(), QString("café!"));
+        const QString message = MessageBoxSeam::Shown()[0].text;
+        QVERIFY2(message.contains("\"ä\"") && message.contains("charset was not changed"),
+                 qPrintable(message));
+        QCOMPARE(form->Editor->toPlainText(), QString("Приветä"));
+        QCOMPARE(form->Editor->property("FontCharset").toInt(), 204);
+        QVERIFY(form->SpeedButtonUpdate->isEnabled());
+        QCOMPARE(ReadFileBytes(path), bytes);
+
+        // Without it the change goes through, and the note stays changed.
+        QTest::keyClick(form->Editor, Qt::Key_Backspace);
+        ChooseCharset(form, "ANSI");
+        QCOMPARE(form->Editor->toPlainText(), QString("Ïðèâåò"));
+        QVERIFY(form->SpeedButtonUpdate->isEnabled());
+        QTest::mouseClick(form->SpeedButtonUpdate, Qt::LeftButton);
+        QCOMPARE(ReadFileBytes(path), bytes);
     }
     // A letter the code page cannot hold stops the save a switch asks for: the list, the text and
     // Update file stay with the note that was being edited.

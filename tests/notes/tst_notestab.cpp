@@ -9,16 +9,20 @@
 #include "platform/widgets/PageControl.h"
 #include "platform/widgets/Panel.h"
 #include "support/FileBytes.h"
+#include "support/RealMessageBox.h"
 #include "support/TestEnvironment.h"
 
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QTest>
 #include <QToolButton>
+#include <functional>
 
 using namespace qm;
 
@@ -311,6 +315,54 @@ private slots:
                  QString("Update the file: \"n.txt\" before saying hello?"));
         QCOMPARE(ReadFileBytes(NotesDir(env) + "/n.txt"), QByteArray("new"));
         QVERIFY(form->QuitConfirmed());
+    }
+
+    // Esc in the real question boxes answers nothing, so a slip never drops typed text: the box stays
+    // open until a button is clicked.
+    void escNeverAnswersAQuestionAboutTypedText() {
+        TestEnvironment env;
+        WriteFileBytes(NotesDir(env) + "/one.txt", "first");
+        WriteFileBytes(NotesDir(env) + "/two.txt", "second");
+        TMainForm* form = env.CreateMainForm();
+        FocusNoteList(form);
+        Select(form, "one.txt");
+        QTest::keyClick(form->Editor, Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClicks(form->Editor, " typed");
+        MessageBoxSeam::Disable();
+        QStringList seen; // each box's text, then its state after Esc, the editor's text and note
+        // Esc, then a click on the answer, in each box in turn.
+        std::function<void(QList<QMessageBox::StandardButton>)> escThenClick = [&](auto answers) {
+            WhenBoxShows([&, answers](QMessageBox* box) {
+                const bool keyInTheBox = KeyIntoBox(box, Qt::Key_Escape);
+                seen << box->text() << (keyInTheBox && box->isVisible() ? "open" : "answered")
+                     << form->Editor->toPlainText() << QFileInfo(form->NoteListFileName()).fileName();
+                if (box->isVisible())
+                    ClickBoxButton(box, answers.first());
+                if (answers.size() > 1)
+                    escThenClick(answers.mid(1));
+            });
+        };
+        escThenClick({QMessageBox::Yes});
+        Select(form, "two.txt");
+        QCOMPARE(seen, QStringList({"Save the changes to \"one.txt\"?", "open", "first typed", "two.txt"}));
+        QCOMPARE(ReadFileBytes(NotesDir(env) + "/one.txt"), QByteArray("first typed"));
+        QCOMPARE(form->Editor->toPlainText(), QString("second"));
+
+        // Esc in the window starts the quit road; Esc answers neither of its questions.
+        seen.clear();
+        form->activateWindow(); // the window manager's part once the box is gone
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        QTest::keyClicks(form->Editor, "more ");
+        escThenClick({QMessageBox::Yes, QMessageBox::No});
+        KeyIntoFocus(Qt::Key_Escape);
+        QCOMPARE(seen.size(), 8);
+        QCOMPARE(seen.mid(0, 3),
+                 QStringList({"Update the file: \"two.txt\" before saying hello?", "open", "more second"}));
+        QVERIFY(seen[4].startsWith(" Hey! If you quit me"));
+        QCOMPARE(seen[5], QString("open"));
+        QCOMPARE(ReadFileBytes(NotesDir(env) + "/two.txt"), QByteArray("more second"));
+        QVERIFY(!form->QuitConfirmed());
+        QVERIFY(form->isVisible());
     }
 };
 

@@ -1,4 +1,5 @@
 #include "platform/MessageBox.h"
+#include "support/RealMessageBox.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -30,16 +31,6 @@ private slots:
     void realBoxShowsPlainTextAndLineBreaks();
     void realBoxAnswers_data();
     void realBoxAnswers();
-
-private:
-    // Acts on the box once it is shown; the event loop of exec() runs the zero timer.
-    template <typename Action> static void WhenBoxShown(Action action) {
-        QTimer::singleShot(0, qApp, [action] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            QVERIFY(box);
-            action(box);
-        });
-    }
 };
 
 void TestMessageBox::queuedAnswersInOrder() {
@@ -119,12 +110,12 @@ void TestMessageBox::realBoxShowsPlainTextAndLineBreaks() {
     QString caption;
     Qt::TextFormat format = Qt::AutoText;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
-    WhenBoxShown([&](QMessageBox* box) {
+    WhenBoxShows([&](QMessageBox* box) {
         text = box->text();
         caption = box->windowTitle();
         format = box->textFormat();
         icon = box->icon();
-        box->button(QMessageBox::Ok)->click();
+        ClickBoxButton(box, QMessageBox::Ok);
     });
     QCOMPARE(MessageBox("One\rTwo\r\nThree <b>x</b>", "Title", Mb::IconExclamation), Id::Ok);
     QCOMPARE(text, "One\nTwo\nThree <b>x</b>");
@@ -136,40 +127,77 @@ void TestMessageBox::realBoxShowsPlainTextAndLineBreaks() {
 
 void TestMessageBox::realBoxAnswers_data() {
     QTest::addColumn<int>("flags");
-    QTest::addColumn<QString>("action");
+    QTest::addColumn<QStringList>("hand"); // all but the last leave the box open
     QTest::addColumn<int>("expected");
     QTest::addColumn<int>("icon");
 
-    QTest::newRow("yes") << (Mb::YesNo | Mb::IconQuestion) << "yes" << Id::Yes << int(QMessageBox::Question);
-    QTest::newRow("no") << (Mb::YesNo | Mb::IconError) << "no" << Id::No << int(QMessageBox::Critical);
-    QTest::newRow("closed yes/no") << Mb::YesNo << "close" << Id::No << int(QMessageBox::NoIcon);
-    QTest::newRow("escape yes/no") << Mb::YesNo << "escape" << Id::No << int(QMessageBox::NoIcon);
-    QTest::newRow("closed ok") << Mb::IconInformation << "close" << Id::Ok << int(QMessageBox::Information);
+    const int yesNo = Mb::YesNo;
+    QTest::newRow("yes") << (yesNo | Mb::IconQuestion) << QStringList{"yes"} << Id::Yes
+                         << int(QMessageBox::Question);
+    QTest::newRow("no") << (yesNo | Mb::IconError) << QStringList{"no"} << Id::No
+                        << int(QMessageBox::Critical);
+    // Esc and the close button never answer a question that has no Cancel.
+    QTest::newRow("escape yes/no") << yesNo << QStringList{"escape", "close", "yes"} << Id::Yes
+                                   << int(QMessageBox::NoIcon);
+    QTest::newRow("closed yes/no") << yesNo << QStringList{"close", "escape", "no"} << Id::No
+                                   << int(QMessageBox::NoIcon);
+    QTest::newRow("escape yes/no/cancel")
+        << Mb::YesNoCancel << QStringList{"escape"} << Id::Cancel << int(QMessageBox::NoIcon);
+    QTest::newRow("no of yes/no/cancel")
+        << Mb::YesNoCancel << QStringList{"no"} << Id::No << int(QMessageBox::NoIcon);
+    QTest::newRow("closed ok/cancel") << (Mb::OkCancel | Mb::IconExclamation) << QStringList{"close"}
+                                      << Id::Cancel << int(QMessageBox::Warning);
+    QTest::newRow("ok of ok/cancel") << Mb::OkCancel << QStringList{"ok"} << Id::Ok
+                                     << int(QMessageBox::NoIcon);
+    QTest::newRow("escape ok") << Mb::Ok << QStringList{"escape"} << Id::Ok << int(QMessageBox::NoIcon);
+    QTest::newRow("closed ok") << Mb::IconInformation << QStringList{"close"} << Id::Ok
+                               << int(QMessageBox::Information);
 }
 
 void TestMessageBox::realBoxAnswers() {
     QFETCH(int, flags);
-    QFETCH(QString, action);
+    QFETCH(QStringList, hand);
     QFETCH(int, expected);
     QFETCH(int, icon);
     MessageBoxSeam::Disable();
     int shownIcon = -1;
-    int buttons = 0;
-    WhenBoxShown([&](QMessageBox* box) {
+    QStringList buttons;
+    bool closeButton = true;
+    QStringList after; // the box's state after each action of the hand
+    bool keysInTheBox = true;
+    WhenBoxShows([&](QMessageBox* box) {
         shownIcon = int(box->icon());
-        buttons = int(box->buttons().size());
-        if (action == "yes")
-            box->button(QMessageBox::Yes)->click();
-        else if (action == "no")
-            box->button(QMessageBox::No)->click();
-        else if (action == "escape")
-            QTest::keyClick(box, Qt::Key_Escape);
-        else
-            box->close();
+        for (QAbstractButton* button : box->buttons())
+            buttons << button->text().remove(u'&');
+        closeButton = box->windowFlags().testFlag(Qt::WindowCloseButtonHint);
+        for (const QString& action : hand) {
+            if (action == "escape")
+                keysInTheBox = KeyIntoBox(box, Qt::Key_Escape) && keysInTheBox;
+            else if (action == "close")
+                box->close(); // the window manager's close button
+            else
+                ClickBoxButton(box, action == "yes"  ? QMessageBox::Yes
+                                    : action == "no" ? QMessageBox::No
+                                                     : QMessageBox::Ok);
+            after << (box->isVisible() ? "open" : "answered");
+        }
+        if (box->isVisible())
+            box->done(0); // a fault: the test must not wait on it
     });
-    QCOMPARE(MessageBox("Question", "Caption", flags), expected);
+    const int answer = MessageBox("Question", "Caption", flags);
+    QVERIFY(keysInTheBox);
+    QStringList expectedAfter(hand.size() - 1, "open");
+    expectedAfter << "answered";
+    QCOMPARE(after, expectedAfter);
+    QCOMPARE(answer, expected);
     QCOMPARE(shownIcon, icon);
-    QCOMPARE(buttons, (flags & 0x0F) == Mb::YesNo ? 2 : 1);
+    const int kind = flags & 0x0F;
+    buttons.sort(); // the style decides their order
+    QCOMPARE(buttons, kind == Mb::YesNo         ? QStringList({"No", "Yes"})
+                      : kind == Mb::YesNoCancel ? QStringList({"Cancel", "No", "Yes"})
+                      : kind == Mb::OkCancel    ? QStringList({"Cancel", "OK"})
+                                                : QStringList({"OK"}));
+    QCOMPARE(closeButton, kind != Mb::YesNo);
 }
 
 QTEST_MAIN(TestMessageBox)
