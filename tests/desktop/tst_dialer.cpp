@@ -8,6 +8,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Modal.h"
 #include "platform/widgets/Panel.h"
+#include "support/FakeModem.h"
 #include "support/FileBytes.h"
 #include "support/ShownTexts.h"
 #include "support/TestEnvironment.h"
@@ -16,14 +17,13 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QUrl>
 #include <QtTest>
 #include <fcntl.h>
 #include <functional>
-#include <poll.h>
-#include <stdlib.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -34,49 +34,6 @@
 using namespace qm;
 
 namespace {
-
-// A pseudo-terminal standing in for the modem: the dialler writes to its device, the test reads
-// what arrived at the other end.
-class FakeModem {
-public:
-    FakeModem() {
-        m_master = posix_openpt(O_RDWR | O_NOCTTY);
-        if (m_master >= 0 && grantpt(m_master) == 0 && unlockpt(m_master) == 0) {
-            m_device = QString::fromLocal8Bit(ptsname(m_master));
-            // Held open so that what the dialler wrote stays readable after it closed the port.
-            m_slave = ::open(ptsname(m_master), O_RDWR | O_NOCTTY);
-        }
-    }
-    ~FakeModem() {
-        if (m_slave >= 0)
-            ::close(m_slave);
-        if (m_master >= 0)
-            ::close(m_master);
-    }
-    QString Device() const { return m_device; }
-    // The line's end the dialler writes to, as another program holding it would see it.
-    int Line() const { return m_slave; }
-    // Reads until `expected` bytes came or nothing more arrives within `waitMs`.
-    QByteArray Received(int expected, int waitMs = 5000) {
-        QByteArray bytes;
-        while (bytes.size() < expected) {
-            pollfd fd{m_master, POLLIN, 0};
-            if (poll(&fd, 1, waitMs) <= 0)
-                break;
-            char buffer[256];
-            const ssize_t n = ::read(m_master, buffer, sizeof buffer);
-            if (n <= 0)
-                break;
-            bytes.append(buffer, n);
-        }
-        return bytes;
-    }
-
-private:
-    int m_master = -1;
-    int m_slave = -1;
-    QString m_device;
-};
 
 void AddContact(TestEnvironment& env, const QString& name, const QString& tel, const QString& mobile) {
     TestEnvironment::ExecOnFile(
@@ -422,6 +379,50 @@ private slots:
         file.close();
         OpenTele(form, [](TTeleForm& tele) { QCOMPARE(tele.DialerContact.ComPort, dpCOM2); });
         QCOMPARE(ModemText(env), QStringLiteral("seven"));
+    }
+
+    // The lists drop down at their fields and a box opens over the dialog, wherever the dialog was
+    // moved to.
+    void popUpsOpenAtTheirControls() {
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        AddContact(env, QStringLiteral("Neri"), QStringLiteral("0612"), QStringLiteral("333"));
+        form->RefreshContactQuery();
+        DialerSeam::SetPortDevice(dpCOM2, QStringLiteral("/nonexistent/ttyQ9"));
+        QRect dialog;
+        QRect box;
+        OpenTele(form, [&](TTeleForm& tele) {
+            tele.move(tele.pos() + QPoint(170, 110));
+            for (QComboBox* combo : {tele.ComboBox_telefoni, tele.ComboBoxCOM}) {
+                QTest::mouseClick(combo, Qt::LeftButton, {}, QPoint(combo->width() - 6, combo->height() / 2));
+                QWidget* list = QApplication::activePopupWidget();
+                QVERIFY2(list, qPrintable(combo->objectName()));
+                const QRect field(combo->mapToGlobal(QPoint()), combo->size());
+                QCOMPARE(list->x(), field.x());
+                QVERIFY2(list->y() <= field.bottom() + 1 && list->geometry().bottom() >= field.bottom(),
+                         qPrintable(combo->objectName()));
+                QTest::keyClick(list, Qt::Key_Escape);
+                QVERIFY(!QApplication::activePopupWidget());
+            }
+            dialog = tele.frameGeometry();
+            MessageBoxSeam::Disable();
+            QTimer::singleShot(0, [&box] {
+                if (auto* shown = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                    box = shown->frameGeometry();
+                    QTest::mouseClick(shown->button(QMessageBox::Ok), Qt::LeftButton);
+                }
+            });
+            QTest::keyClick(tele.ComboBox_telefoni, Qt::Key_Return);
+            MessageBoxSeam::Enable();
+            QCOMPARE(tele.Label_result->text(), QStringLiteral("COMOPENERROR"));
+        });
+        QVERIFY(!box.isEmpty());
+        QVERIFY2((box.center() - dialog.center()).manhattanLength() < 30,
+                 qPrintable(QStringLiteral("box at %1,%2, dialog at %3,%4")
+                                .arg(box.center().x())
+                                .arg(box.center().y())
+                                .arg(dialog.center().x())
+                                .arg(dialog.center().y())));
     }
 
     void enterDialsOnceAndShowsTheStatus() {
