@@ -1,10 +1,11 @@
 #include "desktop/Dialer.h"
 
+#include "desktop/ModemPort.h"
 #include "platform/Launcher.h"
 #include "platform/MessageBox.h"
 
+#include <QFileInfo>
 #include <QHash>
-#include <QSerialPort>
 
 namespace qm {
 
@@ -16,7 +17,17 @@ QHash<int, QString>& PortOverrides() {
 }
 
 // How long the modem may take to accept a few bytes before the dial counts as failed.
-constexpr int WriteTimeoutMs = 3000;
+constexpr int DefaultWriteTimeoutMs = 3000;
+int g_writeTimeoutMs = DefaultWriteTimeoutMs;
+QString g_lockFolder;
+
+// Where the serial programs of the system keep their port locks.
+QString LockFolder() {
+    if (!g_lockFolder.isEmpty())
+        return g_lockFolder;
+    const QString run = QStringLiteral("/run/lock");
+    return QFileInfo(run).isDir() ? run : QStringLiteral("/var/lock");
+}
 
 struct Texts {
     QString confirm;
@@ -45,15 +56,6 @@ Texts TextsFor(TLanguage language, const QString& number, const QString& port) {
     return {QStringLiteral("About to dial the number ") + number + QStringLiteral(". Are you sure?"),
             QStringLiteral("Unable to open ") + port, QStringLiteral("Unable to dial number"),
             QStringLiteral("Pick up phone")};
-}
-
-bool WriteAll(QSerialPort& port, const QByteArray& bytes) {
-    if (port.write(bytes) != bytes.size())
-        return false;
-    while (port.bytesToWrite() > 0)
-        if (!port.waitForBytesWritten(WriteTimeoutMs))
-            return false;
-    return true;
 }
 
 } // namespace
@@ -105,32 +107,39 @@ QString TDialer::DialModem() {
         MessageBox(texts.confirm, QStringLiteral("Confirm"), Mb::YesNo | Mb::IconQuestion) != Id::Yes)
         return QString();
 
-    QSerialPort port(PortDevice(ComPort));
-    if (!port.open(QIODevice::WriteOnly)) {
+    TModemPort port(PortDevice(ComPort), LockFolder());
+    if (!port.Open()) {
         MessageBox(texts.openFailed, QStringLiteral("Error"), Mb::Ok | Mb::IconError);
         return QStringLiteral("COMOPENERROR");
     }
-    QString status;
-    if (!WriteAll(port, (DialCommand + NumberToDial).toLatin1() + "\r\n")) {
+    if (!port.Write((DialCommand + NumberToDial).toLatin1() + "\r\n", g_writeTimeoutMs)) {
+        // Let go before the user is told, so that the modem cannot dial after all.
+        port.Close();
         MessageBox(texts.writeFailed, QStringLiteral("Error"), Mb::Ok | Mb::IconError);
-        status = QStringLiteral("DIALERROR");
-    } else {
-        // The modem keeps the line until the user has lifted the handset; then it hangs up and
-        // leaves the call to the telephone.
-        MessageBox(texts.pickUp, QStringLiteral("Information"), Mb::Ok | Mb::IconInformation);
-        status = QStringLiteral("OK");
-        WriteAll(port, QByteArrayLiteral("ATH\r\n"));
+        return QStringLiteral("DIALERROR");
     }
-    port.close();
-    return status;
+    // The modem keeps the line until the user has lifted the handset; then it hangs up and leaves
+    // the call to the telephone.
+    MessageBox(texts.pickUp, QStringLiteral("Information"), Mb::Ok | Mb::IconInformation);
+    port.Write(QByteArrayLiteral("ATH\r\n"), g_writeTimeoutMs);
+    port.Close();
+    return QStringLiteral("OK");
 }
 
 namespace DialerSeam {
 void SetPortDevice(TComPort port, const QString& path) {
     PortOverrides().insert(int(port), path);
 }
+void SetLockFolder(const QString& folder) {
+    g_lockFolder = folder;
+}
+void SetWriteTimeout(int ms) {
+    g_writeTimeoutMs = ms;
+}
 void Reset() {
     PortOverrides().clear();
+    g_lockFolder.clear();
+    g_writeTimeoutMs = DefaultWriteTimeoutMs;
 }
 } // namespace DialerSeam
 

@@ -44,9 +44,12 @@ private:
 // both ends are dropped.
 QString TelAddress(const QString& number);
 
-// Test seam: the ports can be pointed at other devices (a pseudo-terminal).
+// Test seam: the ports can be pointed at other devices (a pseudo-terminal), their locks made in
+// another folder than /run/lock, and a stalled line given up sooner than after 3 seconds.
 namespace DialerSeam {
 void SetPortDevice(TComPort port, const QString& path);
+void SetLockFolder(const QString& folder);
+void SetWriteTimeout(int ms);
 void Reset();
 } // namespace DialerSeam
 

@@ -1,6 +1,7 @@
 #include "dialogs/DialogFrame.h"
 
 #include "app/MainForm.h"
+#include "platform/WindowPlace.h"
 #include "platform/widgets/Panel.h"
 
 #include <QApplication>
@@ -171,6 +172,11 @@ bool TDialogFrame::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::MouseButtonRelease:
         if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
             m_dragging = false;
+        break;
+    // Mapped and framed by the window manager: from now on the window's place is known for sure.
+    case QEvent::Expose:
+        if (watched == windowHandle())
+            SyncWindowPlace(this);
         break;
     default:
         break;

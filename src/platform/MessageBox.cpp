@@ -93,6 +93,14 @@ QMessageBox::Icon IconOf(int flags) {
     }
 }
 
+// The box is centred over the window it speaks for: the open modal dialog, which the window
+// manager may not have made active yet, else the active window.
+QWidget* BoxOwner() {
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    return QApplication::activeWindow();
+}
+
 int ShowBox(const QString& text, const QString& caption, int flags) {
     if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
         qWarning("%s: %s", qUtf8Printable(caption), qUtf8Printable(text));
@@ -102,7 +110,7 @@ int ShowBox(const QString& text, const QString& caption, int flags) {
     shownText.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     shownText.replace(u'\r', u'\n');
 
-    QuestionBox box(IconOf(flags), caption, shownText, QMessageBox::NoButton, QApplication::activeWindow());
+    QuestionBox box(IconOf(flags), caption, shownText, QMessageBox::NoButton, BoxOwner());
     // User data goes into these texts; it must never be read as markup.
     box.setTextFormat(Qt::PlainText);
     struct Answer {

@@ -8,67 +8,32 @@
 #include "platform/MessageBox.h"
 #include "platform/Modal.h"
 #include "platform/widgets/Panel.h"
+#include "support/FakeModem.h"
+#include "support/FileBytes.h"
+#include "support/ShownTexts.h"
 #include "support/TestEnvironment.h"
 
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QUrl>
 #include <QtTest>
 #include <fcntl.h>
 #include <functional>
-#include <poll.h>
-#include <stdlib.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 using namespace qm;
 
 namespace {
-
-// A pseudo-terminal standing in for the modem: the dialler writes to its device, the test reads
-// what arrived at the other end.
-class FakeModem {
-public:
-    FakeModem() {
-        m_master = posix_openpt(O_RDWR | O_NOCTTY);
-        if (m_master >= 0 && grantpt(m_master) == 0 && unlockpt(m_master) == 0) {
-            m_device = QString::fromLocal8Bit(ptsname(m_master));
-            // Held open so that what the dialler wrote stays readable after it closed the port.
-            m_slave = ::open(ptsname(m_master), O_RDWR | O_NOCTTY);
-        }
-    }
-    ~FakeModem() {
-        if (m_slave >= 0)
-            ::close(m_slave);
-        if (m_master >= 0)
-            ::close(m_master);
-    }
-    QString Device() const { return m_device; }
-    // Reads until `expected` bytes came or nothing more arrives.
-    QByteArray Received(int expected) {
-        QByteArray bytes;
-        while (bytes.size() < expected) {
-            pollfd fd{m_master, POLLIN, 0};
-            if (poll(&fd, 1, 5000) <= 0)
-                break;
-            char buffer[256];
-            const ssize_t n = ::read(m_master, buffer, sizeof buffer);
-            if (n <= 0)
-                break;
-            bytes.append(buffer, n);
-        }
-        return bytes;
-    }
-
-private:
-    int m_master = -1;
-    int m_slave = -1;
-    QString m_device;
-};
 
 void AddContact(TestEnvironment& env, const QString& name, const QString& tel, const QString& mobile) {
     TestEnvironment::ExecOnFile(
@@ -101,6 +66,29 @@ void CheckReachesTheDesktop(const QString& launched, const QString& typed) {
     QVERIFY(!url.hasFragment());
     QCOMPARE(url.path(QUrl::FullyDecoded), typed);
     QCOMPARE(QUrl::fromPercentEncoding(url.toEncoded().mid(4)), typed);
+}
+
+// The pid of a process that has ended.
+qint64 DeadPid() {
+    const pid_t child = fork();
+    if (child == 0)
+        _exit(0);
+    waitpid(child, nullptr, 0);
+    return child;
+}
+
+QByteArray LockText(qint64 pid) {
+    return QByteArray::number(pid).rightJustified(10, ' ') + '\n';
+}
+
+QString LockFile(const TestEnvironment& env, const FakeModem& modem) {
+    return env.LockFolder() + QStringLiteral("/LCK..") + QFileInfo(modem.Device()).fileName();
+}
+
+void AimModem(TDialer& dialer, TComPort port, const QString& number) {
+    dialer.ComPort = port;
+    dialer.DialCommand = QStringLiteral("ATDT");
+    dialer.NumberToDial = number;
 }
 
 QString ModemText(TestEnvironment& env) {
@@ -156,6 +144,98 @@ private slots:
         QCOMPARE(MessageBoxSeam::Shown().size(), 1);
         QCOMPARE(MessageBoxSeam::Shown().at(0).text, QStringLiteral("Unable to open COM2"));
         QCOMPARE(MessageBoxSeam::Shown().at(0).flags, Mb::Ok | Mb::IconError);
+    }
+
+    // Another program holds the port, in any of the ways programs do: nothing is written and its
+    // lock stays as it was, also for root, whom the exclusive mode does not stop.
+    void busyPortIsNotDialled_data() {
+        QTest::addColumn<QString>("holder");
+        QTest::addColumn<QByteArray>("lock");
+        const qint64 live = getppid();
+        const qint32 binary = qint32(live);
+        QTest::newRow("exclusive mode") << "exclusive" << QByteArray();
+        QTest::newRow("flock") << "flock" << QByteArray();
+        QTest::newRow("lock, ten characters") << "" << LockText(live);
+        QTest::newRow("lock, bare number") << "" << QByteArray::number(live) + "\n";
+        QTest::newRow("lock, blanks and a name") << ""
+                                                 << "\t" + QByteArray::number(live) + "  cu\r\n";
+        QTest::newRow("lock, binary int") << "" << QByteArray(reinterpret_cast<const char*>(&binary), 4);
+        QTest::newRow("lock naming no process") << "" << QByteArray("");
+    }
+    void busyPortIsNotDialled() {
+        QFETCH(QString, holder);
+        QFETCH(QByteArray, lock);
+        TestEnvironment env;
+        FakeModem modem;
+        DialerSeam::SetPortDevice(dpCOM2, modem.Device());
+        const int other = ::open(QFile::encodeName(modem.Device()).constData(), O_RDWR | O_NOCTTY);
+        QVERIFY(other >= 0);
+        const auto closeOther = qScopeGuard([other] { ::close(other); });
+        if (holder == QLatin1String("exclusive"))
+            QCOMPARE(::ioctl(other, TIOCEXCL), 0);
+        if (holder == QLatin1String("flock"))
+            QCOMPARE(::flock(other, LOCK_EX | LOCK_NB), 0);
+        if (holder.isEmpty())
+            WriteFileBytes(LockFile(env, modem), lock);
+
+        TDialer dialer;
+        AimModem(dialer, dpCOM2, QStringLiteral("0612"));
+        QCOMPARE(dialer.Dial(), QStringLiteral("COMOPENERROR"));
+        QCOMPARE(ShownTexts(), QStringList(QStringLiteral("Unable to open COM2")));
+        QCOMPARE(modem.Received(1, 100), QByteArray());
+        QCOMPARE(ReadFileBytes(LockFile(env, modem)), holder.isEmpty() ? lock : QByteArray("<missing>"));
+        QCOMPARE(QDir(env.LockFolder()).entryList(QDir::Files | QDir::Hidden).size(),
+                 holder.isEmpty() ? 1 : 0);
+    }
+
+    // A dead process's lock is taken over; the lock holds our pid while the line is ours and goes
+    // with the dial, but a lock another program put in its place meanwhile stays.
+    void staleLockIsTakenOverAndOnlyOurOwnRemoved() {
+        TestEnvironment env;
+        FakeModem modem;
+        DialerSeam::SetPortDevice(dpCOM4, modem.Device());
+        const QString lockFile = LockFile(env, modem);
+        WriteFileBytes(lockFile, LockText(DeadPid()));
+        QByteArray heldDuringTheCall;
+        MessageBoxSeam::WhileOpen([&](const ShownBox&) { heldDuringTheCall = ReadFileBytes(lockFile); });
+        TDialer dialer;
+        AimModem(dialer, dpCOM4, QStringLiteral("555"));
+        QCOMPARE(dialer.Dial(), QStringLiteral("OK"));
+        QCOMPARE(modem.Received(14), QByteArray("ATDT555\r\nATH\r\n"));
+        QCOMPARE(heldDuringTheCall, LockText(getpid()));
+        QCOMPARE(QDir(env.LockFolder()).entryList(QDir::Files | QDir::Hidden), QStringList());
+
+        const QByteArray foreign = LockText(getppid());
+        MessageBoxSeam::WhileOpen([&](const ShownBox&) { WriteFileBytes(lockFile, foreign); });
+        QCOMPARE(dialer.Dial(), QStringLiteral("OK"));
+        QCOMPARE(ReadFileBytes(lockFile), foreign);
+    }
+
+    // The line takes nothing: the dial fails in its time, and when the line moves again while the
+    // user reads the failure, no byte of the command comes out after all. The port is free again.
+    void stalledLineLeavesNothingQueued() {
+        TestEnvironment env;
+        FakeModem modem;
+        DialerSeam::SetPortDevice(dpCOM2, modem.Device());
+        DialerSeam::SetWriteTimeout(150);
+        QCOMPARE(::tcflow(modem.Line(), TCOOFF), 0);
+        MessageBoxSeam::WhileOpen([&](const ShownBox& box) {
+            if (box.text == QLatin1String("Unable to dial number")) {
+                ::tcflow(modem.Line(), TCOON);
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+            }
+        });
+        TDialer dialer;
+        AimModem(dialer, dpCOM2, QStringLiteral("0612"));
+        QCOMPARE(dialer.Dial(), QStringLiteral("DIALERROR"));
+        QCOMPARE(ShownTexts(), QStringList(QStringLiteral("Unable to dial number")));
+        QCOMPARE(MessageBoxSeam::Shown().at(0).flags, Mb::Ok | Mb::IconError);
+        QCOMPARE(modem.Received(1, 300), QByteArray());
+
+        MessageBoxSeam::Reset();
+        QCOMPARE(dialer.Dial(), QStringLiteral("OK"));
+        QCOMPARE(modem.Received(15), QByteArray("ATDT0612\r\nATH\r\n"));
+        QCOMPARE(QDir(env.LockFolder()).entryList(QDir::Files | QDir::Hidden), QStringList());
     }
 
     void desktopTelephony() {
@@ -299,6 +379,50 @@ private slots:
         file.close();
         OpenTele(form, [](TTeleForm& tele) { QCOMPARE(tele.DialerContact.ComPort, dpCOM2); });
         QCOMPARE(ModemText(env), QStringLiteral("seven"));
+    }
+
+    // The lists drop down at their fields and a box opens over the dialog, wherever the dialog was
+    // moved to.
+    void popUpsOpenAtTheirControls() {
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        AddContact(env, QStringLiteral("Neri"), QStringLiteral("0612"), QStringLiteral("333"));
+        form->RefreshContactQuery();
+        DialerSeam::SetPortDevice(dpCOM2, QStringLiteral("/nonexistent/ttyQ9"));
+        QRect dialog;
+        QRect box;
+        OpenTele(form, [&](TTeleForm& tele) {
+            tele.move(tele.pos() + QPoint(170, 110));
+            for (QComboBox* combo : {tele.ComboBox_telefoni, tele.ComboBoxCOM}) {
+                QTest::mouseClick(combo, Qt::LeftButton, {}, QPoint(combo->width() - 6, combo->height() / 2));
+                QWidget* list = QApplication::activePopupWidget();
+                QVERIFY2(list, qPrintable(combo->objectName()));
+                const QRect field(combo->mapToGlobal(QPoint()), combo->size());
+                QCOMPARE(list->x(), field.x());
+                QVERIFY2(list->y() <= field.bottom() + 1 && list->geometry().bottom() >= field.bottom(),
+                         qPrintable(combo->objectName()));
+                QTest::keyClick(list, Qt::Key_Escape);
+                QVERIFY(!QApplication::activePopupWidget());
+            }
+            dialog = tele.frameGeometry();
+            MessageBoxSeam::Disable();
+            QTimer::singleShot(0, [&box] {
+                if (auto* shown = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                    box = shown->frameGeometry();
+                    QTest::mouseClick(shown->button(QMessageBox::Ok), Qt::LeftButton);
+                }
+            });
+            QTest::keyClick(tele.ComboBox_telefoni, Qt::Key_Return);
+            MessageBoxSeam::Enable();
+            QCOMPARE(tele.Label_result->text(), QStringLiteral("COMOPENERROR"));
+        });
+        QVERIFY(!box.isEmpty());
+        QVERIFY2((box.center() - dialog.center()).manhattanLength() < 30,
+                 qPrintable(QStringLiteral("box at %1,%2, dialog at %3,%4")
+                                .arg(box.center().x())
+                                .arg(box.center().y())
+                                .arg(dialog.center().x())
+                                .arg(dialog.center().y())));
     }
 
     void enterDialsOnceAndShowsTheStatus() {

@@ -3,6 +3,7 @@
 #include "app/MainForm.h"
 #include "desktop/BrowseForFolder.h"
 #include "desktop/CoolTrayIcon.h"
+#include "desktop/Dialer.h"
 #include "desktop/LumidorAutostart.h"
 #include "desktop/ProgramArguments.h"
 #include "dialogs/SelectForm.h"
@@ -48,6 +49,8 @@ TestEnvironment::TestEnvironment(const QString& loginName, const QDateTime& now)
     ReportSeam::PrintToPdf(m_dir.path() + QStringLiteral("/printed.pdf"));
     SoundSeam::Enable();
     SoundSeam::Reset();
+    // A dial takes the port's lock here, never in the machine's lock folder.
+    DialerSeam::SetLockFolder(m_lockDir.path());
     Session::Instance().Reset();
 }
 
@@ -60,6 +63,7 @@ TestEnvironment::~TestEnvironment() {
     PrintSeam::Reset();
     ReportSeam::Disable();
     SoundSeam::Reset();
+    DialerSeam::Reset();
     ClearTestNow();
     ClearTestLoginName();
     qunsetenv("QUELLMIRE_PROGRAM_FOLDER");

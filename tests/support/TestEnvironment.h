@@ -10,7 +10,8 @@ namespace qm {
 class TMainForm;
 
 // Everything a test needs to run headless and repeatably: its own program folder, the English
-// (United States) locale, a fixed clock, a fixed login name and message boxes answered from a queue.
+// (United States) locale, a fixed clock, a fixed login name, message boxes answered from a queue and
+// a lock folder of its own for the serial ports.
 class TestEnvironment {
 public:
     explicit TestEnvironment(const QString& loginName = QStringLiteral("tester"),
@@ -20,6 +21,8 @@ public:
     TestEnvironment& operator=(const TestEnvironment&) = delete;
 
     QString ProgramFolder() const; // ends in "/"
+    // Where a dial takes the port's lock file (instead of /run/lock).
+    QString LockFolder() const { return m_lockDir.path(); }
     // The default archive folder of the login name: <program folder>qmarcs/<login>Arc.
     QString ArchiveFolder() const;
     QString ArchiveFile(const QString& name) const;
@@ -35,6 +38,7 @@ public:
 
 private:
     QTemporaryDir m_dir;
+    QTemporaryDir m_lockDir;
     QString m_loginName;
     std::unique_ptr<TMainForm> m_mainForm;
 };

@@ -1,0 +1,276 @@
+// The telephone dialog on a real X server under a real window manager, opened again and again as a
+// user would: each time its two lists are clicked open and one of its boxes is brought up by a dial
+// ("Unable to open", "Pick up phone", "Unable to dial number"), and the X server is asked where each
+// landed: a list at its field, a box over the dialog. Run by dialer_desktop.sh; exits 0 when every
+// pop-up opened at its control, 1 with a message otherwise.
+
+#include "app/MainForm.h"
+#include "desktop/Dialer.h"
+#include "dialogs/TeleForm.h"
+#include "platform/MessageBox.h"
+#include "platform/Modal.h"
+#include "support/FakeModem.h"
+#include "support/FileBytes.h"
+#include "support/TestEnvironment.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QMessageBox>
+#include <QProcess>
+#include <QTimer>
+#include <QWindow>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <termios.h>
+#include <xcb/xcb.h>
+
+using namespace qm;
+
+namespace {
+
+constexpr int Rounds = 6;
+
+[[noreturn]] void Fail(const QString& message) {
+    std::fprintf(stderr, "dialer_desktop: FAIL: %s\n", qPrintable(message));
+    std::exit(1);
+}
+
+void Say(const QString& message) {
+    std::printf("dialer_desktop: %s\n", qPrintable(message));
+    std::fflush(stdout);
+}
+
+QString Text(const QRect& r) {
+    return QStringLiteral("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+}
+
+xcb_connection_t* Connection() {
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11 || !x11->connection())
+        Fail("no X server");
+    return x11->connection();
+}
+
+template <typename T> using Reply = std::unique_ptr<T, decltype(&free)>;
+
+// Where the X server has the window, whatever the program believes.
+QRect OnScreen(QWidget* window) {
+    xcb_connection_t* connection = Connection();
+    const auto id = xcb_window_t(window->winId());
+    const Reply<xcb_get_geometry_reply_t> geometry(
+        xcb_get_geometry_reply(connection, xcb_get_geometry(connection, id), nullptr), &free);
+    if (!geometry)
+        Fail("the X server does not know the window " + window->objectName());
+    const Reply<xcb_translate_coordinates_reply_t> place(
+        xcb_translate_coordinates_reply(
+            connection, xcb_translate_coordinates(connection, id, geometry->root, 0, 0), nullptr),
+        &free);
+    if (!place)
+        Fail("the X server does not place the window " + window->objectName());
+    return QRect(place->dst_x, place->dst_y, geometry->width, geometry->height);
+}
+
+// The same with the frame the window manager drew around it (its caption bar and borders).
+QRect FramedOnScreen(QWidget* window) {
+    xcb_connection_t* connection = Connection();
+    static const char name[] = "_NET_FRAME_EXTENTS";
+    const Reply<xcb_intern_atom_reply_t> atom(
+        xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 1, sizeof name - 1, name), nullptr),
+        &free);
+    QRect rect = OnScreen(window);
+    if (!atom || atom->atom == XCB_ATOM_NONE)
+        return rect;
+    const Reply<xcb_get_property_reply_t> extents(
+        xcb_get_property_reply(connection,
+                               xcb_get_property(connection, 0, xcb_window_t(window->winId()), atom->atom,
+                                                XCB_ATOM_CARDINAL, 0, 4),
+                               nullptr),
+        &free);
+    if (extents && xcb_get_property_value_length(extents.get()) == 16) {
+        const auto* side = static_cast<const uint32_t*>(xcb_get_property_value(extents.get()));
+        rect.adjust(-int(side[0]), -int(side[2]), int(side[1]), int(side[3]));
+    }
+    return rect;
+}
+
+// A point of a control, on the screen as the X server has its window.
+QPoint OnScreen(QWidget* control, const QPoint& local) {
+    return OnScreen(control->window()).topLeft() + control->mapTo(control->window(), local);
+}
+
+void Xdotool(const QStringList& arguments) {
+    if (QProcess::execute(QStringLiteral("xdotool"), arguments) != 0)
+        Fail("xdotool " + arguments.join(u' ') + " failed");
+}
+
+void ClickAt(const QPoint& at) {
+    Xdotool({"mousemove", "--sync", QString::number(at.x()), QString::number(at.y()), "click", "1"});
+}
+
+// Steps taken one after the other from a timer, so that they go on inside the dialog's and the
+// boxes' own event loops. A step returns false while what it waits for has not happened.
+class Hand : public QObject {
+public:
+    void Then(const QString& what, std::function<bool()> step) { m_steps.append({what, std::move(step)}); }
+    void Start() {
+        connect(&m_ticker, &QTimer::timeout, this, &Hand::Tick);
+        m_ticker.start(20);
+        m_since.start();
+    }
+
+private:
+    void Tick() {
+        if (m_busy)
+            return;
+        m_busy = true;
+        while (!m_steps.isEmpty() && m_steps.first().second()) {
+            m_steps.removeFirst();
+            m_since.restart();
+        }
+        m_busy = false;
+        if (!m_steps.isEmpty() && m_since.elapsed() > 10000)
+            Fail("waited in vain: " + m_steps.first().first);
+    }
+
+    QList<QPair<QString, std::function<bool()>>> m_steps;
+    QTimer m_ticker;
+    QElapsedTimer m_since;
+    bool m_busy = false;
+};
+
+template <typename T> T* Shown() {
+    auto* window = qobject_cast<T*>(QApplication::activeModalWidget());
+    return window && window->isVisible() && window->windowHandle() && window->windowHandle()->isExposed()
+               ? window
+               : nullptr;
+}
+
+enum class Line { Held, Free, Stalled };
+
+struct Round {
+    Line line;
+    QString box;
+    QByteArray received;
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        Fail("needs an X server, not " + QGuiApplication::platformName());
+    TestEnvironment env;
+    // The real boxes and modal loops, as the user meets them.
+    MessageBoxSeam::Disable();
+    ModalSeam::Disable();
+    TMainForm* form = env.CreateMainForm();
+    TestEnvironment::ExecOnFile(
+        env.ArchiveFile(QStringLiteral("QMcon26.db")),
+        QStringLiteral(
+            "INSERT INTO QMcon26 (ragsoc,indirizzo,tel,email,note,fax,gruppo,site,company,mobile,allegato) "
+            "VALUES ('Rossi','','0612 345','','','','','','','333 12','')"));
+    form->RefreshContactQuery();
+    form->show();
+
+    FakeModem modem;
+    if (modem.Device().isEmpty())
+        Fail("no pseudo-terminal");
+    DialerSeam::SetPortDevice(dpCOM2, modem.Device());
+    DialerSeam::SetWriteTimeout(300);
+    const QString lockFile =
+        env.LockFolder() + QStringLiteral("/LCK..") + QFileInfo(modem.Device()).fileName();
+
+    const QList<Round> kinds{{Line::Held, QStringLiteral("Unable to open COM2"), QByteArray()},
+                             {Line::Free, QStringLiteral("Pick up phone"), "ATDT0612 345\r\nATH\r\n"},
+                             {Line::Stalled, QStringLiteral("Unable to dial number"), QByteArray()}};
+    Hand hand;
+    for (int round = 0; round < Rounds; ++round) {
+        const Round kind = kinds[round % kinds.size()];
+        const QString name = QStringLiteral("open %1: ").arg(round + 1);
+        hand.Then(name + "the dialog opens", [form, kind, lockFile, &modem] {
+            if (kind.line == Line::Held)
+                WriteFileBytes(lockFile,
+                               QByteArray::number(qint64(getppid())).rightJustified(10, ' ') + '\n');
+            else
+                QFile::remove(lockFile);
+            ::tcflow(modem.Line(), kind.line == Line::Stalled ? TCOOFF : TCOON);
+            QTimer::singleShot(0, form, [form] { ShowTeleForm(form); });
+            return true;
+        });
+        hand.Then(name + "the dialog is shown", [] { return Shown<TTeleForm>() != nullptr; });
+        for (const bool numbers : {true, false}) {
+            const QString what =
+                numbers ? QStringLiteral("the number list") : QStringLiteral("the port list");
+            const auto combo = [numbers] {
+                TTeleForm* tele = Shown<TTeleForm>();
+                return numbers ? tele->ComboBox_telefoni : tele->ComboBoxCOM;
+            };
+            hand.Then(name + "a click opens " + what, [combo] {
+                QComboBox* field = combo();
+                ClickAt(OnScreen(field, QPoint(field->width() - 6, field->height() / 2)));
+                return true;
+            });
+            hand.Then(name + what + " drops down at its field", [combo, name, what] {
+                QWidget* list = QApplication::activePopupWidget();
+                if (!list || !list->windowHandle() || !list->windowHandle()->isExposed())
+                    return false;
+                QComboBox* field = combo();
+                const QRect at(OnScreen(field, QPoint()), field->size());
+                const QRect shown = OnScreen(list);
+                Say(name + what + " at " + Text(shown) + ", its field at " + Text(at));
+                if (qAbs(shown.left() - at.left()) > 2 || shown.top() > at.bottom() + 2 ||
+                    shown.bottom() < at.bottom())
+                    Fail(name + what + " opened at " + Text(shown) + ", its field is at " + Text(at));
+                Xdotool({"key", "Escape"});
+                return true;
+            });
+            hand.Then(name + what + " closes", [] { return QApplication::activePopupWidget() == nullptr; });
+        }
+        hand.Then(name + "Enter dials", [] {
+            Xdotool({"key", "Return"});
+            return true;
+        });
+        hand.Then(name + "the box \"" + kind.box + "\" is over the dialog", [kind, name] {
+            auto* box = Shown<QMessageBox>();
+            if (!box)
+                return false;
+            auto* tele = qobject_cast<TTeleForm*>(box->parentWidget());
+            if (box->text() != kind.box || !tele)
+                Fail(name + "the box \"" + box->text() + "\" came, not \"" + kind.box + "\" over the dialog");
+            const QRect dialog = FramedOnScreen(tele);
+            const QRect shown = FramedOnScreen(box);
+            Say(name + "\"" + kind.box + "\" at " + Text(shown) + ", the dialog at " + Text(dialog));
+            // Centred across, and a little high as boxes stand (Qt's rule): its middle within the dialog.
+            if (qAbs(shown.center().x() - dialog.center().x()) > 12 || !dialog.contains(shown.center()))
+                Fail(name + "\"" + kind.box + "\" opened at " + Text(shown) + ", the dialog is at " +
+                     Text(dialog));
+            QWidget* ok = box->button(QMessageBox::Ok);
+            ClickAt(OnScreen(ok, ok->rect().center()));
+            return true;
+        });
+        hand.Then(name + "the box closes", [] { return Shown<TTeleForm>() != nullptr; });
+        hand.Then(name + "the modem got what it should", [kind, name, &modem] {
+            ::tcflow(modem.Line(), TCOON);
+            const QByteArray received = modem.Received(kind.received.size() + 1, 200);
+            if (received != kind.received)
+                Fail(name + "the modem got \"" + QString::fromLatin1(received.toPercentEncoding()) + "\"");
+            Xdotool({"key", "Escape"});
+            return true;
+        });
+        hand.Then(name + "the dialog closes", [] { return QApplication::activeModalWidget() == nullptr; });
+    }
+    hand.Then("done", [] {
+        Say("passed");
+        // Whatever the closing main window might ask is answered by the seams again.
+        MessageBoxSeam::Enable();
+        ModalSeam::Enable();
+        QCoreApplication::exit(0);
+        return true;
+    });
+    hand.Start();
+    return app.exec();
+}
