@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, only those that are missing.
 set -euo pipefail
-packages=(g++ cmake make pkg-config qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libgl-dev
+packages=(g++ cmake make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
           libsqlite3-dev sqlite3 libcanberra-dev sound-theme-freedesktop fonts-dejavu-core poppler-utils
-          clang-format libicu-dev libxcb1-dev xvfb xauth xdotool x11-utils ccache)
+          clang-format libicu-dev libxcb1-dev xvfb xauth xdotool x11-utils ccache openbox)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
