@@ -177,7 +177,9 @@ void TMainForm::SpeedButton_MINIMIZEClick() {
 void TMainForm::SpeedButton20Click() {
     CoolTrayIcon->SetMinimizeToTray(true);
     IconHide1.SetHidden(true);
-    showMinimized();
+    // Straight into the icon: minimised first, the window manager would have an iconic window to
+    // withdraw, and a call back soon after would race what it still has to do.
+    CoolTrayIcon->HideMainForm();
     WindowMinimized = -1;
 }
 

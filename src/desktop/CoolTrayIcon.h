@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QAbstractNativeEventFilter>
+#include <QElapsedTimer>
 #include <QIcon>
 #include <QList>
 #include <QMenu>
@@ -7,9 +9,11 @@
 #include <QPoint>
 #include <QPointer>
 #include <QSystemTrayIcon>
+#include <memory>
 
 class QTimer;
 class QWidget;
+class QWindow;
 
 namespace qm {
 
@@ -77,14 +81,27 @@ public:
     // there is no notification area).
     void ShowMainForm();
     void HideMainForm();
+    // While the owner window is coming back: a window manager may still be handling its going away
+    // and map it iconic; until it is seen on the screen the window is brought back again whatever
+    // the window manager did, and until it is active it is raised and activated again. The
+    // timer's tick checks it.
+    bool ComingBack() const { return m_comingBack; }
+    void TimerSettle();
+    static constexpr int SettleInterval = 50;
+    static constexpr int SettleLimit = 3000;
+    // A modal question of the program is open: a click on the icon brings it to the front.
+    void BringModalForward();
 
     // What the desktop reports for the icon: a left click, a double click, the context button or
     // the middle button. Public so that the desktop's messages can be replayed.
     void HandleActivation(QSystemTrayIcon::ActivationReason reason);
     // One step of the animation (the cycle timer's tick).
     void TimerCycle();
-    // Pops the menu up at the cursor (where the menu is set and enabled).
+    // Pops the menu up at the cursor (where the menu is set and enabled); asked for just after
+    // the program's last window went away, it comes up once the program has lost the input, after
+    // this many milliseconds at most.
     void PopupAtCursor();
+    static constexpr int PopupDelayLimit = 600;
     // Set on the last menu pop-up, for tests that cannot see a menu on the screen.
     QPoint LastPopupPosition() const { return m_lastPopup; }
     int PopupCount() const { return m_popupCount; }
@@ -106,11 +123,19 @@ protected:
 private:
     void DoMinimizeToTray();
     void ApplyIcon();
+    void RestoreOwner();
+    void ShowPendingPopup();
+    void StopComingBack();
 
     QPointer<QWidget> m_owner;
+    QPointer<QWindow> m_ownerHandle;
     QSystemTrayIcon* m_tray = nullptr;
     QTimer* m_cycleTimer = nullptr;
     QTimer* m_watchTimer = nullptr;
+    QTimer* m_settleTimer = nullptr;
+    QTimer* m_popupDelay = nullptr;
+    QElapsedTimer m_settleClock;
+    std::unique_ptr<QAbstractNativeEventFilter> m_pressWatch;
     QIcon m_shownIcon;
     bool m_inArea = false;
     QList<QIcon> m_iconList;
@@ -127,6 +152,7 @@ private:
     bool m_leftPopup = false;
     bool m_startMinimized = false;
     bool m_minimizeToTray = false;
+    bool m_comingBack = false;
 };
 
 // Test seam: offscreen runs have no notification area; tests may pretend one exists. While

@@ -122,6 +122,13 @@ public:
         Sync();
     }
 
+    // Unmaps and maps the window again behind the program's back, as a window manager does.
+    void Remap(xcb_window_t window) {
+        xcb_unmap_window(m_connection, window);
+        xcb_map_window(m_connection, window);
+        Sync();
+    }
+
     // The _NET_WM_STATE requests sent to the root since the last call: (window, action, atom).
     QList<std::tuple<xcb_window_t, uint32_t, xcb_atom_t>> StateRequests() {
         SyncProgram();
@@ -251,6 +258,34 @@ private slots:
         hide.SetHidden(false);
         QCOMPARE(observer.StateRequests(), (QList<Request>{{id, kRemove, observer.SkipAtom()}}));
         QVERIFY(observer.StateProperty(id).contains(observer.SkipAtom()));
+    }
+
+    // A window manager that withdraws a window after the next show set its state (a hide and a
+    // show in quick succession) drops the state: it is asked for again once the window is mapped,
+    // and after a change of its state.
+    void aStateTheWindowManagerDroppedIsAskedForAgain() {
+        Observer observer;
+        observer.AnnounceWindowManager();
+        QWidget window;
+        TIconHide hide(&window);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const auto id = xcb_window_t(window.winId());
+        QList<Request> requests;
+        const auto askedAgain = [&] {
+            requests += observer.StateRequests();
+            return requests.contains(Request{id, kAdd, observer.SkipAtom()});
+        };
+        observer.StateRequests();
+
+        observer.DeleteStateProperty(id);
+        observer.Remap(id);
+        QTRY_VERIFY(askedAgain());
+
+        requests.clear();
+        observer.DeleteStateProperty(id);
+        window.showMaximized();
+        QTRY_VERIFY(askedAgain());
     }
 
     void mainWindowButtonsMoveItBetweenTaskbarAndTray() {

@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QFile>
 #include <QMenu>
 #include <QTest>
@@ -181,6 +182,49 @@ private slots:
         QCOMPARE(form->PageControlMenu->currentWidget(), form->TabSheetTODAY);
         QVERIFY(!form->CoolTrayIcon->CycleIcons());
         QVERIFY(!form->TimerAppari->isActive());
+    }
+
+    // A window manager still handling the going away may report the window iconic as it comes
+    // back; that is undone. Once the window is up, a minimise is the user's and puts it away.
+    void anIconicStateBeforeTheWindowIsUpIsUndone() {
+        TestEnvironment env;
+        TraySeam::PretendAvailable(true);
+        TMainForm* form = env.CreateMainForm();
+        Fire(form->TimerRitorna);
+        Fire(form->TimerAppari);
+        QTRY_VERIFY(!form->CoolTrayIcon->ComingBack());
+        QTest::mouseClick(form->SpeedButton20, Qt::LeftButton);
+        QVERIFY(!form->isVisible());
+        form->CoolTrayIcon->HandleActivation(QSystemTrayIcon::Trigger);
+        Fire(form->TimerAppari);
+        QVERIFY(form->CoolTrayIcon->ComingBack());
+        form->setWindowState(Qt::WindowMinimized);
+        QCoreApplication::processEvents();
+        QVERIFY(form->isVisible());
+        QVERIFY(!form->isMinimized());
+
+        QTRY_VERIFY(!form->CoolTrayIcon->ComingBack());
+        form->setWindowState(Qt::WindowMinimized);
+        QTRY_VERIFY(!form->isVisible());
+        QCOMPARE(form->WindowMinimized, 0); // put away by the window manager, not by a button
+    }
+
+    // While a question is open the menu would start things under it (a second quit road); the
+    // question comes forward instead (seen on a real desktop by tests/smoke/tray.sh).
+    void aRightClickDuringAQuestionOpensNoMenu() {
+        TestEnvironment env;
+        TraySeam::PretendAvailable(true);
+        TMainForm* form = env.CreateMainForm();
+        form->show();
+        QDialog question(form);
+        question.setWindowModality(Qt::ApplicationModal);
+        question.show();
+        const int popups = form->CoolTrayIcon->PopupCount();
+        form->CoolTrayIcon->HandleActivation(QSystemTrayIcon::Context);
+        QCOMPARE(form->CoolTrayIcon->PopupCount(), popups);
+        question.close();
+        form->CoolTrayIcon->HandleActivation(QSystemTrayIcon::Context);
+        QCOMPARE(form->CoolTrayIcon->PopupCount(), popups + 1);
     }
 
     void minimizeKeepsTheTaskbarButtonAndTheTrayItemOpensItsTab() {
