@@ -55,6 +55,16 @@ void AddToDo(const TestEnvironment& env, const QString& title, int priority, con
             .arg(percent));
 }
 
+// The main window shown on the Contacts tab, with one contact in the list.
+TMainForm* ContactsTabWithOneContact(TestEnvironment& env) {
+    TMainForm* form = env.CreateMainForm();
+    AddContact(env, QStringLiteral("Adams"), QStringLiteral("Elm Road"), QStringLiteral("''"));
+    form->RefreshContactQuery();
+    form->show();
+    form->PageControlMenu->setCurrentWidget(form->TabSheetCONTACTS);
+    return form;
+}
+
 } // namespace
 
 class TestCsvExport : public QObject {
@@ -126,11 +136,7 @@ private slots:
 
     void theFileTypePickedDecidesWhatIsWrittenWhateverTheName() {
         TestEnvironment env;
-        TMainForm* form = env.CreateMainForm();
-        AddContact(env, QStringLiteral("Adams"), QStringLiteral("Elm Road"), QStringLiteral("''"));
-        form->RefreshContactQuery();
-        form->show();
-        form->PageControlMenu->setCurrentWidget(form->TabSheetCONTACTS);
+        TMainForm* form = ContactsTabWithOneContact(env);
         QVERIFY(QTest::qWaitForWindowExposed(form));
         const QByteArray csvStart("NAME,COMPANY,PHONE,");
         const QByteArray tableStart("SQLite format 3\0", 16);
@@ -164,11 +170,7 @@ private slots:
     // points to keeps its bytes. The user's own link in their own folder still is.
     void exportRefusesAnotherUsersLinkInASharedFolder() {
         TestEnvironment env;
-        TMainForm* form = env.CreateMainForm();
-        AddContact(env, QStringLiteral("Adams"), QStringLiteral("Elm Road"), QStringLiteral("''"));
-        form->RefreshContactQuery();
-        form->show();
-        form->PageControlMenu->setCurrentWidget(form->TabSheetCONTACTS);
+        TMainForm* form = ContactsTabWithOneContact(env);
         QVERIFY(QTest::qWaitForWindowExposed(form));
         const QString profile = env.ProgramFolder() + QStringLiteral("profile");
         WriteFileBytes(profile, "kept\n");
