@@ -16,9 +16,11 @@
 #include <memory>
 #include <optional>
 #include <poll.h>
+#include <spawn.h>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 #include <xcb/xcb.h>
 
 using namespace qm;
@@ -33,17 +35,24 @@ std::optional<int> StartServer() {
     int fds[2];
     if (pipe(fds) != 0)
         return std::nullopt;
-    const pid_t pid = fork();
-    if (pid < 0)
-        return std::nullopt;
-    if (pid == 0) {
-        close(fds[0]);
-        const std::string fd = std::to_string(fds[1]);
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp", "-screen", "0", "800x600x24",
-               static_cast<char*>(nullptr));
-        _exit(127);
-    }
+    // Started, never forked: a fork of this threaded process could hang before it runs the server.
+    std::string fd = std::to_string(fds[1]);
+    std::string arguments[] = {"Xvfb", "-displayfd", fd, "-nolisten", "tcp", "-screen", "0", "800x600x24"};
+    std::vector<char*> argv;
+    for (std::string& argument : arguments)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addclose(&actions, fds[0]);
+    pid_t pid = -1;
+    const int spawned = posix_spawnp(&pid, "Xvfb", &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
     close(fds[1]);
+    if (spawned != 0) {
+        close(fds[0]);
+        return std::nullopt;
+    }
     g_server = pid;
     // The server writes its display number once it is ready; a server that fails closes the pipe.
     std::string number;

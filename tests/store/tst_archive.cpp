@@ -3,6 +3,7 @@
 #include "engine/Session.h"
 #include "platform/MessageBox.h"
 #include "store/Archive.h"
+#include "support/HelperProcess.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>
@@ -11,7 +12,6 @@
 #include <QRandomGenerator>
 #include <QTest>
 #include <csignal>
-#include <sys/time.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -64,36 +64,45 @@ void MergeIn(const QString& folder) {
     MergeOldContacts(old, contacts, folder);
 }
 
-// Runs the merge in a forked child that is killed at `step` of the merge, or by SIGKILL after
-// `microseconds`; returns the child's wait status.
-int MergeInChild(const QString& folder, int step, int microseconds) {
-    Session::Instance().CloseAll(); // the child must not share the parent's open files
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        if (microseconds > 0) {
-            std::signal(SIGALRM, [](int) { std::raise(SIGKILL); });
-            itimerval timer{};
-            timer.it_value.tv_sec = microseconds / 1000000;
-            timer.it_value.tv_usec = microseconds % 1000000;
-            ::setitimer(ITIMER_REAL, &timer, nullptr);
-        }
-        if (step > 0)
-            SetMergeStepHookForTest([step](int reached) {
-                if (reached == step)
-                    std::raise(SIGKILL);
-            });
-        Session::Instance().Reset();
-        try {
-            MergeIn(folder);
-        } catch (...) {
-            ::_exit(2);
-        }
-        Session::Instance().CloseAll();
-        ::_exit(0);
+// The merge in a process of its own that is killed at `step` of the merge, or by SIGKILL after
+// `microseconds`.
+QM_TEST_HELPER(mergeKilled) {
+    if (const int microseconds = arguments.value(2).toInt(); microseconds > 0)
+        KillSelfAfter(microseconds);
+    if (const int step = arguments.value(1).toInt(); step > 0)
+        SetMergeStepHookForTest([step](int reached) {
+            if (reached == step)
+                std::raise(SIGKILL);
+        });
+    try {
+        MergeIn(arguments.value(0));
+    } catch (...) {
+        return 2;
     }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return status;
+    Session::Instance().CloseAll();
+    return 0;
+}
+
+// Runs the merge helper; its wait status.
+int MergeInChild(const QString& folder, int step, int microseconds) {
+    Session::Instance().CloseAll(); // the helper must find no file held open here
+    return RunHelper("mergeKilled", {folder, QString::number(step), QString::number(microseconds)});
+}
+
+// Creates the settings table in a transaction and dies before the transaction ends.
+QM_TEST_HELPER(settingsTableKilled) {
+    Session::Instance().AddAlias(QStringLiteral("QMDB"), arguments.value(0));
+    Session::Instance().InTransaction(
+        arguments.value(1),
+        [] {
+            TQuery create;
+            create.DatabaseName = QStringLiteral("QMDB");
+            create.SQL.Add(QStringLiteral("CREATE TABLE QMset90 (autostart CHARACTER(1))"));
+            create.ExecSQL();
+            std::raise(SIGKILL);
+        },
+        true);
+    return 0;
 }
 
 } // namespace
@@ -238,24 +247,7 @@ private slots:
         const QString settings = env.ArchiveFile("QMset90.db");
         QVERIFY(QFile::remove(settings));
         Session::Instance().CloseAll();
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            Session::Instance().Reset();
-            Session::Instance().AddAlias(QStringLiteral("QMDB"), env.ArchiveFolder());
-            Session::Instance().InTransaction(
-                settings,
-                [] {
-                    TQuery create;
-                    create.DatabaseName = QStringLiteral("QMDB");
-                    create.SQL.Add(QStringLiteral("CREATE TABLE QMset90 (autostart CHARACTER(1))"));
-                    create.ExecSQL();
-                    std::raise(SIGKILL);
-                },
-                true);
-            ::_exit(0);
-        }
-        int status = 0;
-        ::waitpid(pid, &status, 0);
+        const int status = RunHelper("settingsTableKilled", {env.ArchiveFolder(), settings});
         QVERIFY(WIFSIGNALED(status));
         QVERIFY(QFileInfo::exists(settings));
 
@@ -336,5 +328,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(ArchiveTest)
+QM_TEST_MAIN_WITH_HELPERS(ArchiveTest)
 #include "tst_archive.moc"

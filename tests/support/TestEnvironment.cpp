@@ -18,17 +18,22 @@
 #include "platform/Sound.h"
 #include "platform/UserAccount.h"
 
+#include <QDir>
 #include <QLocale>
 #include <QTest>
 #include <sqlite3.h>
 
 namespace qm {
 
-TestEnvironment::TestEnvironment(const QString& loginName, const QDateTime& now) : m_loginName(loginName) {
+TestEnvironment::TestEnvironment(const QString& loginName, const QDateTime& now, const QString& programFolder)
+    : m_programFolder(programFolder.isEmpty() ? m_dir.path() : QDir::cleanPath(programFolder)),
+      m_loginName(loginName) {
+    if (!programFolder.isEmpty())
+        m_dir.remove(); // not needed
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    qputenv("QUELLMIRE_PROGRAM_FOLDER", m_dir.path().toLocal8Bit());
+    qputenv("QUELLMIRE_PROGRAM_FOLDER", m_programFolder.toLocal8Bit());
     // Login entries go to the test's own folder, never to the user's.
-    qputenv("XDG_CONFIG_HOME", (m_dir.path() + QStringLiteral("/config")).toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", (m_programFolder + QStringLiteral("/config")).toLocal8Bit());
     TLumidorAutostart::ResetFirstCallForTest();
     ProgramArgumentsSeam::Set({QStringLiteral("quellmire")});
     TraySeam::Reset();
@@ -46,7 +51,7 @@ TestEnvironment::TestEnvironment(const QString& loginName, const QDateTime& now)
     LauncherSeam::Reset();
     PrintSeam::Enable();
     PrintSeam::Reset();
-    ReportSeam::PrintToPdf(m_dir.path() + QStringLiteral("/printed.pdf"));
+    ReportSeam::PrintToPdf(m_programFolder + QStringLiteral("/printed.pdf"));
     SoundSeam::Enable();
     SoundSeam::Reset();
     // A dial takes the port's lock here, never in the machine's lock folder.
@@ -70,7 +75,7 @@ TestEnvironment::~TestEnvironment() {
 }
 
 QString TestEnvironment::ProgramFolder() const {
-    return m_dir.path() + QLatin1Char('/');
+    return m_programFolder + QLatin1Char('/');
 }
 
 QString TestEnvironment::ArchiveFolder() const {

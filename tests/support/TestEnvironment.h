@@ -14,8 +14,10 @@ class TMainForm;
 // a lock folder of its own for the serial ports.
 class TestEnvironment {
 public:
+    // `programFolder`: an existing folder to use (and keep), as a helper process shares its test's.
     explicit TestEnvironment(const QString& loginName = QStringLiteral("tester"),
-                             const QDateTime& now = QDateTime(QDate(2026, 12, 7), QTime(9, 30, 0)));
+                             const QDateTime& now = QDateTime(QDate(2026, 12, 7), QTime(9, 30, 0)),
+                             const QString& programFolder = QString());
     ~TestEnvironment();
     TestEnvironment(const TestEnvironment&) = delete;
     TestEnvironment& operator=(const TestEnvironment&) = delete;
@@ -38,6 +40,7 @@ public:
 
 private:
     QTemporaryDir m_dir;
+    QString m_programFolder;
     QTemporaryDir m_lockDir;
     QString m_loginName;
     std::unique_ptr<TMainForm> m_mainForm;
