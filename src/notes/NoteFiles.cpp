@@ -352,16 +352,10 @@ NoteEncoding NoteEncodingForCharset(int charset) {
 }
 
 NoteText ReadNoteFile(const QString& path, const NoteEncoding& encoding) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw std::runtime_error(QStringLiteral("Cannot read the file \"%1\": %2")
-                                     .arg(QDir::toNativeSeparators(path), file.errorString())
-                                     .toStdString());
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw std::runtime_error(QStringLiteral("Cannot read the file \"%1\": %2")
-                                     .arg(QDir::toNativeSeparators(path), file.errorString())
-                                     .toStdString());
+    QByteArray bytes;
+    QString error;
+    if (!ReadFileWhole(path, &bytes, &error))
+        throw std::runtime_error(error.toStdString());
     NoteText note;
     note.used.charset = encoding.charset;
     note.used.page = CodePageForCharset(encoding.charset, bytes);

@@ -76,6 +76,12 @@ bool MayFollow(const QByteArray& folder, const struct stat& link) {
 
 constexpr int kRefusedLink = -1;
 
+QString RefusedLinkText(const QString& path, const char* what) {
+    return QStringLiteral("The file \"%1\" could not be %2: it is reached through a link that another user "
+                          "put in a shared folder.")
+        .arg(QDir::toNativeSeparators(path), QString::fromLatin1(what));
+}
+
 // The file a write to `path` replaces: every link on the way is followed as the kernel would, so
 // that the rename replaces the file and a link stays a link. Returns 0, an errno value, or
 // kRefusedLink for a link the kernel's rule would not follow. What does not exist (yet) is left
@@ -143,10 +149,7 @@ bool WriteThroughTemporary(const QString& path, QString* error, int newFileMode,
     QByteArray target;
     const int resolveErr = ResolveTarget(QFile::encodeName(path), &target);
     if (resolveErr == kRefusedLink)
-        return Fail(error,
-                    QStringLiteral("The file \"%1\" could not be written: it is reached through a link "
-                                   "that another user put in a shared folder.")
-                        .arg(QDir::toNativeSeparators(path)));
+        return Fail(error, RefusedLinkText(path, "written"));
     if (resolveErr)
         return Fail(error, Describe(path, "written", resolveErr));
     struct stat existing {};
@@ -205,39 +208,108 @@ bool WriteFileAtomically(const QString& path, const QByteArray& data, QString* e
 }
 
 bool CopyFileAtomically(const QString& source, const QString& target, QString* error, int newFileMode) {
-    const QByteArray sourceName = QFile::encodeName(source);
-    const int in = ::open(sourceName.constData(), O_RDONLY | O_CLOEXEC);
+    const int in = OpenRegularFile(source, error);
     if (in < 0)
-        return Fail(error, Describe(source, "read", errno));
-    struct stat info {};
-    if (::fstat(in, &info) != 0 || S_ISDIR(info.st_mode)) {
-        const int err = S_ISDIR(info.st_mode) ? EISDIR : errno;
-        ::close(in);
-        return Fail(error, Describe(source, "read", err));
-    }
+        return false;
+    bool readFailed = false;
     int readErr = 0;
     const bool ok = WriteThroughTemporary(target, error, newFileMode, [&](int fd, int& err) {
-        char buffer[64 * 1024];
-        for (;;) {
-            const ssize_t got = ::read(in, buffer, sizeof buffer);
-            if (got == 0)
-                return true;
-            if (got < 0) {
-                if (errno == EINTR)
-                    continue;
-                err = readErr = errno;
-                return false;
-            }
-            if (!WriteAll(fd, buffer, got)) {
-                err = errno;
-                return false;
-            }
-        }
+        err = CopyDescriptor(in, fd, &readFailed);
+        if (readFailed)
+            readErr = err;
+        return err == 0;
     });
     ::close(in);
-    if (!ok && readErr)
+    if (!ok && readFailed)
         return Fail(error, Describe(source, "read", readErr));
     return ok;
+}
+
+bool WriteAllTo(int fd, const QByteArray& data) {
+    return WriteAll(fd, data.constData(), data.size());
+}
+
+int CopyDescriptor(int from, int to, bool* readFailed) {
+    *readFailed = false;
+    char buffer[64 * 1024];
+    for (;;) {
+        const ssize_t got = ::read(from, buffer, sizeof buffer);
+        if (got == 0)
+            return 0;
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            *readFailed = true;
+            return errno;
+        }
+        if (!WriteAll(to, buffer, got))
+            return errno;
+    }
+}
+
+int OpenRegularFile(const QString& path, QString* error, LinkRule links) {
+    QByteArray target = QFile::encodeName(path);
+    if (links == LinkRule::FollowOwn) {
+        const int resolveErr = ResolveTarget(QFile::encodeName(path), &target);
+        if (resolveErr == kRefusedLink) {
+            Fail(error, RefusedLinkText(path, "read"));
+            return -1;
+        }
+        if (resolveErr) {
+            Fail(error, Describe(path, "read", resolveErr));
+            return -1;
+        }
+    }
+    // Non-blocking: opening a FIFO for reading would wait until someone opens it for writing.
+    const int fd = ::open(target.constData(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ELOOP && links == LinkRule::Refuse)
+            Fail(error, QStringLiteral("The file \"%1\" could not be read: it is a link.")
+                            .arg(QDir::toNativeSeparators(path)));
+        else
+            Fail(error, Describe(path, "read", errno));
+        return -1;
+    }
+    struct stat info {};
+    const bool statted = ::fstat(fd, &info) == 0;
+    const int statErr = errno;
+    if (statted && S_ISREG(info.st_mode))
+        return fd;
+    ::close(fd);
+    if (!statted)
+        Fail(error, Describe(path, "read", statErr));
+    else if (S_ISDIR(info.st_mode))
+        Fail(error, Describe(path, "read", EISDIR));
+    else
+        Fail(error, QStringLiteral("The file \"%1\" could not be read: it is not a regular file.")
+                        .arg(QDir::toNativeSeparators(path)));
+    return -1;
+}
+
+bool ReadFileWhole(const QString& path, QByteArray* data, QString* error, LinkRule links) {
+    data->clear();
+    const int fd = OpenRegularFile(path, error, links);
+    if (fd < 0)
+        return false;
+    char buffer[64 * 1024];
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got == 0)
+            break;
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            const int err = errno;
+            ::close(fd);
+            data->clear();
+            return Fail(error, Describe(path, "read", err));
+        }
+        data->append(buffer, got);
+    }
+    ::close(fd);
+    if (error)
+        error->clear();
+    return true;
 }
 
 void SyncFolderEntries(const QString& folder) {

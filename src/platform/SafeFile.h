@@ -25,9 +25,32 @@ inline constexpr int kPrivateFileMode = 0600;
 bool WriteFileAtomically(const QString& path, const QByteArray& data, QString* error = nullptr,
                          int newFileMode = kPrivateFileMode);
 
-// Copies `source` over `target` the same way: the old target stays whole until the copy is.
+// Copies `source` over `target` the same way: the old target stays whole until the copy is. The
+// source is opened as OpenRegularFile does.
 bool CopyFileAtomically(const QString& source, const QString& target, QString* error = nullptr,
                         int newFileMode = kPrivateFileMode);
+
+// How a read treats a link at the end of its path.
+enum class LinkRule {
+    FollowOwn, // followed, unless another user put it in a shared sticky folder (as the writer does)
+    Refuse,    // never followed: the file itself must be there
+};
+
+// Opens `path` for reading without ever waiting on it: a FIFO, device, socket or folder standing
+// where a file is expected is refused at once, as is a link the rule does not allow. Returns the
+// descriptor (the caller closes it), or -1 with `error` naming the file.
+int OpenRegularFile(const QString& path, QString* error = nullptr, LinkRule links = LinkRule::FollowOwn);
+
+// Reads the whole of a regular file, opened as OpenRegularFile does.
+bool ReadFileWhole(const QString& path, QByteArray* data, QString* error = nullptr,
+                   LinkRule links = LinkRule::FollowOwn);
+
+// Writes all of `data` to `fd`, however short each write; false with errno set on failure.
+bool WriteAllTo(int fd, const QByteArray& data);
+
+// Copies what `from` still holds to `to`. Returns 0, or the errno of the read (`readFailed` set)
+// or of the write that failed.
+int CopyDescriptor(int from, int to, bool* readFailed);
 
 // Makes the files created, renamed or removed in `folder` durable.
 void SyncFolderEntries(const QString& folder);

@@ -2,7 +2,6 @@
 
 #include "SafeFile.h"
 
-#include <QFile>
 #include <QStringDecoder>
 
 namespace qm {
@@ -39,11 +38,8 @@ QStringList SplitLines(const QString& text) {
 
 bool LoadTextLines(const QString& path, QStringList& lines) {
     lines.clear();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
+    QByteArray bytes;
+    if (!ReadFileWhole(path, &bytes))
         return false;
     lines = SplitLines(Decode(bytes));
     return true;

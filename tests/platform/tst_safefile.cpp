@@ -1,5 +1,6 @@
 #include "platform/SafeFile.h"
 #include "support/FullDisk.h"
+#include "support/HelperProcess.h"
 
 #include <QDir>
 #include <QFile>
@@ -46,6 +47,46 @@ QByteArray Pattern(char c, int size) {
     for (int i = 0; i < size; i += 97)
         bytes[i] = '\n';
     return bytes;
+}
+
+// Writes under a limit of 4 KiB for any file, so that a write fails with EFBIG; the exit code has a
+// bit for each check that failed.
+QM_TEST_HELPER(writeUnderFileSizeLimit) {
+    const QString path = arguments.value(0);
+    ::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{4096, 4096};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    QString error;
+    int code = 0;
+    if (WriteFileAtomically(path, Pattern('n', 10000), &error) || !error.contains("File too large"))
+        code |= 1;
+    if (CopyFileAtomically(arguments.value(1), path, &error) || !error.contains("File too large"))
+        code |= 2;
+    if (!WriteFileAtomically(path, "fits"))
+        code |= 4;
+    return code;
+}
+
+const QByteArray kVersions[] = {Pattern('a', 256 * 1024), Pattern('b', 300 * 1024), Pattern('c', 200 * 1024)};
+
+// Writes the versions in turn for ever, the third as a copy of `source`, telling the descriptor
+// `progress` when it is ready and after each whole write.
+QM_TEST_HELPER(writeForever) {
+    const QString path = arguments.value(0);
+    const QString source = arguments.value(1);
+    const int progress = arguments.value(2).toInt();
+    const char ready = 'r';
+    if (::write(progress, &ready, 1) != 1)
+        return 2;
+    for (int i = 0;; ++i) {
+        const bool ok =
+            i % 3 == 2 ? CopyFileAtomically(source, path) : WriteFileAtomically(path, kVersions[i % 3]);
+        if (!ok)
+            return 1;
+        const char done = 'w';
+        if (::write(progress, &done, 1) != 1)
+            return 2;
+    }
 }
 
 } // namespace
@@ -136,7 +177,17 @@ private slots:
             QSKIP("giving a file to another user needs root");
         QVERIFY(::chmod(QFile::encodeName(shared).constData(), mode_t(folderMode)) == 0);
 
+        // Reads keep the same rule.
         QString error;
+        QByteArray read;
+        QCOMPARE(ReadFileWhole(path, &read, &error), followed);
+        QCOMPARE(read, followed ? QByteArray("old") : QByteArray());
+        if (!followed)
+            QCOMPARE(error,
+                     QStringLiteral("The file \"%1\" could not be read: it is reached through a link that "
+                                    "another user put in a shared folder.")
+                         .arg(path));
+
         QCOMPARE(WriteFileAtomically(path, "new", &error), followed);
         QCOMPARE(ReadBytes(real), QByteArray(followed ? "new" : "old"));
         QCOMPARE(error, followed ? QString()
@@ -146,6 +197,50 @@ private slots:
         QVERIFY(QFileInfo(link).isSymLink());
         QCOMPARE(Names(own), QStringList{"profile"});
         QCOMPARE(Names(shared), linkOnTheWay ? QStringList() : QStringList{"export.csv"});
+    }
+
+    // What stands where a file is expected is refused at once, never waited on: a FIFO nobody
+    // writes, a device, a folder; and a link where links are refused.
+    void nonRegularFilesAreRefusedAtOnce_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("FIFO") << "fifo"
+                              << "it is not a regular file";
+        QTest::newRow("device") << "device"
+                                << "it is not a regular file";
+        QTest::newRow("folder") << "folder"
+                                << "Is a directory";
+        QTest::newRow("link where links are refused") << "link"
+                                                      << "it is a link";
+    }
+    void nonRegularFilesAreRefusedAtOnce() {
+        QFETCH(QString, kind);
+        QFETCH(QString, why);
+        QString source = dir_->filePath("source");
+        const QString target = dir_->filePath("target");
+        WriteBytes(target, "old");
+        if (kind == "fifo") {
+            QCOMPARE(::mkfifo(QFile::encodeName(source).constData(), 0600), 0);
+        } else if (kind == "device") {
+            source = "/dev/zero";
+        } else if (kind == "folder") {
+            QVERIFY(QDir().mkpath(source));
+        } else {
+            WriteBytes(dir_->filePath("real"), "real");
+            QVERIFY(QFile::link(dir_->filePath("real"), source));
+        }
+        const LinkRule links = kind == "link" ? LinkRule::Refuse : LinkRule::FollowOwn;
+        const QString expected = "The file \"" + source + "\" could not be read: " + why + ".";
+        QString error;
+        QByteArray read = "stale";
+        QVERIFY(!ReadFileWhole(source, &read, &error, links));
+        QCOMPARE(error, expected);
+        QCOMPARE(read, QByteArray());
+        if (kind != "link") {
+            QVERIFY(!CopyFileAtomically(source, target, &error));
+            QCOMPARE(error, expected);
+        }
+        QCOMPARE(ReadBytes(target), QByteArray("old"));
     }
 
     void failuresNameTheFileAndLeaveNothing() {
@@ -211,25 +306,7 @@ private slots:
         const QString source = dir_->filePath("source.txt");
         WriteBytes(path, "old");
         WriteBytes(source, Pattern('c', 64 * 1024));
-        const pid_t child = ::fork();
-        QVERIFY(child >= 0);
-        if (child == 0) {
-            // The process may write no file beyond 4 KiB; the write then fails with EFBIG.
-            ::signal(SIGXFSZ, SIG_IGN);
-            const rlimit limit{4096, 4096};
-            ::setrlimit(RLIMIT_FSIZE, &limit);
-            QString error;
-            int code = 0;
-            if (WriteFileAtomically(path, Pattern('n', 10000), &error) || !error.contains("File too large"))
-                code |= 1;
-            if (CopyFileAtomically(source, path, &error) || !error.contains("File too large"))
-                code |= 2;
-            if (!WriteFileAtomically(path, "fits"))
-                code |= 4;
-            ::_exit(code);
-        }
-        int status = 0;
-        QCOMPARE(::waitpid(child, &status, 0), child);
+        const int status = RunHelper("writeUnderFileSizeLimit", {path, source});
         QVERIFY(WIFEXITED(status));
         QCOMPARE(WEXITSTATUS(status), 0);
         QCOMPARE(ReadBytes(path), QByteArray("fits"));
@@ -241,8 +318,7 @@ private slots:
     void killedWritesLeaveOldOrNew() {
         const QString path = dir_->filePath("Note0");
         const QString source = dir_->filePath("source");
-        const QByteArray versions[] = {Pattern('a', 256 * 1024), Pattern('b', 300 * 1024),
-                                       Pattern('c', 200 * 1024)};
+        const QByteArray* versions = kVersions;
         WriteBytes(path, versions[0]);
         WriteBytes(source, versions[2]);
         auto* random = QRandomGenerator::global();
@@ -250,34 +326,20 @@ private slots:
         for (int round = 0; round < 30; ++round) {
             int progress[2];
             QVERIFY(::pipe(progress) == 0);
-            const pid_t child = ::fork();
-            QVERIFY(child >= 0);
-            if (child == 0) {
-                ::close(progress[0]);
-                for (int i = 0;; ++i) {
-                    const bool ok = i % 3 == 2 ? CopyFileAtomically(source, path)
-                                               : WriteFileAtomically(path, versions[i % 3]);
-                    if (!ok)
-                        ::_exit(1);
-                    const char done = 'w';
-                    if (::write(progress[1], &done, 1) != 1)
-                        ::_exit(2);
-                }
-            }
+            HelperProcess writer("writeForever", {path, source, QString::number(progress[1])});
+            QVERIFY(writer.Started());
             ::close(progress[1]);
             // Kill after a random number of whole writes, a random moment into the next one.
             const int writes = int(random->bounded(4));
             char done;
-            for (int i = 0; i < writes; ++i)
+            for (int i = 0; i <= writes; ++i) // the first tells that it is ready
                 QCOMPARE(::read(progress[0], &done, 1), ssize_t(1));
             // A busy wait of random length, not a sleep: the kill lands anywhere in the next write.
             const quint32 spins = random->bounded(200000u);
             for (quint32 n = 0; n < spins; ++n)
                 asm volatile("" ::: "memory");
-            ::kill(child, SIGKILL);
-            int status = 0;
-            QCOMPARE(::waitpid(child, &status, 0), child);
-            QVERIFY2(WIFSIGNALED(status), "the writer ended before it was killed");
+            writer.Kill(SIGKILL);
+            QVERIFY2(WIFSIGNALED(writer.Wait()), "the writer ended before it was killed");
             ::close(progress[0]);
 
             const QByteArray now = ReadBytes(path);
@@ -326,5 +388,5 @@ private:
     std::unique_ptr<QTemporaryDir> dir_;
 };
 
-QTEST_GUILESS_MAIN(TestSafeFile)
+QM_TEST_MAIN_WITH_HELPERS(TestSafeFile)
 #include "tst_safefile.moc"
