@@ -304,9 +304,10 @@ void TMainForm::ApplyWorkingFolder() {
 // A restore that a crash cut short is finished, or thrown away, before any table or look file of
 // the archive is read.
 void TMainForm::FinishRestore() {
+    const RestoreReport report = FinishPendingRestore(ArchiveFolder);
     QStringList names;
     QStringList errors;
-    for (const RestoreFailure& failure : FinishPendingRestore(ArchiveFolder)) {
+    for (const RestoreFailure& failure : report.failures) {
         names << QFileInfo(failure.name).fileName();
         errors << failure.error;
     }
@@ -316,6 +317,8 @@ void TMainForm::FinishRestore() {
                        names.join(QStringLiteral(", ")) + QStringLiteral(".\r") +
                        errors.join(QStringLiteral("\r")),
                    MsgCaption, MsgOk + MsgExclamation);
+    if (!report.leftAlone.isEmpty())
+        MessageBox(LeftAloneText(report.leftAlone), MsgCaption, MsgOk + MsgExclamation);
 }
 
 void TMainForm::ReadLookFiles() {

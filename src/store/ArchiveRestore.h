@@ -13,11 +13,25 @@ struct RestoreFailure {
     QString error;
 };
 
+// What finishing a restore left undone.
+struct RestoreReport {
+    QList<RestoreFailure> failures; // files that keep their old content
+    QStringList leftAlone;          // paths not the user's own, left exactly as they were
+    bool IsClean() const { return failures.isEmpty() && leftAlone.isEmpty(); }
+};
+
+// The message for staging left alone because it is not the user's own.
+QString LeftAloneText(const QStringList& paths);
+
 // Replaces files of an archive folder and of its "notes" subfolder all or nothing, across a crash
 // or a power cut: the new files are copied into a hidden staging folder inside the archive folder
-// and synced, then a marker naming them is written, and only then are they renamed over the old
-// ones. A start that finds the marker finishes the renames (FinishPendingRestore); a staging folder
+// and synced, then a marker naming them is written beside them, and only then are they renamed over
+// the old ones. A start that finds the marker finishes the renames (FinishPendingRestore); staging
 // without the marker is thrown away, and the archive is as it was.
+//
+// The archive folder may be shared with other users, so the staging folder, its marker and every
+// staged file are used only when they are the user's own real folder or file (never a link, never
+// another user's), and nothing is ever removed through a link.
 class ArchiveRestore {
 public:
     explicit ArchiveRestore(const QString& archiveFolder);
@@ -25,26 +39,37 @@ public:
     ArchiveRestore(const ArchiveRestore&) = delete;
     ArchiveRestore& operator=(const ArchiveRestore&) = delete;
 
+    // Makes a new staging folder, after finishing or throwing away one a crash left. False, with
+    // `error` saying why, when there is none to be had.
+    bool Begin(QString* error);
+
     // Copies `source` into the staging folder, to replace `name` of the archive folder
-    // ("QMtod90.db", "notes/plan.txt"). On failure nothing is staged for `name` and `error` names the
-    // file it was to replace.
+    // ("QMtod90.db", "notes/plan.txt"). The source must be a regular file itself (no link, FIFO or
+    // device). On failure nothing is staged for `name` and `error` names the file.
     bool Stage(const QString& source, const QString& name, QString* error);
 
     // Replaces every staged file; returns the ones that keep their old content.
     QList<RestoreFailure> Commit();
 
+    // Throws away everything staged: the archive stays as it was.
+    void Abandon();
+
     int StagedCount() const { return int(m_staged.size()); }
 
 private:
+    void CloseFolders();
+
     QString m_archiveFolder;
-    QString m_staging;
     QStringList m_staged;
-    bool m_open = false;
+    int m_archiveFd = -1;
+    int m_stagingFd = -1;
+    int m_filesFd = -1;
+    int m_notesFd = -1;
 };
 
 // Finishes, or throws away, a restore of `archiveFolder` that a crash cut short. Runs before any
-// table of the folder is opened. Returns the files that could not be replaced.
-QList<RestoreFailure> FinishPendingRestore(const QString& archiveFolder);
+// table of the folder is opened.
+RestoreReport FinishPendingRestore(const QString& archiveFolder);
 
 // Test seam: called before each step on the disk of a restore, so a test can kill it at each one.
 void SetRestoreStepHookForTest(std::function<void()> hook);

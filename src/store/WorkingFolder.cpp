@@ -22,12 +22,14 @@ namespace {
 
 const char* const kTableNames[] = {"QMarc80", "QMcon26", "QMtod90", "QMset90"};
 
-// The files that travel in a backup or a restore: the regular files directly in a folder, hidden
-// ones included, by name. A table's journal never travels: beside another copy of the table it
-// would be played back over it at the next open. Nor do the writer's temporary files.
+// The files that travel in a backup or a restore: the files directly in a folder, hidden ones
+// included, by name. A FIFO, device or dangling link among them is listed too, so that it is
+// reported as a file that could not be copied rather than left out unsaid. A table's journal never travels:
+// beside another copy of the table it would be played back over it at the next open. Nor do the writer's
+// temporary files.
 QStringList FilesOf(const QString& folder) {
     QStringList files;
-    for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name))
+    for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name))
         if (!name.endsWith(QLatin1String("-journal"), Qt::CaseInsensitive) && !IsTemporaryFileName(name))
             files << name;
     return files;
@@ -190,57 +192,37 @@ void TMainForm::SpeedButtonImportClick() {
     if (!BrowseForFolderBack.Execute(this))
         return;
     const QString source = BrowseForFolderBack.FolderName;
-    QStringList failed;
-    QString error;
-    int restored = 0;
-    const auto copyFailed = [&failed](const QString& name, const QString& why) {
-        ShowMessage(QStringLiteral("Can't copy: ") + name + QStringLiteral("\r") + why);
-        failed << name;
-    };
-    // Everything is staged first and replaced together, so a crash leaves the whole old archive or
-    // the whole restored one.
-    ArchiveRestore restore(ArchiveFolder);
-    const auto stage = [&](const QString& from, const QString& name, const QString& shownName) {
-        if (SameFile(from, JoinPath(ArchiveFolder, name)))
-            ++restored; // restored from the archive itself: already in place
-        else if (!restore.Stage(from, name, &error))
-            copyFailed(shownName, error);
-    };
 
+    // What the restore would copy, by source, name in the archive folder and name shown.
+    struct Copy {
+        QString from;
+        QString to;
+        QString shown;
+    };
+    QList<Copy> copies;
     if (!HoldsTables(source)) {
         ShowMessage(QStringLiteral("I can't find the archives!"));
     } else {
-        Session::Instance().CloseAll();
         for (const QString& name : FilesOf(source)) {
+            // Table files keep the engine's spelling.
             const QString tableFile = TableFileName(name);
-            const QString from = JoinPath(source, name);
-            // Table files keep the engine's spelling. A table is replaced only once its own pending
-            // transaction is settled and its journal gone, so no journal is played over the copy.
-            const QString to = tableFile.isEmpty() ? name : tableFile;
-            if (IsTableFile(name) && !SameFile(from, JoinPath(ArchiveFolder, to)))
-                SettleTable(JoinPath(ArchiveFolder, to));
-            stage(from, to, name);
+            copies.append({JoinPath(source, name), tableFile.isEmpty() ? name : tableFile, name});
         }
     }
-
     if (CheckBox_includeNotes->isChecked()) {
         const QString notesSource = JoinPath(source, QStringLiteral("notes"));
         if (QFileInfo(notesSource).isDir()) {
-            QDir().mkpath(NotesFolder);
             for (const QString& name : FilesOf(notesSource))
-                stage(JoinPath(notesSource, name), QStringLiteral("notes/") + name, name);
+                copies.append({JoinPath(notesSource, name), QStringLiteral("notes/") + name, name});
         } else {
             ShowMessage(QStringLiteral("I can't find the notes!"));
         }
     }
+    // Restored from the archive itself: already in place.
+    const qsizetype inPlace = copies.removeIf(
+        [this](const Copy& copy) { return SameFile(copy.from, JoinPath(ArchiveFolder, copy.to)); });
 
-    restored += restore.StagedCount();
-    for (const RestoreFailure& failure : restore.Commit()) {
-        copyFailed(QFileInfo(failure.name).fileName(), failure.error);
-        --restored;
-    }
-
-    if (restored == 0 && failed.isEmpty()) {
+    if (copies.isEmpty() && inPlace == 0) {
         // Nothing changed, so the program goes on; the user is told where a backup keeps its tables.
         const QString profile = JoinPath(source, ProfileName);
         MessageBox(QFileInfo(profile).isDir()
@@ -253,6 +235,47 @@ void TMainForm::SpeedButtonImportClick() {
                              QStringLiteral("\" that the backup made."),
                    MsgCaption, MsgOk + MsgExclamation);
         return;
+    }
+
+    // Everything is staged first and replaced together, so a crash or a file that cannot be copied
+    // leaves the whole old archive, and only a whole restore replaces it.
+    ArchiveRestore restore(ArchiveFolder);
+    QString error;
+    if (!copies.isEmpty()) {
+        Session::Instance().CloseAll();
+        if (!restore.Begin(&error)) {
+            MessageBox(QStringLiteral("Importing procedure failed! ") + error, MsgCaption,
+                       MsgOk + MsgExclamation);
+            return;
+        }
+        QDir().mkpath(NotesFolder);
+    }
+    QStringList failed;
+    for (const Copy& copy : std::as_const(copies)) {
+        // A table is replaced only once its own pending transaction is settled and its journal
+        // gone, so no journal is played over the copy.
+        if (IsTableFile(copy.to))
+            SettleTable(JoinPath(ArchiveFolder, copy.to));
+        if (!restore.Stage(copy.from, copy.to, &error)) {
+            ShowMessage(QStringLiteral("Can't copy: ") + copy.shown + QStringLiteral("\r") + error);
+            failed << copy.shown;
+        }
+    }
+    if (!failed.isEmpty()) {
+        restore.Abandon();
+        MessageBox(QStringLiteral("Importing procedure failed! Nothing was restored, because these files "
+                                  "could not be copied: ") +
+                       failed.join(QStringLiteral(", ")) +
+                       QStringLiteral(". Your archive keeps its old content."),
+                   MsgCaption, MsgOk + MsgExclamation);
+        return;
+    }
+
+    qsizetype restored = inPlace + restore.StagedCount();
+    for (const RestoreFailure& failure : restore.Commit()) {
+        failed << QFileInfo(failure.name).fileName();
+        ShowMessage(QStringLiteral("Can't copy: ") + failed.last() + QStringLiteral("\r") + failure.error);
+        --restored;
     }
     if (failed.isEmpty())
         MessageBox(QStringLiteral("Importing procedure complete! Restart me manually!"), MsgCaption,

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace qm {
@@ -50,6 +51,15 @@ void FullDisk::Fill() {
         while (::write(fd, block, size) == ssize_t(size)) {
         }
     ::close(fd);
+}
+
+void FullDisk::LeaveFree(qint64 bytes) {
+    Fill();
+    const QByteArray filler = QFile::encodeName(Filler(m_folder));
+    struct stat info {};
+    if (::stat(filler.constData(), &info) != 0 ||
+        ::truncate(filler.constData(), qMax<qint64>(0, info.st_size - bytes)) != 0)
+        qFatal("cannot shorten the filler file: %s", std::strerror(errno));
 }
 
 void FullDisk::Free() {

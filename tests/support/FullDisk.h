@@ -20,6 +20,8 @@ public:
 
     // Fills every free byte with a hidden filler file; a later write of even one byte fails.
     void Fill();
+    // Fills the disk but for about `bytes` (the file system counts in pages).
+    void LeaveFree(qint64 bytes);
     // Frees the space again.
     void Free();
 
