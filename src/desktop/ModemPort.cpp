@@ -20,7 +20,9 @@ bool TModemPort::Open() {
     if (!m_lock.Acquire(m_lockFolder, m_device))
         return false;
     m_fd = ::open(QFile::encodeName(m_device).constData(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (m_fd < 0 || !TakeLine()) {
+    // Without a lock file of our own, a program that locked the port between the look at the lock
+    // folder and the exclusive mode keeps it.
+    if (m_fd < 0 || !TakeLine() || !m_lock.Holds()) {
         Close();
         return false;
     }

@@ -9,23 +9,29 @@
 #include <fcntl.h>
 #include <optional>
 #include <signal.h>
+#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace qm {
 
 namespace {
 
-// What the lock file holds now; nothing when it is gone.
+// What the lock file holds now; nothing when it is gone, no bytes when it cannot be read or is no
+// regular file. Others may plant a FIFO or a device under the name: opening it must not wait.
 std::optional<QByteArray> ReadLock(const QByteArray& path) {
-    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
     if (fd < 0)
         return errno == ENOENT ? std::nullopt : std::optional<QByteArray>(QByteArray());
     char buffer[128];
-    ssize_t n;
-    do
-        n = ::read(fd, buffer, sizeof buffer);
-    while (n < 0 && errno == EINTR);
+    ssize_t n = -1;
+    struct stat status {};
+    if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) {
+        do
+            n = ::read(fd, buffer, sizeof buffer);
+        while (n < 0 && errno == EINTR);
+    }
     ::close(fd);
     return n < 0 ? QByteArray() : QByteArray(buffer, n);
 }
@@ -37,6 +43,20 @@ bool IsAlive(qint64 pid) {
 
 QByteArray OwnText() {
     return QByteArray::number(qint64(::getpid())).rightJustified(10, ' ') + '\n';
+}
+
+// Whether a lock as read keeps this process off the port: one naming another live process, or
+// naming none that can be read. An id of our own is left from an earlier process.
+bool Blocks(const std::optional<QByteArray>& held) {
+    if (!held)
+        return false;
+    const qint64 owner = TUucpLock::OwnerOf(*held);
+    return owner == 0 || (owner != ::getpid() && IsAlive(owner));
+}
+
+// The lock folder is not the user's to write (systemd makes it root's), or there is none.
+bool IsSystemsOnly(int error) {
+    return error == EACCES || error == EPERM || error == EROFS || error == ENOENT || error == ENOTDIR;
 }
 
 } // namespace
@@ -63,14 +83,18 @@ qint64 TUucpLock::OwnerOf(const QByteArray& bytes) {
 bool TUucpLock::Acquire(const QString& folder, const QString& device) {
     Release();
     const QByteArray target = QFile::encodeName(folder + QLatin1Char('/') + FileName(device));
-    const QByteArray temporary =
-        QFile::encodeName(folder + QStringLiteral("/LTMP.") + QString::number(qint64(::getpid())));
-    const QByteArray own = OwnText();
-    ::unlink(temporary.constData());
-    const int fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
-    if (fd < 0)
-        return false;
+    QByteArray temporary = QFile::encodeName(folder + QStringLiteral("/LTMP.XXXXXX"));
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0) {
+        // A stale lock here cannot be removed, but it claims nothing: the port is as free as
+        // without one, and the caller's flock and exclusive mode keep it.
+        if (!IsSystemsOnly(errno) || Blocks(ReadLock(target)))
+            return false;
+        m_watched = target;
+        return true;
+    }
     // Readable by every program that checks the port, whatever the umask.
+    const QByteArray own = OwnText();
     bool written = ::fchmod(fd, 0644) == 0 && ::write(fd, own.constData(), size_t(own.size())) == own.size();
     written = ::close(fd) == 0 && written;
 
@@ -85,9 +109,7 @@ bool TUucpLock::Acquire(const QString& folder, const QString& device) {
         const std::optional<QByteArray> held = ReadLock(target);
         if (!held)
             continue; // let go meanwhile
-        // An id of our own is left from an earlier process: this one holds no lock of the port.
-        const qint64 owner = OwnerOf(*held);
-        if (owner == 0 || (owner != ::getpid() && IsAlive(owner)))
+        if (Blocks(held))
             break;
         // Stale: removed unless another program has just taken it over.
         if (ReadLock(target) == held && ::unlink(target.constData()) != 0 && errno != ENOENT)
@@ -95,15 +117,19 @@ bool TUucpLock::Acquire(const QString& folder, const QString& device) {
     }
     ::unlink(temporary.constData());
     if (taken)
-        m_path = QFile::decodeName(target);
+        m_written = target;
     return taken;
 }
 
+bool TUucpLock::Holds() const {
+    return !m_written.isEmpty() || (!m_watched.isEmpty() && !Blocks(ReadLock(m_watched)));
+}
+
 void TUucpLock::Release() {
-    if (m_path.isEmpty())
+    m_watched.clear();
+    if (m_written.isEmpty())
         return;
-    const QByteArray path = QFile::encodeName(m_path);
-    m_path.clear();
+    const QByteArray path = std::exchange(m_written, QByteArray());
     if (ReadLock(path) == OwnText())
         ::unlink(path.constData());
 }

@@ -8,7 +8,9 @@ namespace qm {
 // The lock that programs using a serial port agree on: a file "LCK..<device name>" in the lock
 // folder holding the owner's process id as ten characters and a line feed. A lock whose process
 // lives means the port is taken; one whose process is gone is stale and is taken over. The lock is
-// written under a private name and linked into place, so that two programs never both get it.
+// written under an unpredictable name and linked into place, so that two programs never both get it.
+// Where only root may write the lock folder (systemd's default), the locks there are still read and
+// respected but none is written: the caller's flock and exclusive mode then guard the port alone.
 class TUucpLock {
 public:
     TUucpLock() = default;
@@ -17,8 +19,12 @@ public:
     TUucpLock& operator=(const TUucpLock&) = delete;
 
     // Takes the lock of `device` in `folder`; false when a live process holds it, when its owner
-    // cannot be read, or when the file cannot be made.
+    // cannot be read (anything but a regular file counts as such), or when the file cannot be made
+    // in a folder the user may write.
     bool Acquire(const QString& folder, const QString& device);
+    // Whether the port is still free for this process: always with a lock file of its own; without
+    // one, as long as no other live process has locked the port since.
+    bool Holds() const;
     // Removes the lock file, but only while it still names this process.
     void Release();
 
@@ -30,7 +36,8 @@ public:
     static qint64 OwnerOf(const QByteArray& bytes);
 
 private:
-    QString m_path;
+    QByteArray m_written; // the lock file made here
+    QByteArray m_watched; // the lock file that could not be made, only read
 };
 
 } // namespace qm

@@ -10,6 +10,7 @@
 #include "platform/widgets/Panel.h"
 #include "support/FakeModem.h"
 #include "support/FileBytes.h"
+#include "support/HelperProcess.h"
 #include "support/ShownTexts.h"
 #include "support/TestEnvironment.h"
 
@@ -22,8 +23,13 @@
 #include <QToolButton>
 #include <QUrl>
 #include <QtTest>
+#include <chrono>
 #include <fcntl.h>
 #include <functional>
+#include <future>
+#include <grp.h>
+#include <optional>
+#include <spawn.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -68,12 +74,15 @@ void CheckReachesTheDesktop(const QString& launched, const QString& typed) {
     QCOMPARE(QUrl::fromPercentEncoding(url.toEncoded().mid(4)), typed);
 }
 
+constexpr uid_t Nobody = 65534;
+
 // The pid of a process that has ended.
 qint64 DeadPid() {
-    const pid_t child = fork();
-    if (child == 0)
-        _exit(0);
-    waitpid(child, nullptr, 0);
+    pid_t child = 0;
+    char* const argv[] = {const_cast<char*>("true"), nullptr};
+    if (::posix_spawn(&child, "/bin/true", nullptr, nullptr, argv, environ) != 0)
+        return 0;
+    ::waitpid(child, nullptr, 0);
     return child;
 }
 
@@ -89,6 +98,64 @@ void AimModem(TDialer& dialer, TComPort port, const QString& number) {
     dialer.ComPort = port;
     dialer.DialCommand = QStringLiteral("ATDT");
     dialer.NumberToDial = number;
+}
+
+// Opens a FIFO's other end 5 s from now unless the test is done with it first: a dial that waits on
+// the FIFO then fails the test instead of hanging it.
+class FifoWatchdog {
+public:
+    explicit FifoWatchdog(const QString& fifo)
+        : m_opened(
+              std::async(std::launch::async, [path = QFile::encodeName(fifo), done = m_done.get_future()] {
+                  if (done.wait_for(std::chrono::seconds(5)) == std::future_status::ready)
+                      return false;
+                  ::close(::open(path.constData(), O_RDWR | O_NONBLOCK | O_CLOEXEC));
+                  return true;
+              })) {}
+    ~FifoWatchdog() { Opened(); }
+    bool Opened() {
+        if (m_opened.valid()) {
+            m_done.set_value();
+            m_wasOpened = m_opened.get();
+        }
+        return m_wasOpened;
+    }
+
+private:
+    std::promise<void> m_done;
+    std::future<bool> m_opened;
+    bool m_wasOpened = false;
+};
+
+// The status words of a modem dial, told by a helper as exit codes from 10 on, apart from the
+// helper's own failures.
+const QStringList DialStatus{QStringLiteral("OK"), QStringLiteral("COMOPENERROR"),
+                             QStringLiteral("DIALERROR")};
+
+// A dial as the user 65534 in a process of its own, the pick-up box answered.
+QM_TEST_HELPER(dialAsNobody) {
+    KillSelfAfter(20 * 1000 * 1000);
+    if (::setgroups(0, nullptr) != 0 || ::setresgid(Nobody, Nobody, Nobody) != 0 ||
+        ::setresuid(Nobody, Nobody, Nobody) != 0)
+        return 3;
+    DialerSeam::SetPortDevice(dpCOM2, arguments.value(0));
+    DialerSeam::SetLockFolder(arguments.value(1));
+    MessageBoxSeam::Enable();
+    MessageBoxSeam::QueueAnswer(Id::Ok);
+    TDialer dialer;
+    AimModem(dialer, dpCOM2, arguments.value(2));
+    const qsizetype status = DialStatus.indexOf(dialer.Dial());
+    return status < 0 ? 2 : 10 + int(status);
+}
+
+QString DialAsNobody(const QString& device, const QString& lockFolder, const QString& number) {
+    const int status = RunHelper("dialAsNobody", {device, lockFolder, number});
+    if (!WIFEXITED(status))
+        return QStringLiteral("<killed>");
+    const int code = WEXITSTATUS(status);
+    if (code == 3)
+        return QStringLiteral("<not the user 65534>");
+    return DialStatus.value(code - 10, QStringLiteral("<exit %1>").arg(code));
 }
 
 QString ModemText(TestEnvironment& env) {
@@ -161,6 +228,9 @@ private slots:
                                                  << "\t" + QByteArray::number(live) + "  cu\r\n";
         QTest::newRow("lock, binary int") << "" << QByteArray(reinterpret_cast<const char*>(&binary), 4);
         QTest::newRow("lock naming no process") << "" << QByteArray("");
+        // Planted in a lock folder that others may write: read without waiting or following.
+        QTest::newRow("FIFO as the lock") << "fifo" << QByteArray();
+        QTest::newRow("link to a dead owner's lock") << "link" << LockText(DeadPid());
     }
     void busyPortIsNotDialled() {
         QFETCH(QString, holder);
@@ -175,17 +245,32 @@ private slots:
             QCOMPARE(::ioctl(other, TIOCEXCL), 0);
         if (holder == QLatin1String("flock"))
             QCOMPARE(::flock(other, LOCK_EX | LOCK_NB), 0);
+        const QString lockFile = LockFile(env, modem);
         if (holder.isEmpty())
-            WriteFileBytes(LockFile(env, modem), lock);
+            WriteFileBytes(lockFile, lock);
+        if (holder == QLatin1String("link")) {
+            WriteFileBytes(env.ProgramFolder() + QStringLiteral("elsewhere"), lock);
+            QVERIFY(QFile::link(env.ProgramFolder() + QStringLiteral("elsewhere"), lockFile));
+        }
+        std::optional<FifoWatchdog> watchdog;
+        if (holder == QLatin1String("fifo")) {
+            QCOMPARE(::mkfifo(QFile::encodeName(lockFile).constData(), 0644), 0);
+            watchdog.emplace(lockFile);
+        }
 
         TDialer dialer;
         AimModem(dialer, dpCOM2, QStringLiteral("0612"));
         QCOMPARE(dialer.Dial(), QStringLiteral("COMOPENERROR"));
+        if (watchdog)
+            QVERIFY2(!watchdog->Opened(), "the dial waited for a writer of the FIFO");
         QCOMPARE(ShownTexts(), QStringList(QStringLiteral("Unable to open COM2")));
         QCOMPARE(modem.Received(1, 100), QByteArray());
-        QCOMPARE(ReadFileBytes(LockFile(env, modem)), holder.isEmpty() ? lock : QByteArray("<missing>"));
-        QCOMPARE(QDir(env.LockFolder()).entryList(QDir::Files | QDir::Hidden).size(),
-                 holder.isEmpty() ? 1 : 0);
+        const bool planted = holder != QLatin1String("exclusive") && holder != QLatin1String("flock");
+        QCOMPARE(QDir(env.LockFolder())
+                     .entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot),
+                 planted ? QStringList(QFileInfo(lockFile).fileName()) : QStringList());
+        if (planted && !watchdog)
+            QCOMPARE(ReadFileBytes(lockFile), lock);
     }
 
     // A dead process's lock is taken over; the lock holds our pid while the line is ours and goes
@@ -196,6 +281,14 @@ private slots:
         DialerSeam::SetPortDevice(dpCOM4, modem.Device());
         const QString lockFile = LockFile(env, modem);
         WriteFileBytes(lockFile, LockText(DeadPid()));
+        // In a folder all may write, another user may take any name first, "LTMP.<our pid>" among
+        // them; a folder is one that not even root can remove.
+        QCOMPARE(::chmod(QFile::encodeName(env.LockFolder()).constData(), 01777), 0);
+        const QByteArray squatted =
+            QFile::encodeName(env.LockFolder() + QStringLiteral("/LTMP.") + QString::number(getpid()));
+        QCOMPARE(::mkdir(squatted.constData(), 0755), 0);
+        if (::geteuid() == 0)
+            QCOMPARE(::chown(squatted.constData(), Nobody, Nobody), 0);
         QByteArray heldDuringTheCall;
         MessageBoxSeam::WhileOpen([&](const ShownBox&) { heldDuringTheCall = ReadFileBytes(lockFile); });
         TDialer dialer;
@@ -209,6 +302,40 @@ private slots:
         MessageBoxSeam::WhileOpen([&](const ShownBox&) { WriteFileBytes(lockFile, foreign); });
         QCOMPARE(dialer.Dial(), QStringLiteral("OK"));
         QCOMPARE(ReadFileBytes(lockFile), foreign);
+    }
+
+    // Where only root may write the lock folder, a user's dial takes a free port by its flock and
+    // exclusive mode and leaves nothing in the folder. The locks there still count: a live
+    // owner's keeps the port; a dead one's cannot be removed but claims nothing.
+    void portIsTakenWhereOnlyRootWritesLocks_data() {
+        QTest::addColumn<QByteArray>("lock");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("no lock") << QByteArray() << "OK";
+        QTest::newRow("live owner's lock") << LockText(getpid()) << "COMOPENERROR";
+        QTest::newRow("dead owner's lock") << LockText(DeadPid()) << "OK";
+    }
+    void portIsTakenWhereOnlyRootWritesLocks() {
+        if (::geteuid() != 0)
+            QSKIP("dialling as the user 65534 beside a lock folder of root's needs root");
+        QFETCH(QByteArray, lock);
+        QFETCH(QString, status);
+        TestEnvironment env;
+        FakeModem modem;
+        QCOMPARE(::chown(QFile::encodeName(modem.Device()).constData(), Nobody, Nobody), 0);
+        QCOMPARE(::chmod(QFile::encodeName(env.LockFolder()).constData(), 0755), 0);
+        const QString lockFile = LockFile(env, modem);
+        if (!lock.isEmpty())
+            WriteFileBytes(lockFile, lock);
+
+        QCOMPARE(DialAsNobody(modem.Device(), env.LockFolder(), QStringLiteral("0612")), status);
+        const QByteArray sent =
+            status == QLatin1String("OK") ? QByteArray("ATDT0612\r\nATH\r\n") : QByteArray();
+        QCOMPARE(modem.Received(qMax(1, int(sent.size())), sent.isEmpty() ? 100 : 5000), sent);
+        QCOMPARE(QDir(env.LockFolder())
+                     .entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot),
+                 lock.isEmpty() ? QStringList() : QStringList(QFileInfo(lockFile).fileName()));
+        if (!lock.isEmpty())
+            QCOMPARE(ReadFileBytes(lockFile), lock);
     }
 
     // The line takes nothing: the dial fails in its time, and when the line moves again while the
@@ -463,5 +590,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestDialer)
+QM_TEST_MAIN_WITH_HELPERS(TestDialer)
 #include "tst_dialer.moc"
