@@ -7,6 +7,7 @@
 #include "platform/MessageBox.h"
 #include "platform/ProgramFolder.h"
 #include "platform/TextLines.h"
+#include "platform/WindowDrag.h"
 #include "platform/widgets/CaptionGlyphs.h"
 #include "platform/widgets/PageControl.h"
 #include "platform/widgets/Panel.h"
@@ -15,7 +16,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QCursor>
+#include <QDir>
 #include <QFileInfo>
 #include <QHash>
 #include <QKeyEvent>
@@ -28,7 +29,6 @@
 #include <QSet>
 #include <QTextEdit>
 #include <QToolButton>
-#include <QWindow>
 #include <algorithm>
 
 namespace qm {
@@ -91,22 +91,17 @@ void FillColumn(TDBGrid* grid, int column, std::initializer_list<int> others, in
 } // namespace
 
 // What the window must see before its controls do: Esc anywhere in it, the focus of the coloured
-// fields, presses that start a drag, clicks on the colour swatches, and the drag itself where the
-// window system cannot move the window for us.
+// fields, presses that may move the window, and clicks on the colour swatches.
 class TShellEvents : public QObject {
 public:
-    explicit TShellEvents(TMainForm* form) : QObject(form), m_form(form) {}
+    explicit TShellEvents(TMainForm* form) : QObject(form), m_form(form), m_drag(new TWindowDrag(form)) {}
 
     void AddFocusField(QWidget* field) { m_focusFields.insert(field); }
     void AddSwatch(TPanel* swatch, void (TMainForm::*handler)()) { m_swatches.insert(swatch, handler); }
     void AddNoDrag(QWidget* widget) { m_noDrag.insert(widget); }
     void AddGrid(TDBGrid* grid) { m_gridViewports.insert(grid->viewport()); }
 
-    void BeginDrag(const QPoint& windowPos, const QPoint& cursorPos) {
-        m_dragging = true;
-        m_dragWindowStart = windowPos;
-        m_dragCursorStart = cursorPos;
-    }
+    TWindowDrag* Drag() const { return m_drag; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
@@ -123,9 +118,6 @@ protected:
             break;
         case QEvent::MouseButtonPress:
             MousePress(watched, static_cast<QMouseEvent*>(event));
-            break;
-        case QEvent::MouseMove:
-            MouseMove(static_cast<QMouseEvent*>(event));
             break;
         case QEvent::MouseButtonRelease:
             return MouseRelease(watched, static_cast<QMouseEvent*>(event));
@@ -161,20 +153,9 @@ private:
             m_form->FormMouseDown(mouse);
     }
 
-    void MouseMove(QMouseEvent* mouse) {
-        if (!m_dragging)
-            return;
-        if (!(mouse->buttons() & Qt::LeftButton)) {
-            m_dragging = false;
-            return;
-        }
-        m_form->move(m_dragWindowStart + mouse->globalPosition().toPoint() - m_dragCursorStart);
-    }
-
     bool MouseRelease(QObject* watched, QMouseEvent* mouse) {
         if (mouse->button() != Qt::LeftButton)
             return false;
-        m_dragging = false;
         const auto swatch = m_swatches.constFind(watched);
         if (swatch == m_swatches.constEnd())
             return false;
@@ -197,9 +178,7 @@ private:
     QSet<QObject*> m_gridViewports;
     bool m_seenPress = false;
     quint64 m_lastPressTime = 0;
-    bool m_dragging = false;
-    QPoint m_dragWindowStart;
-    QPoint m_dragCursorStart;
+    TWindowDrag* m_drag;
 };
 
 void TMainForm::ApplySectionColor() {
@@ -319,12 +298,8 @@ void TMainForm::FormKeyPress(QChar key) {
 }
 
 void TMainForm::FormMouseDown(QMouseEvent* event) {
-    if (isMaximized() || (event && event->button() != Qt::LeftButton))
-        return;
-    if (QWindow* handle = windowHandle(); handle && handle->startSystemMove())
-        return;
-    // The window system cannot move it: follow the cursor until the button is released.
-    ShellEvents->BeginDrag(pos(), event ? event->globalPosition().toPoint() : QCursor::pos());
+    if (!isMaximized())
+        ShellEvents->Drag()->Press(event);
 }
 
 void TMainForm::OnFieldEnter(QWidget* sender) {

@@ -1,4 +1,5 @@
 #include "desktop/X11Window.h"
+#include "platform/X11Connection.h"
 
 #include <QByteArray>
 #include <QGuiApplication>
@@ -20,37 +21,6 @@ constexpr uint32_t kSourceApplication = 1;
 // WM_HINTS: nine 32-bit fields; the flags first, the initial state third.
 constexpr uint32_t kStateHint = 1u << 1;
 constexpr uint32_t kNormalState = 1;
-
-struct Free {
-    void operator()(void* p) const { free(p); }
-};
-template <typename T> using Reply = std::unique_ptr<T, Free>;
-
-xcb_connection_t* Connection() {
-    if (QGuiApplication::platformName() != QLatin1String("xcb"))
-        return nullptr;
-    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    return x11 ? x11->connection() : nullptr;
-}
-
-// Atoms are kept once asked for: the checks after each map and state change ask for the same few.
-xcb_atom_t Atom(xcb_connection_t* connection, const char* name) {
-    static xcb_connection_t* known = nullptr;
-    static QHash<QByteArray, xcb_atom_t> atoms;
-    if (known != connection) {
-        known = connection;
-        atoms.clear();
-    }
-    const QByteArray key(name);
-    if (const auto it = atoms.constFind(key); it != atoms.constEnd())
-        return *it;
-    Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
-        connection, xcb_intern_atom(connection, 0, uint16_t(key.size()), name), nullptr));
-    const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-    if (atom != XCB_ATOM_NONE)
-        atoms.insert(key, atom);
-    return atom;
-}
 
 // The X window of a shown or created top-level window; none for a window never created.
 xcb_window_t WindowId(const QWidget* window) {

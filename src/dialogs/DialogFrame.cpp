@@ -1,6 +1,7 @@
 #include "dialogs/DialogFrame.h"
 
 #include "app/MainForm.h"
+#include "platform/WindowDrag.h"
 #include "platform/WindowPlace.h"
 #include "platform/widgets/Panel.h"
 
@@ -38,6 +39,7 @@ TDialogFrame::TDialogFrame(QWidget* owner, const PanelNames& names, bool stayOnT
     m_buttons->setContentsMargins(4, 3, 4, 3);
     m_buttons->addStretch(1);
 
+    m_drag = new TWindowDrag(this);
     for (TPanel* panel : {m_outer, m_bottom, m_inner})
         AddDragHandle(panel);
     m_watcher = new FieldWatcher(this);
@@ -56,7 +58,11 @@ void TDialogFrame::SetSectionColor(TColor color) {
 }
 
 void TDialogFrame::AddDragHandle(TPanel* panel) {
-    connect(panel, &TPanel::MouseDown, this, &TDialogFrame::BeginDrag);
+    connect(panel, &TPanel::MouseDown, m_drag, &TWindowDrag::Press);
+}
+
+bool TDialogFrame::IsDragging() const {
+    return m_drag->IsFollowing();
 }
 
 void TDialogFrame::ColourOnFocus(QWidget* field) {
@@ -103,18 +109,6 @@ bool TDialogFrame::WatchedEvent(QObject* watched, QEvent* event) {
     return false;
 }
 
-void TDialogFrame::BeginDrag(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton)
-        return;
-    // The window manager moves the window where it can (Wayland allows nothing else); otherwise the
-    // window follows the mouse until the button is released.
-    if (QWindow* window = windowHandle(); window && window->startSystemMove())
-        return;
-    m_dragging = true;
-    m_dragStartWindow = pos();
-    m_dragStartCursor = event->globalPosition().toPoint();
-}
-
 bool TDialogFrame::FormKeyPress(QKeyEvent* event, QObject*) {
     if (event->key() == Qt::Key_Escape) {
         reject();
@@ -139,7 +133,6 @@ void TDialogFrame::hideEvent(QHideEvent* event) {
     QDialog::hideEvent(event);
     if (event->spontaneous())
         return;
-    m_dragging = false;
     if (m_previewing) {
         qApp->removeEventFilter(this);
         m_previewing = false;
@@ -162,17 +155,6 @@ bool TDialogFrame::eventFilter(QObject* watched, QEvent* event) {
             return FormKeyPress(static_cast<QKeyEvent*>(event), watched);
         break;
     }
-    // Moves go to the widget that took the press, which may be a child of the panel.
-    case QEvent::MouseMove:
-        if (m_dragging) {
-            const auto* mouse = static_cast<QMouseEvent*>(event);
-            move(m_dragStartWindow + mouse->globalPosition().toPoint() - m_dragStartCursor);
-        }
-        break;
-    case QEvent::MouseButtonRelease:
-        if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
-            m_dragging = false;
-        break;
     // Mapped and framed by the window manager: from now on the window's place is known for sure.
     case QEvent::Expose:
         if (watched == windowHandle())

@@ -4,7 +4,6 @@
 
 #include <QDialog>
 #include <QHash>
-#include <QPoint>
 #include <functional>
 
 class QHBoxLayout;
@@ -14,6 +13,7 @@ class QMouseEvent;
 namespace qm {
 
 class TPanel;
+class TWindowDrag;
 
 // The frame every small dialog of the program shares: no border or title bar, centred on the
 // screen, normally always on top; an outer panel with a 5-pixel border, an inner panel for the
@@ -40,9 +40,10 @@ public:
     // Paints the outer and bottom panels.
     void SetSectionColor(TColor color);
 
-    // Mouse presses on the panel start moving the window.
+    // Dragging the panel moves the window.
     void AddDragHandle(TPanel* panel);
-    bool IsDragging() const { return m_dragging; }
+    // The window follows the pointer by the program's own moves (no window manager moves it).
+    bool IsDragging() const;
 
     // The field takes the active section's colour while it has the focus (the main window's
     // OnFieldEnter and OnFieldExit).
@@ -62,7 +63,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void BeginDrag(QMouseEvent* event);
     void CentreOnScreen();
     bool WatchedEvent(QObject* watched, QEvent* event);
 
@@ -86,9 +86,7 @@ private:
     QList<QWidget*> m_colouredFields;
     QHash<QWidget*, std::function<void()>> m_clickActions;
     bool m_previewing = false;
-    bool m_dragging = false;
-    QPoint m_dragStartWindow;
-    QPoint m_dragStartCursor;
+    TWindowDrag* m_drag = nullptr;
 };
 
 } // namespace qm

@@ -364,27 +364,51 @@ private slots:
         QCOMPARE(quit.count(), 2);
     }
 
+    void panelsDragTheWindow_data() {
+        QTest::addColumn<bool>("captionBar");
+        QTest::addColumn<QPoint>("travel");
+        QTest::addColumn<bool>("moves");
+        const int near = QApplication::startDragDistance() - 1;
+        QTest::newRow("caption: a tap") << true << QPoint() << false;
+        QTest::newRow("caption: short of the drag distance")
+            << true << QPoint(near / 2, near - near / 2) << false;
+        QTest::newRow("caption: a drag") << true << QPoint(40, 20) << true;
+        QTest::newRow("tab frame: a tap") << false << QPoint() << false;
+        QTest::newRow("tab frame: a drag") << false << QPoint(-30, 40) << true;
+    }
+
     void panelsDragTheWindow() {
+        QFETCH(bool, captionBar);
+        QFETCH(QPoint, travel);
+        QFETCH(bool, moves);
         TestEnvironment env;
         TMainForm* form = env.CreateMainForm();
         LayOut(form, 700, 500);
         form->move(100, 100);
         const QPoint start = form->pos();
-        QTest::mousePress(form->panel_credit0, Qt::LeftButton, {}, QPoint(5, 5));
-        QTest::mouseMove(form->panel_credit0, QPoint(45, 25));
-        QTest::mouseRelease(form->panel_credit0, Qt::LeftButton, {}, QPoint(45, 25));
-        QCOMPARE(form->pos(), start + QPoint(40, 20));
+        // The caption's date lets presses through to its bar.
+        QWidget* handle =
+            captionBar ? static_cast<QWidget*>(form->panel_credit0)
+                       : form->TabSheetTODAY->findChild<TPanel*>(QStringLiteral("Panel_Contorno_Today"));
+        QVERIFY(handle);
+        const QPoint at = captionBar ? form->panel_credit->geometry().center() : QPoint(2, 100);
+        QCOMPARE(handle->childAt(at), nullptr);
+        QTest::mousePress(handle, Qt::LeftButton, {}, at);
+        QTest::mouseMove(handle, at + travel);
+        QTest::mouseRelease(handle, Qt::LeftButton, {}, at + travel);
+        const QPoint end = start + (moves ? travel : QPoint());
+        QCOMPARE(form->pos(), end);
 
         // Once released, moving the mouse moves nothing.
-        QTest::mouseMove(form->panel_credit0, QPoint(5, 5));
-        QCOMPARE(form->pos(), start + QPoint(40, 20));
+        QTest::mouseMove(handle, at + QPoint(60, 30));
+        QCOMPARE(form->pos(), end);
 
         // A maximised window stays put.
         form->showMaximized();
         const QPoint maximised = form->pos();
-        QTest::mousePress(form->panel_credit0, Qt::LeftButton, {}, QPoint(5, 5));
-        QTest::mouseMove(form->panel_credit0, QPoint(45, 25));
-        QTest::mouseRelease(form->panel_credit0, Qt::LeftButton, {}, QPoint(45, 25));
+        QTest::mousePress(handle, Qt::LeftButton, {}, at);
+        QTest::mouseMove(handle, at + QPoint(40, 20));
+        QTest::mouseRelease(handle, Qt::LeftButton, {}, at + QPoint(40, 20));
         QCOMPARE(form->pos(), maximised);
     }
 

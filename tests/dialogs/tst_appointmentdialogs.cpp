@@ -384,12 +384,19 @@ private slots:
         QApplication::sendEvent(d.MaskEdit_Hour, &focusOut);
         QCOMPARE(d.MaskEdit_Hour->palette().color(QPalette::Base), ToQColor(Colors::clWhite));
 
-        // A click on the date opens the picker and does not start moving the window.
+        // A click on the date opens the picker; the mouse moving on while it is held does not move
+        // the window.
         bool opened = false;
         ModalSeam::Queue([&](QDialog&) { opened = true; });
-        QTest::mouseClick(d.DateLabel, Qt::LeftButton);
-        QVERIFY(opened);
+        const QPoint start = d.pos();
+        const QPoint at = d.DateLabel->rect().center();
+        const QPoint on = at + QPoint(QApplication::startDragDistance() + 1, 0);
+        QTest::mousePress(d.DateLabel, Qt::LeftButton, {}, at);
+        QTest::mouseMove(d.DateLabel, on);
         QVERIFY(!d.IsDragging());
+        QCOMPARE(d.pos(), start);
+        QTest::mouseRelease(d.DateLabel, Qt::LeftButton, {}, on);
+        QVERIFY(opened);
     }
 
     void invalidTimesAreRefused_data() {

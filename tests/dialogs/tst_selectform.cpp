@@ -151,18 +151,35 @@ private slots:
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     }
 
+    void draggingTheBorderMovesTheWindow_data() {
+        QTest::addColumn<QPoint>("travel");
+        QTest::addColumn<bool>("moves");
+        const int near = QApplication::startDragDistance() - 1;
+        QTest::newRow("a tap") << QPoint() << false;
+        QTest::newRow("short of the drag distance") << QPoint(near, 0) << false;
+        QTest::newRow("a drag") << QPoint(30, 20) << true;
+    }
+
     void draggingTheBorderMovesTheWindow() {
+        QFETCH(QPoint, travel);
+        QFETCH(bool, moves);
         TestEnvironment env;
         env.CreateMainForm();
-        Pick(QDate(2027, 1, 4), [](TSelectForm& picker) {
+        Pick(QDate(2027, 1, 4), [travel, moves](TSelectForm& picker) {
             const QPoint start = picker.pos();
             TPanel* border = picker.Panel_Border;
-            QTest::mousePress(border, Qt::LeftButton, {}, QPoint(2, 2));
-            QVERIFY(picker.IsDragging());
-            QTest::mouseMove(border, QPoint(32, 22));
-            QCOMPARE(picker.pos(), start + QPoint(30, 20));
-            QTest::mouseRelease(border, Qt::LeftButton, {}, QPoint(32, 22));
+            const QPoint at(2, 2);
+            QTest::mousePress(border, Qt::LeftButton, {}, at);
             QVERIFY(!picker.IsDragging());
+            QTest::mouseMove(border, at + travel);
+            QCOMPARE(picker.IsDragging(), moves);
+            const QPoint end = start + (moves ? travel : QPoint());
+            QCOMPARE(picker.pos(), end);
+            QTest::mouseRelease(border, Qt::LeftButton, {}, at + travel);
+            QVERIFY(!picker.IsDragging());
+            // Once released, moving the mouse moves nothing.
+            QTest::mouseMove(border, at + QPoint(40, 30));
+            QCOMPARE(picker.pos(), end);
             QVERIFY(picker.isVisible());
         });
     }
