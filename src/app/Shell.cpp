@@ -337,13 +337,27 @@ void TMainForm::SpeedButtonHelpOnLineClick() {
 }
 
 // A help file put into the program folder comes first; otherwise the manual shipped with the
-// program opens in the desktop's browser.
+// program opens in the desktop's browser. When they are there but nothing opens them, the message
+// says so instead of calling them missing.
 void TMainForm::SpeedButton_ManualClick() {
-    if (!ShellOpen(ShippedFile(QStringLiteral("QO_Help.chm"))) &&
-        !ShellOpen(ShippedFile(QStringLiteral("manual.html"))))
+    QStringList unopened;
+    for (const QString& name : {QStringLiteral("QO_Help.chm"), QStringLiteral("manual.html")}) {
+        const QString file = ShippedFile(name);
+        if (!QFileInfo::exists(file))
+            continue;
+        if (ShellOpen(file))
+            return;
+        unopened << QDir::toNativeSeparators(file);
+    }
+    if (unopened.isEmpty())
         ShowMessage(
             QStringLiteral("Help Manual not found. Please download the help file from my website, and "
                            "put it into my installation folder."));
+    else
+        ShowMessage(QStringLiteral("The Help Manual is there, but no program on this computer could open "
+                                   "it: \"") +
+                    unopened.join(QStringLiteral("\", \"")) +
+                    QStringLiteral("\". Install a web browser, then try again."));
 }
 
 void TMainForm::SpeedButton1Click() {

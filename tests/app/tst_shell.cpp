@@ -476,6 +476,20 @@ private slots:
         clickManual();
         QCOMPARE(LauncherSeam::Launches(), (QStringList{manual, help, help, manual}));
         QCOMPARE(MessageBoxSeam::Shown().size(), 1);
+        // No program opens them: the box names what is there instead of calling it missing.
+        LauncherSeam::QueueResult(false);
+        LauncherSeam::QueueResult(false);
+        clickManual();
+        QCOMPARE(MessageBoxSeam::Shown().last().text,
+                 "The Help Manual is there, but no program on this computer could open it: \"" + help +
+                     "\", \"" + manual + "\". Install a web browser, then try again.");
+        QVERIFY(QFile::remove(help));
+        LauncherSeam::QueueResult(false);
+        clickManual();
+        QCOMPARE(MessageBoxSeam::Shown().last().text,
+                 "The Help Manual is there, but no program on this computer could open it: \"" + manual +
+                     "\". Install a web browser, then try again.");
+        QCOMPARE(MessageBoxSeam::Shown().size(), 3);
 
         form->SpeedButton16->click();
         QCOMPARE(MessageBoxSeam::Shown().last().text,
