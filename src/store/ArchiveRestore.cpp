@@ -256,8 +256,8 @@ RestoreReport FinishRenames(int archiveFd, int stagingFd, int filesFd, const QSt
 
 QString LeftAloneText(const QStringList& paths) {
     return QStringLiteral(
-               "Nothing was restored from \"%1\": a restore of yours never leaves it, it is a link or "
-               "belongs to another user. It was left as it is; remove it before you restore again.")
+               "Nothing was restored from \"%1\": it is a link or belongs to another user, so it is not "
+               "what a restore of yours left. It was left as it is; remove it before you restore again.")
         .arg(paths.join(QStringLiteral("\", \"")));
 }
 
