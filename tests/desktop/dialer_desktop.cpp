@@ -25,6 +25,7 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QTimer>
+#include <QToolButton>
 #include <QWindow>
 #include <cstdio>
 #include <cstdlib>
@@ -310,8 +311,8 @@ int main(int argc, char** argv) {
         auto* frame = form->findChild<TPanel*>(QStringLiteral("Panel_Contorno_Today"));
         return qMakePair<QWidget*, QPoint>(frame, QPoint(2, frame ? frame->height() / 2 : 0));
     });
-    hand.Then("the About box opens", [form] {
-        QTimer::singleShot(0, form, [form] { form->SpeedButtonAboutClick(); });
+    hand.Then("the About button is clicked", [form] {
+        ClickAt(OnScreen(form->SpeedButtonAbout, form->SpeedButtonAbout->rect().center()));
         return true;
     });
     hand.Then("the About box is shown", [] { return Shown<TAboutForm>() != nullptr; });

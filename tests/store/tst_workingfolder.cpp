@@ -135,6 +135,15 @@ int RestoreKilledAt(const TestEnvironment& env, const QString& profile, int step
                      {env.ProgramFolder(), profile, QString::number(step), QString::number(microseconds)});
 }
 
+// Shows the window on its Options tab, clicked as a user does, so that its buttons take real clicks.
+void ShowOptionsTab(TMainForm* form) {
+    form->show();
+    QTabBar* tabs = form->PageControlMenu->tabBar();
+    QTest::mouseClick(tabs, Qt::LeftButton, {},
+                      tabs->tabRect(form->PageControlMenu->indexOf(form->TabSheetSetup)).center());
+    QVERIFY(QTest::qWaitForWindowExposed(form));
+}
+
 QString MakeFolder(const TestEnvironment& env, const QString& name) {
     const QString path = env.ProgramFolder() + name;
     QDir().mkpath(path);
@@ -278,11 +287,7 @@ private slots:
         TMainForm* form = env.CreateMainForm();
         AddToDo(env.ArchiveFile("QMtod90.db"), "mine");
         WriteFileBytes(env.ArchiveFile("notes/plan.txt"), "my plan");
-        form->show();
-        QTabBar* tabs = form->PageControlMenu->tabBar();
-        QTest::mouseClick(tabs, Qt::LeftButton, {},
-                          tabs->tabRect(form->PageControlMenu->indexOf(form->TabSheetSetup)).center());
-        QVERIFY(QTest::qWaitForWindowExposed(form));
+        ShowOptionsTab(form);
         const QString backups = MakeFolder(env, "backups");
         BrowseForFolderSeam::QueueFolder(backups);
         QTest::mouseClick(form->SpeedButtonExport, Qt::LeftButton);
@@ -426,6 +431,7 @@ private slots:
         QFETCH(QString, firstBox);
         TestEnvironment env;
         TMainForm* form = env.CreateMainForm();
+        ShowOptionsTab(form);
         const QString backups = MakeFolder(env, "backups");
         BrowseForFolderSeam::QueueFolder(backups);
         form->SpeedButtonExport->click();
@@ -450,7 +456,7 @@ private slots:
         bool ticked = false;
         QTimer::singleShot(0, form, [&ticked] { ticked = true; });
         BrowseForFolderSeam::QueueFolder(profile);
-        form->SpeedButtonImport->click();
+        QTest::mouseClick(form->SpeedButtonImport, Qt::LeftButton);
         QTRY_VERIFY(ticked);
         const QList<ShownBox> shown = MessageBoxSeam::Shown();
         QCOMPARE(shown.size(), 2);
@@ -548,12 +554,13 @@ private slots:
 
         // A restore cannot begin while it is there.
         TMainForm* form = env.CreateMainForm();
+        ShowOptionsTab(form);
         const QString backups = MakeFolder(env, "backups");
         BrowseForFolderSeam::QueueFolder(backups);
         form->SpeedButtonExport->click();
         MessageBoxSeam::Reset();
         BrowseForFolderSeam::QueueFolder(backups + "/testerArc");
-        form->SpeedButtonImport->click();
+        QTest::mouseClick(form->SpeedButtonImport, Qt::LeftButton);
         QCOMPARE(Texts(), QStringList{"Importing procedure failed! " + LeftAloneText({leftAlone})});
         QVERIFY(!form->QuitConfirmed());
         QCOMPARE(Snapshot(docs).value("letter.txt"), QByteArray("dear"));
@@ -602,7 +609,7 @@ private slots:
         FullDisk disk(env.ArchiveFolder(), 1024 * 1024);
         QM_REQUIRE_FULL_DISK(disk);
         TMainForm* form = env.CreateMainForm();
-        form->show();
+        ShowOptionsTab(form);
         AddToDo(env.ArchiveFile("QMtod90.db"), "mine");
         WriteFileBytes(env.ArchiveFile("notes/plan.txt"), "my plan");
         const QString backups = MakeFolder(env, "backups");
@@ -621,7 +628,7 @@ private slots:
         disk.LeaveFree(160 * 1024);
         MessageBoxSeam::Reset();
         BrowseForFolderSeam::QueueFolder(profile);
-        form->SpeedButtonImport->click();
+        QTest::mouseClick(form->SpeedButtonImport, Qt::LeftButton);
         QMap<QString, QByteArray> after = Snapshot(env.ArchiveFolder());
         after.remove(".filler");
         QCOMPARE(after, before);
