@@ -192,25 +192,21 @@ RestoreReport FinishRenames(int archiveFd, int stagingFd, int filesFd, const QSt
                             const QStringList& names) {
     RestoreReport report;
     const QString filesPath = StagingPath(archiveFolder) + QLatin1Char('/') + QLatin1String(kFiles);
-    int stagedNotesFd = -1;
-    bool stagedNotesOwn = true;
+    // The staged notes folder: gone when every note was renamed before a crash; -1 (so that its
+    // notes are left alone) when it is not the user's own.
+    const Entry stagedNotes = Inspect(filesFd, kNotes);
+    const Descriptor stagedNotesFolder(stagedNotes == Entry::OwnFolder ? OpenOwnFolder(filesFd, kNotes) : -1);
     int notesFd = -1;
     QStringList named; // staged files left alone, already named with the failures
     for (const QString& name : names) {
         int from = filesFd;
         int to = archiveFd;
         if (InNotes(name)) {
-            if (stagedNotesFd < 0 && stagedNotesOwn) {
-                const Entry entry = Inspect(filesFd, kNotes);
-                stagedNotesOwn = entry == Entry::OwnFolder || entry == Entry::Missing;
-                if (entry == Entry::OwnFolder)
-                    stagedNotesFd = OpenOwnFolder(filesFd, kNotes);
-                else if (entry == Entry::Missing)
-                    continue; // every note renamed before a crash
-            }
+            if (stagedNotes == Entry::Missing)
+                continue;
             if (notesFd < 0)
                 notesFd = ::openat(archiveFd, kNotes, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-            from = stagedNotesFd;
+            from = stagedNotesFolder.get();
             to = notesFd;
         }
         const QByteArray file = FileNameOf(name);
@@ -243,7 +239,6 @@ RestoreReport FinishRenames(int archiveFd, int stagingFd, int filesFd, const QSt
         Step();
         SyncDescriptor(notesFd);
     }
-    Close(stagedNotesFd);
     Close(notesFd);
     Step();
     ::unlinkat(stagingFd, kMarker, 0);
