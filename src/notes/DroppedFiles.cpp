@@ -118,6 +118,11 @@ void TMainForm::HandleDroppedFile(const QString& path) {
         return;
     }
     if (IsTextFile(path)) {
+        // Refused before the list and the editor change: the note could not be read.
+        if (info.size() > kDocumentLimit) {
+            MessageBox(TooLargeText(path, kDocumentLimit), MsgCaption, MsgOk + MsgExclamation);
+            return;
+        }
         PageControlMenu->setCurrentWidget(TabSheetNotes);
         ApplySectionColor();
         if (SpeedButtonUpdate->isEnabled() &&

@@ -7,6 +7,7 @@
 #include "platform/Launcher.h"
 #include "platform/MessageBox.h"
 #include "platform/Modal.h"
+#include "platform/SafeFile.h"
 #include "platform/widgets/Panel.h"
 #include "support/FakeModem.h"
 #include "support/FileBytes.h"
@@ -506,6 +507,11 @@ private slots:
         file.close();
         OpenTele(form, [](TTeleForm& tele) { QCOMPARE(tele.DialerContact.ComPort, dpCOM2); });
         QCOMPARE(ModemText(env), QStringLiteral("seven"));
+        // One far too large is named in one box and names no port either.
+        MessageBoxSeam::Reset();
+        WriteSparseFile(file.fileName(), qint64(1) << 30);
+        OpenTele(form, [](TTeleForm& tele) { QCOMPARE(tele.DialerContact.ComPort, dpCOM2); });
+        QCOMPARE(ShownTexts(), QStringList(TooLargeText(file.fileName(), kSmallFileLimit)));
     }
 
     // The lists drop down at their fields and a box opens over the dialog, wherever the dialog was
