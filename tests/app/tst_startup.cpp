@@ -203,6 +203,8 @@ private slots:
         for (const char* name : {"TabFont.txt", "Style.txt", "CharSet.txt", "InterCrs.txt", "Groups.txt",
                                  "TabName.txt", "Net.txt"})
             QTest::addRow("1 GB %s", name) << QString::fromLatin1(name) << "sparse";
+        QTest::newRow("1 GB restore marker") << ".qmrestore/commit"
+                                             << "sparse";
         QTest::newRow("FIFO as TabFont.txt") << "TabFont.txt"
                                              << "fifo";
         QTest::newRow("FIFO as Net.txt") << "Net.txt"
@@ -214,6 +216,9 @@ private slots:
         TestEnvironment env;
         QVERIFY(QDir().mkpath(env.ArchiveFolder()));
         const QString path = env.ArchiveFile(name);
+        const bool marker = name.endsWith(QLatin1String("commit"));
+        if (marker)
+            QVERIFY(QDir().mkpath(env.ArchiveFile(QStringLiteral(".qmrestore/files"))));
         if (kind == QLatin1String("fifo"))
             QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
         else
@@ -226,12 +231,18 @@ private slots:
         const QString expected =
             kind == QLatin1String("fifo")
                 ? QStringLiteral("The file \"%1\" could not be read: it is not a regular file.").arg(path)
-                : TooLargeText(path, kSmallFileLimit);
+                : TooLargeText(path, marker ? kRestoreMarkerLimit : kSmallFileLimit);
         QCOMPARE(MessageBoxSeam::Shown().size(), 1);
-        QCOMPARE(MessageBoxSeam::Shown()[0].text, expected);
-        QVERIFY2(
-            expected.endsWith(kind == QLatin1String("fifo") ? "not a regular file." : "larger than 1 MB."),
-            qPrintable(expected));
+        // The restore's box says more around the marker's name.
+        if (marker)
+            QVERIFY2(MessageBoxSeam::Shown()[0].text.contains(expected),
+                     qPrintable(MessageBoxSeam::Shown()[0].text));
+        else
+            QCOMPARE(MessageBoxSeam::Shown()[0].text, expected);
+        const char* ending = kind == QLatin1String("fifo") ? "not a regular file."
+                             : marker                      ? "larger than 64 MB."
+                                                           : "larger than 1 MB.";
+        QVERIFY2(expected.endsWith(QLatin1String(ending)), qPrintable(expected));
     }
 
     void clockFormatAndGroupsFromArchiveFiles() {
