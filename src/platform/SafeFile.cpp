@@ -291,13 +291,14 @@ bool ReadFailed(QString* error, const QString& message, int err) {
 UniqueFd OpenRegularFileAt(int folderFd, const QString& name, LinkRule rule, QString* error,
                            const QString& shownPath) {
     const QByteArray encoded = QFile::encodeName(name);
-    const QString shown =
-        shownPath.isEmpty() ? QFile::decodeName(Joined(FolderPathOf(folderFd), encoded)) : shownPath;
+    const QByteArray folder =
+        shownPath.isEmpty() || rule == LinkRule::FollowOwn ? FolderPathOf(folderFd) : QByteArray();
+    const QString shown = shownPath.isEmpty() ? QFile::decodeName(Joined(folder, encoded)) : shownPath;
     int at = folderFd;
     QByteArray target = encoded;
     if (rule == LinkRule::FollowOwn) {
         // Links are followed by path, each checked on the way as the writer does.
-        const int resolveErr = ResolveTarget(Joined(FolderPathOf(folderFd), encoded), &target);
+        const int resolveErr = ResolveTarget(Joined(folder, encoded), &target);
         if (resolveErr == kRefusedLink)
             return Refused(error, RefusedLinkText(shown, "read"), ELOOP);
         if (resolveErr)
