@@ -459,6 +459,18 @@ private slots:
         QCOMPARE(form->FileListBoxNote->item(0)->text(), QString("a.txt"));
         ::alarm(0);
         QCOMPARE(MessageBoxSeam::Shown().size(), 0);
+
+        // A note past the most one may hold is named with the limit, and the list stays with the
+        // note shown.
+        const QString big = NotesDir(env) + "/big.txt";
+        WriteFileBytes(big, QByteArray(int(kDocumentLimit) + 1, 'x'));
+        ClickButton(form->SpeedButtonRinfrescaNote);
+        ClickNote(form, "a.txt");
+        ClickNote(form, "big.txt");
+        QCOMPARE(MessageBoxSeam::Shown().size(), 1);
+        QCOMPARE(MessageBoxSeam::Shown()[0].text, TooLargeText(big, kDocumentLimit));
+        QCOMPARE(PickedName(form), QString("a.txt"));
+        QCOMPARE(form->Editor->toPlainText(), QString("alpha"));
     }
 
     // What is dropped is opened as every read is: a FIFO, whatever its name, is refused at once by
