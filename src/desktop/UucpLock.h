@@ -7,10 +7,14 @@ namespace qm {
 
 // The lock that programs using a serial port agree on: a file "LCK..<device name>" in the lock
 // folder holding the owner's process id as ten characters and a line feed. A lock whose process
-// lives means the port is taken; one whose process is gone is stale and is taken over. The lock is
-// written under an unpredictable name and linked into place, so that two programs never both get it.
-// Where only root may write the lock folder (systemd's default), the locks there are still read and
-// respected but none is written: the caller's flock and exclusive mode then guard the port alone.
+// lives means the port is taken; one whose process is gone, or whose number now belongs to a
+// process started after the lock was written, is stale and claims nothing. A stale lock is removed
+// under an flock on the lock folder, and only while the name still holds the file judged stale, so
+// that two copies never remove each other's fresh lock; the lock is written under an unpredictable
+// name and linked into place, so that two programs never both get it. Where a stale lock cannot be
+// removed (another user's in a sticky folder) or only root may write the lock folder (systemd's
+// default), the locks there are still read and respected but none is written: the caller's flock
+// and exclusive mode then guard the port alone.
 class TUucpLock {
 public:
     TUucpLock() = default;
@@ -20,7 +24,8 @@ public:
 
     // Takes the lock of `device` in `folder`; false when a live process holds it, when its owner
     // cannot be read (anything but a regular file counts as such), or when the file cannot be made
-    // in a folder the user may write.
+    // in a folder the user may write. True without a lock file of its own where none can be made
+    // or a stale one cannot be removed.
     bool Acquire(const QString& folder, const QString& device);
     // Whether the port is still free for this process: always with a lock file of its own; without
     // one, as long as no other live process has locked the port since.

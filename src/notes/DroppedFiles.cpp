@@ -4,6 +4,7 @@
 #include "platform/ColorText.h"
 #include "platform/Launcher.h"
 #include "platform/MessageBox.h"
+#include "platform/SafeFile.h"
 #include "platform/Sound.h"
 #include "platform/widgets/PageControl.h"
 #include "platform/widgets/Panel.h"
@@ -82,6 +83,14 @@ void TMainForm::dropEvent(QDropEvent* event) {
 
 void TMainForm::HandleDroppedFile(const QString& path) {
     const QFileInfo info(path);
+    // A FIFO, device or socket is refused at once: neither this window nor a program it starts may
+    // wait on it.
+    if (info.exists() && !info.isDir() && !info.isFile()) {
+        QString error;
+        OpenRegularFileAt(QString(), path, LinkRule::FollowOwn, &error);
+        MessageBox(error, MsgCaption, MsgOk + MsgExclamation);
+        return;
+    }
     const QString ext = info.suffix().toUpper();
     if (!info.suffix().isEmpty() && ext == QLatin1String("CLR")) {
         PageControlMenu->setCurrentWidget(TabSheetSetup);
@@ -109,6 +118,11 @@ void TMainForm::HandleDroppedFile(const QString& path) {
         return;
     }
     if (IsTextFile(path)) {
+        // Refused before the list and the editor change: the note could not be read.
+        if (info.size() > kDocumentLimit) {
+            MessageBox(TooLargeText(path, kDocumentLimit), MsgCaption, MsgOk + MsgExclamation);
+            return;
+        }
         PageControlMenu->setCurrentWidget(TabSheetNotes);
         ApplySectionColor();
         if (SpeedButtonUpdate->isEnabled() &&

@@ -168,22 +168,11 @@ QByteArray FileNameOf(const QString& name) {
     return Encoded(InNotes(name) ? name.mid(int(sizeof kNotes)) : name);
 }
 
-// The marker's bytes; false with errno set when it cannot be read.
-bool ReadMarker(int stagingFd, QByteArray* text) {
-    const Descriptor marker(
-        ::openat(stagingFd, kMarker, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (marker.get() < 0)
-        return false;
-    char buffer[4096];
-    for (;;) {
-        const ssize_t got = ::read(marker.get(), buffer, sizeof buffer);
-        if (got == 0)
-            return true;
-        if (got > 0)
-            text->append(buffer, got);
-        else if (errno != EINTR)
-            return false;
-    }
+// The marker's bytes; false with `error` naming `markerPath` when it cannot be read or is too large.
+bool ReadMarker(int stagingFd, const QString& markerPath, QByteArray* text, QString* error) {
+    const UniqueFd marker =
+        OpenRegularFileAt(stagingFd, QLatin1String(kMarker), LinkRule::Refuse, error, markerPath);
+    return marker && ReadAll(marker.get(), kRestoreMarkerLimit, text, markerPath, error);
 }
 
 // The renames of a committed restore, then the marker and the staging go. `filesFd` holds the
@@ -447,8 +436,9 @@ RestoreReport FinishPendingRestore(const QString& archiveFolder) {
         return leaveAlone(markerPath);
     }
     QByteArray text;
-    if (!ReadMarker(stagingFolder.get(), &text)) {
-        report.failures.append({markerPath, FileErrorText(markerPath, "read", errno)});
+    QString markerError;
+    if (!ReadMarker(stagingFolder.get(), markerPath, &text, &markerError)) {
+        report.failures.append({markerPath, markerError});
         return report;
     }
     QStringList names;

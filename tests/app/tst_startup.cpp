@@ -2,8 +2,10 @@
 #include "app/StartupSeams.h"
 #include "platform/Application.h"
 #include "platform/MessageBox.h"
+#include "platform/SafeFile.h"
 #include "platform/TextLines.h"
 #include "platform/widgets/PageControl.h"
+#include "support/FileBytes.h"
 #include "support/TestEnvironment.h"
 
 #include <QComboBox>
@@ -13,6 +15,8 @@
 #include <QSpinBox>
 #include <QTest>
 #include <QToolButton>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace qm;
 
@@ -189,6 +193,56 @@ private slots:
         QCOMPARE(env.CreateMainForm()->ComboBox_Stile->currentIndex(), 0);
         QFile::remove(env.ArchiveFile(QStringLiteral("Style.txt")));
         QCOMPARE(env.CreateMainForm()->ComboBox_Stile->currentIndex(), 0);
+    }
+
+    // A settings or look file that is far too large, or a FIFO in its place, is named in one box and
+    // read as empty; the start goes on. The alarm fails a start that waits instead of hanging it.
+    void oversizedOrIrregularSettingsFileIsNamedOnce_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("kind");
+        for (const char* name : {"TabFont.txt", "Style.txt", "CharSet.txt", "InterCrs.txt", "Groups.txt",
+                                 "TabName.txt", "Net.txt"})
+            QTest::addRow("1 GB %s", name) << QString::fromLatin1(name) << "sparse";
+        QTest::newRow("1 GB restore marker") << ".qmrestore/commit"
+                                             << "sparse";
+        QTest::newRow("FIFO as TabFont.txt") << "TabFont.txt"
+                                             << "fifo";
+        QTest::newRow("FIFO as Net.txt") << "Net.txt"
+                                         << "fifo";
+    }
+    void oversizedOrIrregularSettingsFileIsNamedOnce() {
+        QFETCH(QString, name);
+        QFETCH(QString, kind);
+        TestEnvironment env;
+        QVERIFY(QDir().mkpath(env.ArchiveFolder()));
+        const QString path = env.ArchiveFile(name);
+        const bool marker = name.endsWith(QLatin1String("commit"));
+        if (marker)
+            QVERIFY(QDir().mkpath(env.ArchiveFile(QStringLiteral(".qmrestore/files"))));
+        if (kind == QLatin1String("fifo"))
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        else
+            WriteSparseFile(path, qint64(1) << 30);
+        ::alarm(60);
+        TMainForm* form = env.CreateMainForm();
+        form->FormShow(); // reads the last tab's name
+        ::alarm(0);
+        QCOMPARE(form->ArchiveFolder, env.ArchiveFolder());
+        const QString expected =
+            kind == QLatin1String("fifo")
+                ? QStringLiteral("The file \"%1\" could not be read: it is not a regular file.").arg(path)
+                : TooLargeText(path, marker ? kRestoreMarkerLimit : kSmallFileLimit);
+        QCOMPARE(MessageBoxSeam::Shown().size(), 1);
+        // The restore's box says more around the marker's name.
+        if (marker)
+            QVERIFY2(MessageBoxSeam::Shown()[0].text.contains(expected),
+                     qPrintable(MessageBoxSeam::Shown()[0].text));
+        else
+            QCOMPARE(MessageBoxSeam::Shown()[0].text, expected);
+        const char* ending = kind == QLatin1String("fifo") ? "not a regular file."
+                             : marker                      ? "larger than 64 MB."
+                                                           : "larger than 1 MB.";
+        QVERIFY2(expected.endsWith(QLatin1String(ending)), qPrintable(expected));
     }
 
     void clockFormatAndGroupsFromArchiveFiles() {

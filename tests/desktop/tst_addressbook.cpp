@@ -1,6 +1,8 @@
 #include "app/MainForm.h"
 #include "desktop/WinAddressBook.h"
 #include "platform/MessageBox.h"
+#include "platform/SafeFile.h"
+#include "support/FileBytes.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>
@@ -8,6 +10,8 @@
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace qm;
 
@@ -226,6 +230,32 @@ private slots:
         book.fileName = home.Contacts() + QStringLiteral("/missing");
         QVERIFY_THROWS_EXCEPTION(std::runtime_error, book.loadFile());
         QVERIFY(book.contacts.isEmpty());
+    }
+
+    // A card file past the most one may hold is refused by name before it is read; a FIFO among
+    // the cards is no card file and is never waited on (the alarm fails a wait).
+    void oversizedCardFileIsRefusedByName() {
+        DataHome home;
+        WriteFile(home.Contacts() + QStringLiteral("/a.vcf"),
+                  "BEGIN:VCARD\nVERSION:3.0\nFN:Zeno\nEND:VCARD\n");
+        QCOMPARE(::mkfifo(QFile::encodeName(home.Contacts() + QStringLiteral("/pipe.vcf")).constData(), 0600),
+                 0);
+        TWinAddressBook book;
+        book.setToDefaultAddressBook();
+        ::alarm(30);
+        book.loadFile();
+        QCOMPARE(book.contacts, QStringList{QStringLiteral("Zeno")});
+        const QString big = home.Contacts() + QStringLiteral("/big.vcf");
+        WriteSparseFile(big, qint64(1) << 30);
+        QString error;
+        try {
+            book.loadFile();
+        } catch (const std::runtime_error& e) {
+            error = QString::fromStdString(e.what());
+        }
+        ::alarm(0);
+        QCOMPARE(error, TooLargeText(big, kDocumentLimit));
+        QVERIFY2(error.endsWith("larger than 64 MB."), qPrintable(error));
     }
 
     void importCopiesOnlyNewPeople() {

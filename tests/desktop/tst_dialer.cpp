@@ -7,6 +7,7 @@
 #include "platform/Launcher.h"
 #include "platform/MessageBox.h"
 #include "platform/Modal.h"
+#include "platform/SafeFile.h"
 #include "platform/widgets/Panel.h"
 #include "support/FakeModem.h"
 #include "support/FileBytes.h"
@@ -33,6 +34,7 @@
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -146,6 +148,45 @@ QM_TEST_HELPER(dialAsNobody) {
     AimModem(dialer, dpCOM2, arguments.value(2));
     const qsizetype status = DialStatus.indexOf(dialer.Dial());
     return status < 0 ? 2 : 10 + int(status);
+}
+
+// One of two copies dialling at once: waits for the file "go" in the folder of the third argument,
+// dials, and holds the line while the pick-up box is open until the file "release" is there. It
+// marks "held.<pid>" or "failed.<pid>" so that the test knows when both got as far as they will.
+QM_TEST_HELPER(dialRace) {
+    KillSelfAfter(20 * 1000 * 1000);
+    const QString sync = arguments.value(2);
+    const auto waitFor = [&sync](const char* name) {
+        for (int i = 0; i < 10000 && !QFileInfo::exists(sync + QLatin1Char('/') + QLatin1String(name)); ++i)
+            ::usleep(500);
+    };
+    const auto mark = [&sync](const char* what) {
+        QFile(sync + QStringLiteral("/%1.%2").arg(QLatin1String(what)).arg(::getpid()))
+            .open(QIODevice::WriteOnly);
+    };
+    DialerSeam::SetPortDevice(dpCOM2, arguments.value(0));
+    DialerSeam::SetLockFolder(arguments.value(1));
+    MessageBoxSeam::Enable();
+    MessageBoxSeam::QueueAnswer(Id::Ok);
+    MessageBoxSeam::WhileOpen([&](const ShownBox& box) {
+        if (box.text == QLatin1String("Pick up phone")) {
+            mark("held");
+            waitFor("release");
+        } else {
+            mark("failed");
+        }
+    });
+    TDialer dialer;
+    AimModem(dialer, dpCOM2, QStringLiteral("0612"));
+    waitFor("go");
+    const qsizetype status = DialStatus.indexOf(dialer.Dial());
+    return status < 0 ? 2 : 10 + int(status);
+}
+
+// Sets the file's times back by ten years: written long before any process now running started.
+void MakeOld(const QString& path) {
+    const timeval old[2] = {{::time(nullptr) - 315360000, 0}, {::time(nullptr) - 315360000, 0}};
+    QCOMPARE(::utimes(QFile::encodeName(path).constData(), old), 0);
 }
 
 QString DialAsNobody(const QString& device, const QString& lockFolder, const QString& number) {
@@ -298,34 +339,93 @@ private slots:
         QCOMPARE(heldDuringTheCall, LockText(getpid()));
         QCOMPARE(QDir(env.LockFolder()).entryList(QDir::Files | QDir::Hidden), QStringList());
 
+        // A live process whose number a lock names, but which started after the lock was written,
+        // only got the dead owner's number again: the lock is stale all the same.
+        heldDuringTheCall.clear();
+        WriteFileBytes(lockFile, LockText(getppid()));
+        MakeOld(lockFile);
+        QCOMPARE(dialer.Dial(), QStringLiteral("OK"));
+        QCOMPARE(heldDuringTheCall, LockText(getpid()));
+        QCOMPARE(modem.Received(14), QByteArray("ATDT555\r\nATH\r\n"));
+
         const QByteArray foreign = LockText(getppid());
         MessageBoxSeam::WhileOpen([&](const ShownBox&) { WriteFileBytes(lockFile, foreign); });
         QCOMPARE(dialer.Dial(), QStringLiteral("OK"));
         QCOMPARE(ReadFileBytes(lockFile), foreign);
     }
 
+    // Two copies dial at once over one stale lock: the take-over is serialised, so exactly one
+    // dials, every time; the other finds the port busy.
+    void twoCopiesOnOneStaleLockDialOnce() {
+        TestEnvironment env;
+        FakeModem modem;
+        const QString lockFile = LockFile(env, modem);
+        const QByteArray sent("ATDT0612\r\nATH\r\n");
+        const qint64 dead = DeadPid();
+        for (int round = 0; round < 50; ++round) {
+            QTemporaryDir sync;
+            WriteFileBytes(lockFile, LockText(dead));
+            HelperProcess first("dialRace", {modem.Device(), env.LockFolder(), sync.path()});
+            HelperProcess second("dialRace", {modem.Device(), env.LockFolder(), sync.path()});
+            WriteFileBytes(sync.path() + QStringLiteral("/go"), QByteArray());
+            for (int i = 0; i < 10000 && QDir(sync.path()).entryList(QDir::Files).size() < 3; ++i)
+                ::usleep(500);
+            // While the one that dials holds the line, the lock names it: neither removed the other's.
+            const QStringList held = QDir(sync.path()).entryList({QStringLiteral("held.*")}, QDir::Files);
+            const QByteArray lockDuringTheCall = ReadFileBytes(lockFile);
+            WriteFileBytes(sync.path() + QStringLiteral("/release"), QByteArray());
+            QCOMPARE(held.size(), 1);
+            QCOMPARE(lockDuringTheCall, LockText(held.first().mid(5).toLongLong()));
+            QStringList results;
+            for (HelperProcess* helper : {&first, &second}) {
+                const int status = helper->Wait();
+                results << (WIFEXITED(status)
+                                ? DialStatus.value(WEXITSTATUS(status) - 10, QStringLiteral("<exit>"))
+                                : QStringLiteral("<killed>"));
+            }
+            results.sort();
+            QCOMPARE(results, QStringList({QStringLiteral("COMOPENERROR"), QStringLiteral("OK")}));
+            QCOMPARE(modem.Received(2 * int(sent.size()), 20), sent);
+            QVERIFY2(!QFileInfo::exists(lockFile), qPrintable(QStringLiteral("round %1").arg(round)));
+        }
+    }
+
     // Where only root may write the lock folder, a user's dial takes a free port by its flock and
     // exclusive mode and leaves nothing in the folder. The locks there still count: a live
     // owner's keeps the port; a dead one's cannot be removed but claims nothing.
+    // The same where the user may write the lock folder but not remove another user's lock in it
+    // (a sticky folder such as Debian's /run/lock): a stale one claims nothing there either.
     void portIsTakenWhereOnlyRootWritesLocks_data() {
         QTest::addColumn<QByteArray>("lock");
         QTest::addColumn<QString>("status");
-        QTest::newRow("no lock") << QByteArray() << "OK";
-        QTest::newRow("live owner's lock") << LockText(getpid()) << "COMOPENERROR";
-        QTest::newRow("dead owner's lock") << LockText(DeadPid()) << "OK";
+        QTest::addColumn<int>("folderMode");
+        QTest::addColumn<bool>("old");
+        for (const int mode : {0755, 01777}) {
+            const char* folder = mode == 0755 ? "root's folder" : "sticky folder";
+            QTest::addRow("no lock, %s", folder) << QByteArray() << "OK" << mode << false;
+            QTest::addRow("live owner's lock, %s", folder)
+                << LockText(getpid()) << "COMOPENERROR" << mode << false;
+            QTest::addRow("dead owner's lock, %s", folder) << LockText(DeadPid()) << "OK" << mode << false;
+            QTest::addRow("lock older than its live owner, %s", folder)
+                << LockText(getpid()) << "OK" << mode << true;
+        }
     }
     void portIsTakenWhereOnlyRootWritesLocks() {
         if (::geteuid() != 0)
             QSKIP("dialling as the user 65534 beside a lock folder of root's needs root");
         QFETCH(QByteArray, lock);
         QFETCH(QString, status);
+        QFETCH(int, folderMode);
+        QFETCH(bool, old);
         TestEnvironment env;
         FakeModem modem;
         QCOMPARE(::chown(QFile::encodeName(modem.Device()).constData(), Nobody, Nobody), 0);
-        QCOMPARE(::chmod(QFile::encodeName(env.LockFolder()).constData(), 0755), 0);
+        QCOMPARE(::chmod(QFile::encodeName(env.LockFolder()).constData(), mode_t(folderMode)), 0);
         const QString lockFile = LockFile(env, modem);
         if (!lock.isEmpty())
             WriteFileBytes(lockFile, lock);
+        if (old)
+            MakeOld(lockFile);
 
         QCOMPARE(DialAsNobody(modem.Device(), env.LockFolder(), QStringLiteral("0612")), status);
         const QByteArray sent =
@@ -506,6 +606,11 @@ private slots:
         file.close();
         OpenTele(form, [](TTeleForm& tele) { QCOMPARE(tele.DialerContact.ComPort, dpCOM2); });
         QCOMPARE(ModemText(env), QStringLiteral("seven"));
+        // One far too large is named in one box and names no port either.
+        MessageBoxSeam::Reset();
+        WriteSparseFile(file.fileName(), qint64(1) << 30);
+        OpenTele(form, [](TTeleForm& tele) { QCOMPARE(tele.DialerContact.ComPort, dpCOM2); });
+        QCOMPARE(ShownTexts(), QStringList(TooLargeText(file.fileName(), kSmallFileLimit)));
     }
 
     // The lists drop down at their fields and a box opens over the dialog, wherever the dialog was

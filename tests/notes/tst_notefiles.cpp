@@ -5,6 +5,8 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace qm;
 
@@ -40,6 +42,14 @@ private slots:
         // An administrator opens it all the same; only where the open fails does the test hold.
         if (QFile probe(readOnly); !probe.open(QIODevice::ReadWrite))
             QVERIFY(!IsTextFile(readOnly));
+        // A FIFO nobody writes, or a device, is no note, and is never waited on; the alarm fails a
+        // test that would.
+        const QString fifo = m_dir.filePath("pipe.txt");
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        ::alarm(30);
+        QVERIFY(!IsTextFile(fifo));
+        QVERIFY(!IsTextFile("/dev/zero"));
+        ::alarm(0);
     }
 
     void masks() {
@@ -63,6 +73,7 @@ private slots:
             QVERIFY(file.open(QIODevice::WriteOnly));
         }
         QVERIFY(QDir(dir.path()).mkdir("folder.txt"));
+        QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath("pipe.txt")).constData(), 0600), 0);
         QCOMPARE(ListMatchingFiles(dir.path(), "*.txt"), QStringList({"A.txt", "b.txt"}));
     }
 

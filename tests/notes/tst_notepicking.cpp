@@ -7,6 +7,7 @@
 #include "platform/Launcher.h"
 #include "platform/MessageBox.h"
 #include "platform/Modal.h"
+#include "platform/SafeFile.h"
 #include "platform/Sound.h"
 #include "platform/widgets/PageControl.h"
 #include "platform/widgets/Panel.h"
@@ -23,6 +24,8 @@
 #include <QUrl>
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace qm;
 
@@ -439,6 +442,86 @@ private slots:
         QVERIFY(form->SpeedButtonUpdate->isEnabled());
         delete words;
         QCOMPARE(MessageBoxSeam::UnansweredCount(), 0);
+    }
+
+    // A FIFO in the notes folder is no note: not listed, and clicks on the list never wait on it.
+    void aFifoInTheNotesFolderIsNotListed() {
+        TestEnvironment env;
+        WriteFileBytes(NotesDir(env) + "/a.txt", "alpha");
+        QCOMPARE(::mkfifo(QFile::encodeName(NotesDir(env) + "/pipe.txt").constData(), 0600), 0);
+        ::alarm(30); // fails a wait on the FIFO instead of hanging
+        TMainForm* form = env.CreateMainForm();
+        QCOMPARE(form->FileListBoxNote->count(), 1);
+        ClickNote(form, "a.txt");
+        QCOMPARE(form->Editor->toPlainText(), QString("alpha"));
+        ClickButton(form->SpeedButtonRinfrescaNote);
+        QCOMPARE(form->FileListBoxNote->count(), 1);
+        QCOMPARE(form->FileListBoxNote->item(0)->text(), QString("a.txt"));
+        ::alarm(0);
+        QCOMPARE(MessageBoxSeam::Shown().size(), 0);
+
+        // A note past the most one may hold is named with the limit, and the list stays with the
+        // note shown.
+        const QString big = NotesDir(env) + "/big.txt";
+        WriteFileBytes(big, QByteArray(int(kDocumentLimit) + 1, 'x'));
+        ClickButton(form->SpeedButtonRinfrescaNote);
+        ClickNote(form, "a.txt");
+        ClickNote(form, "big.txt");
+        QCOMPARE(MessageBoxSeam::Shown().size(), 1);
+        QCOMPARE(MessageBoxSeam::Shown()[0].text, TooLargeText(big, kDocumentLimit));
+        QCOMPARE(PickedName(form), QString("a.txt"));
+        QCOMPARE(form->Editor->toPlainText(), QString("alpha"));
+    }
+
+    // What is dropped is opened as every read is: a FIFO, whatever its name, is refused at once by
+    // name; a colour set or a note far too large is refused naming the file and the limit.
+    void droppedFilesThatCannotBeReadAreRefusedByName_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("FIFO note") << "pipe.txt"
+                                   << "fifo";
+        QTest::newRow("FIFO colour set") << "pipe.clr"
+                                         << "fifo";
+        QTest::newRow("FIFO sound") << "pipe.wav"
+                                    << "fifo";
+        QTest::newRow("1 GB colour set") << "big.clr"
+                                         << "sparse";
+        QTest::newRow("note past 64 MB") << "big.txt"
+                                         << "text";
+    }
+    void droppedFilesThatCannotBeReadAreRefusedByName() {
+        QFETCH(QString, name);
+        QFETCH(QString, kind);
+        TestEnvironment env;
+        WriteFileBytes(NotesDir(env) + "/open.txt", "open note");
+        const QString dropped = env.ProgramFolder() + "elsewhere/" + name;
+        QVERIFY(QDir().mkpath(env.ProgramFolder() + "elsewhere"));
+        QString expected;
+        if (kind == "fifo") {
+            QCOMPARE(::mkfifo(QFile::encodeName(dropped).constData(), 0600), 0);
+            expected = "The file \"" + dropped + "\" could not be read: it is not a regular file.";
+        } else if (kind == "sparse") {
+            WriteSparseFile(dropped, qint64(1) << 30);
+            expected = "I can't read the colors list \"" + dropped + "\"!\r" +
+                       TooLargeText(dropped, kSmallFileLimit);
+        } else {
+            WriteFileBytes(dropped, QByteArray(int(kDocumentLimit) + 1, 'x'));
+            expected = TooLargeText(dropped, kDocumentLimit);
+        }
+        TMainForm* form = env.CreateMainForm();
+        ClickNote(form, "open.txt");
+        LauncherSeam::Reset();
+        SoundSeam::Reset();
+        auto* files = new QMimeData;
+        files->setUrls({QUrl::fromLocalFile(dropped)});
+        ::alarm(30); // fails a wait on the FIFO instead of hanging
+        QVERIFY(DragAndDrop(form->Editor->viewport(), files));
+        ::alarm(0);
+        delete files;
+        QCOMPARE(MessageBoxSeam::Shown().size(), 1);
+        QCOMPARE(MessageBoxSeam::Shown()[0].text, expected);
+        QCOMPARE(LauncherSeam::Launches(), QStringList());
+        QCOMPARE(form->Editor->toPlainText(), QString("open note"));
     }
 
     void refreshAllReadsTheNotesAgain() {

@@ -7,6 +7,7 @@
 #include "platform/Launcher.h"
 #include "platform/MessageBox.h"
 #include "platform/Modal.h"
+#include "platform/SafeFile.h"
 #include "platform/widgets/PageControl.h"
 #include "platform/widgets/Panel.h"
 #include "support/FileBytes.h"
@@ -109,6 +110,20 @@ private slots:
         form->SpeedButton_Aggiorna_Editor_Setup->click();
         QVERIFY(form->SpeedButton_Aggiorna_Editor_Setup->isEnabled());
         QVERIFY(!QFile::exists(env.ArchiveFile("CharSet.txt")));
+    }
+
+    // A list of favourite folders far too large is named in one box and shows as empty.
+    void oversizedFolderListIsNamedOnce() {
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        const QString list = form->DefaultArchiveFolder + "/PreDir.txt";
+        WriteSparseFile(list, qint64(1) << 30);
+        WithFolders(form, [](TFoldersForm& d) {
+            QCOMPARE(d.ListBoxFolders->count(), 0);
+            d.reject();
+        });
+        QCOMPARE(MessageBoxSeam::Shown().size(), 1);
+        QCOMPARE(MessageBoxSeam::Shown()[0].text, TooLargeText(list, kSmallFileLimit));
     }
 
     void favouriteFoldersAddUseRemove() {
