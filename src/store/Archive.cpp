@@ -150,6 +150,8 @@ QString TableAdvice(Session::TableState state) {
     case Session::TableState::Full:
         return QStringLiteral("Its rows are shown, but no change can be saved. Free some space on the disk, "
                               "then start Quellmire Organizer again.");
+    case Session::TableState::Foreign:
+        return QStringLiteral("It was left as it is. Have it removed, then start Quellmire Organizer again.");
     case Session::TableState::Folder:
         return QStringLiteral(
             "Move the folder away; an empty table is created in its place at the next start.");
@@ -165,6 +167,8 @@ QString TableAdvice(Session::TableState state) {
 }
 
 QString TableProblem(const QString& file, const QString& reason, Session::TableState state) {
+    if (state == Session::TableState::Foreign) // the reason is a whole sentence naming the file
+        return reason + QStringLiteral("\r") + TableAdvice(state);
     return QStringLiteral("The table file %1 cannot be used: %2.\r%3").arg(file, reason, TableAdvice(state));
 }
 
