@@ -272,7 +272,7 @@ void TMainForm::FormShow() {
     const QString setupCaption = PageControlMenu->tabText(PageControlMenu->indexOf(TabSheetSetup));
     const QString tabNameFile = JoinPath(ArchiveFolder, QStringLiteral("TabName.txt"));
     if (QFileInfo::exists(tabNameFile)) {
-        const QStringList lines = LoadTextLines(tabNameFile);
+        const QStringList lines = LoadSettingLines(tabNameFile);
         EditLastLabel->setText(lines.isEmpty() ? QString() : lines.first());
         if (EditLastLabel->text().isEmpty())
             EditLastLabel->setText(setupCaption);

@@ -28,6 +28,7 @@
 #include <QSpinBox>
 #include <QTimer>
 #include <QToolButton>
+#include <cerrno>
 
 namespace qm {
 
@@ -281,9 +282,14 @@ void TMainForm::ApplyWorkingFolder() {
     TimerContolloOrario->stop();
     TimerRitorna->stop();
     SpeedButton_Multi->setEnabled(true);
-    const QStringList lines = LoadTextLines(netFile);
+    QStringList lines;
+    QString readError;
+    const bool read = LoadTextLines(netFile, lines, &readError) || errno == ENOENT;
     const QString folder = lines.isEmpty() ? QString() : lines.first();
-    if (!folder.isEmpty() && QFileInfo(folder).isDir()) {
+    if (!read) {
+        // Named in one box; the default folder is kept, as without the file.
+        MessageBox(readError, MsgCaption, MsgOk + MsgExclamation);
+    } else if (!folder.isEmpty() && QFileInfo(folder).isDir()) {
         const ArchivePlace place = PlaceArchiveIn(folder, ProfileName);
         if (!place.archiveFolder.isEmpty())
             ArchiveFolder = place.archiveFolder;
@@ -334,7 +340,7 @@ void TMainForm::ReadLookFiles() {
     };
 
     if (QFileInfo::exists(lookFile("TabFont.txt"))) {
-        const QStringList lines = LoadTextLines(lookFile("TabFont.txt"));
+        const QStringList lines = LoadSettingLines(lookFile("TabFont.txt"));
         if (!lines.isEmpty()) {
             QFont tabFont = PageControlMenu->font();
             tabFont.setFamily(lines[0]);
@@ -356,19 +362,19 @@ void TMainForm::ReadLookFiles() {
     if (!QFileInfo::exists(styleFile)) {
         ComboBox_Stile->setCurrentIndex(0);
     } else {
-        const QStringList lines = LoadTextLines(styleFile);
+        const QStringList lines = LoadSettingLines(styleFile);
         if (!lines.isEmpty() && (lines[0] == QLatin1String("0") || lines[0] == QLatin1String("1")))
             ComboBox_Stile->setCurrentIndex(lines[0].toInt());
     }
 
     if (QFileInfo::exists(lookFile("CharSet.txt"))) {
-        const QStringList lines = LoadTextLines(lookFile("CharSet.txt"));
+        const QStringList lines = LoadSettingLines(lookFile("CharSet.txt"));
         if (const auto charset = lines.isEmpty() ? std::nullopt : WholeNumber(lines[0]))
             Editor->setProperty("FontCharset", *charset);
     }
 
     if (QFileInfo::exists(lookFile("InterCrs.txt"))) {
-        const QStringList lines = LoadTextLines(lookFile("InterCrs.txt"));
+        const QStringList lines = LoadSettingLines(lookFile("InterCrs.txt"));
         if (const auto charset = lines.isEmpty() ? std::nullopt : WholeNumber(lines[0])) {
             panel_credit->setProperty("FontCharset", *charset);
             MemoOrario->setProperty("FontCharset", *charset);

@@ -30,11 +30,11 @@ QString FileSafe(const QString& name) {
 }
 
 QString ExecLine(const QFile& file) {
-    QFile reader(file.fileName());
-    if (!reader.open(QIODevice::ReadOnly | QIODevice::Text))
+    QByteArray bytes;
+    if (!ReadFileWhole(file.fileName(), &bytes))
         return QString();
-    while (!reader.atEnd()) {
-        const QString line = QString::fromUtf8(reader.readLine()).trimmed();
+    for (const QByteArray& raw : bytes.split('\n')) {
+        const QString line = QString::fromUtf8(raw).trimmed();
         if (line.startsWith(QLatin1String("Exec=")))
             return line.mid(5).trimmed();
     }
@@ -102,10 +102,9 @@ bool TLumidorAutostart::WriteEntry(bool enable) {
          QStringLiteral("\nX-GNOME-Autostart-enabled=true\n"))
             .toUtf8();
     // Every settings change comes here: an entry that already says the same is left alone.
-    QFile current(file);
-    if (current.open(QIODevice::ReadOnly) && current.readAll() == text)
+    QByteArray current;
+    if (ReadFileWhole(file, &current) && current == text)
         return true;
-    current.close();
     QString error;
     if (!QDir().mkpath(QFileInfo(file).absolutePath())) {
         ReportEntryFailure(

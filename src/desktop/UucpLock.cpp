@@ -1,4 +1,5 @@
 #include "desktop/UucpLock.h"
+#include "platform/SafeFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -21,19 +22,13 @@ namespace {
 // What the lock file holds now; nothing when it is gone, no bytes when it cannot be read or is no
 // regular file. Others may plant a FIFO or a device under the name: opening it must not wait.
 std::optional<QByteArray> ReadLock(const QByteArray& path) {
-    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0)
+    const QString name = QFile::decodeName(path);
+    const UniqueFd fd = OpenRegularFileAt(AT_FDCWD, name, LinkRule::Refuse, nullptr, name);
+    if (!fd)
         return errno == ENOENT ? std::nullopt : std::optional<QByteArray>(QByteArray());
-    char buffer[128];
-    ssize_t n = -1;
-    struct stat status {};
-    if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) {
-        do
-            n = ::read(fd, buffer, sizeof buffer);
-        while (n < 0 && errno == EINTR);
-    }
-    ::close(fd);
-    return n < 0 ? QByteArray() : QByteArray(buffer, n);
+    QByteArray bytes;
+    ReadAll(fd.get(), kLockFileLimit, &bytes, name);
+    return bytes;
 }
 
 // A process we may not signal lives all the same.

@@ -1,6 +1,7 @@
 #include "desktop/WinAddressBook.h"
 
 #include "desktop/VCardText.h"
+#include "platform/SafeFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -539,12 +540,12 @@ void TWinAddressBook::loadFile() {
                                      .toStdString());
     }
     for (const QString& path : files) {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
-            throw std::runtime_error(QStringLiteral("Cannot read %1: %2")
-                                         .arg(QDir::toNativeSeparators(path), file.errorString())
-                                         .toStdString());
-        for (const QStringList& lines : ParseVCards(file.readAll(), &skippedCards)) {
+        // Opened without waiting, and refused past the most a card file may hold.
+        QByteArray bytes;
+        QString error;
+        if (!ReadFileWhole(path, &bytes, &error, LinkRule::FollowOwn, kDocumentLimit))
+            throw std::runtime_error(error.toStdString());
+        for (const QStringList& lines : ParseVCards(bytes, &skippedCards)) {
             contacts.append(PropertyValue(lines, QStringLiteral("DISPLAY_NAME")));
             m_people.append(lines);
         }

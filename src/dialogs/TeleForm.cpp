@@ -143,7 +143,7 @@ void TTeleForm::FormShow() {
         MemoCOM->setPlainText(QStringLiteral("1"));
         WriteModemFile(MemoCOM->toPlainText());
     } else {
-        MemoCOM->setPlainText(LoadTextLines(ModemFile()).join(QString()));
+        MemoCOM->setPlainText(LoadSettingLines(ModemFile()).join(QString()));
         bool ok = false;
         const int stored = MemoCOM->toPlainText().trimmed().toInt(&ok);
         if (ok && stored >= 0 && stored <= 3)

@@ -136,7 +136,7 @@ void TFoldersForm::FormShow() {
     SetSectionColor(MainForm->SectionColors.NotesColor);
     QStringList entries;
     if (QFileInfo::exists(ListFile()))
-        entries = LoadTextLines(ListFile());
+        entries = LoadSettingLines(ListFile());
     FillList(entries);
     if (ListBoxFolders->count() == 0) {
         SpeedButtonUse->setEnabled(false);

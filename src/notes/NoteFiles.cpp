@@ -7,33 +7,38 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <algorithm>
+#include <cerrno>
 #include <optional>
 #include <stdexcept>
+#include <unistd.h>
 #include <vector>
 
 namespace qm {
 
 bool IsTextFile(const QString& path) {
-    QFileInfo info(path);
-    if (!info.exists() || info.isDir())
+    // Opened as every read is, so that a FIFO or device never holds the window; a note is written
+    // back, so one the user may not write is no note.
+    const UniqueFd fd = OpenRegularFileAt(QString(), path, LinkRule::FollowOwn);
+    if (!fd || ::access(QFile::encodeName(path).constData(), W_OK) != 0)
         return false;
-    // Opened for writing too, as a note is written back: a read-only file is not a note.
-    QFile file(path);
-    if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
-        return false;
+    // Past the most a note may hold the rest is not looked at: reading it refuses it by name.
     char block[2048];
-    for (;;) {
-        const qint64 count = file.read(block, sizeof block);
+    for (qint64 seen = 0; seen <= kDocumentLimit;) {
+        const ssize_t count = ::read(fd.get(), block, sizeof block);
+        if (count < 0 && errno == EINTR)
+            continue;
         if (count < 0)
             return false;
         if (count == 0)
             return true;
-        for (qint64 i = 0; i < count; ++i) {
+        for (ssize_t i = 0; i < count; ++i) {
             const auto byte = static_cast<unsigned char>(block[i]);
             if (byte < 32 && byte != 9 && byte != 10 && byte != 13 && byte != 26)
                 return false;
         }
+        seen += count;
     }
+    return true;
 }
 
 bool MatchesFileMask(const QString& name, const QString& mask) {
@@ -63,8 +68,9 @@ QStringList ListMatchingFiles(const QString& folder, const QString& mask) {
     QStringList names;
     const QFileInfoList files =
         QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name | QDir::IgnoreCase);
+    // Regular files only: a FIFO, device or socket is no note.
     for (const QFileInfo& file : files)
-        if (MatchesFileMask(file.fileName(), mask))
+        if (file.isFile() && MatchesFileMask(file.fileName(), mask))
             names << file.fileName();
     return names;
 }
@@ -354,7 +360,7 @@ NoteEncoding NoteEncodingForCharset(int charset) {
 NoteText ReadNoteFile(const QString& path, const NoteEncoding& encoding) {
     QByteArray bytes;
     QString error;
-    if (!ReadFileWhole(path, &bytes, &error))
+    if (!ReadFileWhole(path, &bytes, &error, LinkRule::FollowOwn, kDocumentLimit))
         throw std::runtime_error(error.toStdString());
     NoteText note;
     note.used.charset = encoding.charset;

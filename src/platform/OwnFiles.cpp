@@ -1,4 +1,5 @@
 #include "platform/OwnFiles.h"
+#include "platform/UniqueFd.h"
 
 #include <QFile>
 
@@ -22,13 +23,11 @@ OwnEntry Classify(const struct stat& info) {
 
 // Looked at through a descriptor of the entry itself (a link stays a link), so that what is judged
 // is what stood there when it was opened.
-OwnEntry InspectOpened(int fd, uid_t* owner) {
-    if (fd < 0)
+OwnEntry InspectOpened(const UniqueFd& fd, uid_t* owner) {
+    if (!fd)
         return errno == ENOENT ? OwnEntry::Missing : OwnEntry::Foreign;
     struct stat info {};
-    const bool statted = ::fstat(fd, &info) == 0;
-    ::close(fd);
-    if (!statted)
+    if (::fstat(fd.get(), &info) != 0)
         return OwnEntry::Foreign;
     if (owner)
         *owner = info.st_uid;
@@ -38,11 +37,13 @@ OwnEntry InspectOpened(int fd, uid_t* owner) {
 } // namespace
 
 OwnEntry InspectEntry(int folderFd, const QByteArray& name, uid_t* owner) {
-    return InspectOpened(::openat(folderFd, name.constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC), owner);
+    return InspectOpened(UniqueFd(::openat(folderFd, name.constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC)),
+                         owner);
 }
 
 OwnEntry InspectPath(const QString& path, uid_t* owner) {
-    return InspectOpened(::open(QFile::encodeName(path).constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC), owner);
+    return InspectOpened(
+        UniqueFd(::open(QFile::encodeName(path).constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC)), owner);
 }
 
 int OpenOwnFolderAt(int folderFd, const QByteArray& name) {

@@ -208,18 +208,17 @@ bool WriteFileAtomically(const QString& path, const QByteArray& data, QString* e
 }
 
 bool CopyFileAtomically(const QString& source, const QString& target, QString* error, int newFileMode) {
-    const int in = OpenRegularFile(source, error);
-    if (in < 0)
+    const UniqueFd in = OpenRegularFileAt(AT_FDCWD, source, LinkRule::FollowOwn, error, source);
+    if (!in)
         return false;
     bool readFailed = false;
     int readErr = 0;
     const bool ok = WriteThroughTemporary(target, error, newFileMode, [&](int fd, int& err) {
-        err = CopyDescriptor(in, fd, &readFailed);
+        err = CopyDescriptor(in.get(), fd, &readFailed);
         if (readFailed)
             readErr = err;
         return err == 0;
     });
-    ::close(in);
     if (!ok && readFailed)
         return Fail(error, Describe(source, "read", readErr));
     return ok;
@@ -247,69 +246,151 @@ int CopyDescriptor(int from, int to, bool* readFailed) {
     }
 }
 
-int OpenRegularFile(const QString& path, QString* error, LinkRule links) {
-    QByteArray target = QFile::encodeName(path);
-    if (links == LinkRule::FollowOwn) {
-        const int resolveErr = ResolveTarget(QFile::encodeName(path), &target);
-        if (resolveErr == kRefusedLink) {
-            Fail(error, RefusedLinkText(path, "read"));
-            return -1;
-        }
-        if (resolveErr) {
-            Fail(error, Describe(path, "read", resolveErr));
-            return -1;
-        }
-    }
-    // Non-blocking: opening a FIFO for reading would wait until someone opens it for writing.
-    const int fd = ::open(target.constData(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno == ELOOP && links == LinkRule::Refuse)
-            Fail(error, QStringLiteral("The file \"%1\" could not be read: it is a link.")
-                            .arg(QDir::toNativeSeparators(path)));
-        else
-            Fail(error, Describe(path, "read", errno));
-        return -1;
-    }
-    struct stat info {};
-    const bool statted = ::fstat(fd, &info) == 0;
-    const int statErr = errno;
-    if (statted && S_ISREG(info.st_mode))
-        return fd;
-    ::close(fd);
-    if (!statted)
-        Fail(error, Describe(path, "read", statErr));
-    else if (S_ISDIR(info.st_mode))
-        Fail(error, Describe(path, "read", EISDIR));
-    else
-        Fail(error, QStringLiteral("The file \"%1\" could not be read: it is not a regular file.")
-                        .arg(QDir::toNativeSeparators(path)));
-    return -1;
+namespace {
+
+// The path of the folder a descriptor stands for, for messages and for following links by path.
+QByteArray FolderPathOf(int folderFd) {
+    if (folderFd == AT_FDCWD)
+        return QByteArray();
+    char text[PATH_MAX];
+    const QByteArray proc = "/proc/self/fd/" + QByteArray::number(folderFd);
+    const ssize_t size = ::readlink(proc.constData(), text, sizeof text);
+    return size > 0 && size < ssize_t(sizeof text) ? QByteArray(text, size) : proc;
 }
 
-bool ReadFileWhole(const QString& path, QByteArray* data, QString* error, LinkRule links) {
+QByteArray Joined(const QByteArray& folder, const QByteArray& name) {
+    if (folder.isEmpty() || name.startsWith('/'))
+        return name;
+    return folder.endsWith('/') ? folder + name : folder + '/' + name;
+}
+
+QString SizeText(qint64 bytes) {
+    if (bytes >= (1 << 20) && bytes % (1 << 20) == 0)
+        return QStringLiteral("%1 MB").arg(bytes >> 20);
+    if (bytes >= 1024 && bytes % 1024 == 0)
+        return QStringLiteral("%1 KB").arg(bytes >> 10);
+    return QStringLiteral("%1 bytes").arg(bytes);
+}
+
+// A failed open: the message in `error`, and errno telling why for callers that ask.
+UniqueFd Refused(QString* error, const QString& message, int err) {
+    Fail(error, message);
+    errno = err;
+    return UniqueFd();
+}
+
+// A failed read, the same way.
+bool ReadFailed(QString* error, const QString& message, int err) {
+    Fail(error, message);
+    errno = err;
+    return false;
+}
+
+} // namespace
+
+UniqueFd OpenRegularFileAt(int folderFd, const QString& name, LinkRule rule, QString* error,
+                           const QString& shownPath) {
+    const QByteArray encoded = QFile::encodeName(name);
+    const QString shown =
+        shownPath.isEmpty() ? QFile::decodeName(Joined(FolderPathOf(folderFd), encoded)) : shownPath;
+    int at = folderFd;
+    QByteArray target = encoded;
+    if (rule == LinkRule::FollowOwn) {
+        // Links are followed by path, each checked on the way as the writer does.
+        const int resolveErr = ResolveTarget(Joined(FolderPathOf(folderFd), encoded), &target);
+        if (resolveErr == kRefusedLink)
+            return Refused(error, RefusedLinkText(shown, "read"), ELOOP);
+        if (resolveErr)
+            return Refused(error, Describe(shown, "read", resolveErr), resolveErr);
+        at = AT_FDCWD;
+    }
+    // Non-blocking: opening a FIFO for reading would wait until someone opens it for writing.
+    UniqueFd fd(::openat(at, target.constData(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC));
+    if (!fd) {
+        const int err = errno;
+        if (err == ELOOP && rule == LinkRule::Refuse)
+            return Refused(error,
+                           QStringLiteral("The file \"%1\" could not be read: it is a link.")
+                               .arg(QDir::toNativeSeparators(shown)),
+                           err);
+        return Refused(error, Describe(shown, "read", err), err);
+    }
+    struct stat info {};
+    const bool statted = ::fstat(fd.get(), &info) == 0;
+    const int statErr = errno;
+    if (statted && S_ISREG(info.st_mode)) {
+        if (error)
+            error->clear();
+        return fd;
+    }
+    if (!statted)
+        return Refused(error, Describe(shown, "read", statErr), statErr);
+    if (S_ISDIR(info.st_mode))
+        return Refused(error, Describe(shown, "read", EISDIR), EISDIR);
+    return Refused(error,
+                   QStringLiteral("The file \"%1\" could not be read: it is not a regular file.")
+                       .arg(QDir::toNativeSeparators(shown)),
+                   EINVAL);
+}
+
+UniqueFd OpenRegularFileAt(const QString& folder, const QString& name, LinkRule rule, QString* error) {
+    const QString path = folder.isEmpty()
+                             ? name
+                             : QFile::decodeName(Joined(QFile::encodeName(folder), QFile::encodeName(name)));
+    return OpenRegularFileAt(AT_FDCWD, path, rule, error, path);
+}
+
+QString TooLargeText(const QString& path, qint64 maxBytes) {
+    return QStringLiteral("The file \"%1\" could not be read: it is larger than %2.")
+        .arg(QDir::toNativeSeparators(path), SizeText(maxBytes));
+}
+
+bool ReadAll(int fd, qint64 maxBytes, QByteArray* data, const QString& shownPath, QString* error) {
     data->clear();
-    const int fd = OpenRegularFile(path, error, links);
-    if (fd < 0)
-        return false;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) {
+        const int err = errno;
+        return ReadFailed(error, Describe(shownPath, "read", err), err);
+    }
+    const off_t offset = ::lseek(fd, 0, SEEK_CUR);
+    const qint64 left = S_ISREG(info.st_mode) ? qint64(info.st_size) - qMax<qint64>(0, offset) : 0;
+    if (left > maxBytes)
+        return ReadFailed(error, TooLargeText(shownPath, maxBytes), EFBIG);
+    data->reserve(qMax<qint64>(0, left));
+    // The size may grow, or be unknown: the bound holds for what is read, whatever fstat said.
     char buffer[64 * 1024];
     for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        const qint64 room = maxBytes + 1 - data->size();
+        const ssize_t got = ::read(fd, buffer, size_t(qMin<qint64>(qint64(sizeof buffer), room)));
         if (got == 0)
             break;
         if (got < 0) {
             if (errno == EINTR)
                 continue;
             const int err = errno;
-            ::close(fd);
             data->clear();
-            return Fail(error, Describe(path, "read", err));
+            return ReadFailed(error, Describe(shownPath, "read", err), err);
         }
         data->append(buffer, got);
+        if (data->size() > maxBytes) {
+            data->clear();
+            data->squeeze();
+            return ReadFailed(error, TooLargeText(shownPath, maxBytes), EFBIG);
+        }
     }
-    ::close(fd);
     if (error)
         error->clear();
     return true;
+}
+
+int OpenRegularFile(const QString& path, QString* error, LinkRule links) {
+    return OpenRegularFileAt(AT_FDCWD, path, links, error, path).release();
+}
+
+bool ReadFileWhole(const QString& path, QByteArray* data, QString* error, LinkRule links, qint64 maxBytes) {
+    data->clear();
+    const UniqueFd fd = OpenRegularFileAt(AT_FDCWD, path, links, error, path);
+    return fd && ReadAll(fd.get(), maxBytes, data, path, error);
 }
 
 void SyncFolderEntries(const QString& folder) {

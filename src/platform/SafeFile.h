@@ -1,11 +1,20 @@
 #pragma once
 
+#include "UniqueFd.h"
+
 #include <QByteArray>
 #include <QString>
 
-// The one writer for every file the program writes. Qt's QSaveFile is not enough on its own: with a
-// full disk its commit() can succeed after the buffered flush failed and rename an empty file over
-// the target.
+// How the program writes and reads its files.
+//
+// Writing: one writer for every file (WriteFileAtomically, CopyFileAtomically), so that a crash or a
+// full disk leaves the old file or the new one. Qt's QSaveFile is not enough on its own: with a full
+// disk its commit() can succeed after the buffered flush failed and rename an empty file over the
+// target.
+//
+// Reading: one way to open a file (OpenRegularFileAt) that never waits on a FIFO or device and never
+// follows a link the rule refuses, and one bounded read (ReadAll), so that no file another user
+// plants, however large, can freeze the window or exhaust memory. ReadFileWhole joins the two.
 namespace qm {
 
 // Temporary files are named "." + target name + kTemporaryMarker + a random tail, in the target's
@@ -36,14 +45,38 @@ enum class LinkRule {
     Refuse,    // never followed: the file itself must be there
 };
 
-// Opens `path` for reading without ever waiting on it: a FIFO, device, socket or folder standing
-// where a file is expected is refused at once, as is a link the rule does not allow. Returns the
-// descriptor (the caller closes it), or -1 with `error` naming the file.
+// The most a read takes in, by kind of file. Past it the file is refused, naming it and the limit.
+inline constexpr qint64 kSmallFileLimit = qint64(1) << 20;      // settings, look files, colour sets
+inline constexpr qint64 kDocumentLimit = qint64(64) << 20;      // notes, vCards and other imports
+inline constexpr qint64 kRestoreMarkerLimit = qint64(64) << 20; // names every note of an archive
+inline constexpr qint64 kLockFileLimit = 1024;                  // a process id and perhaps a name
+
+// Opens `name` in the folder `folderFd` (AT_FDCWD: `name` is a path) for reading without ever
+// waiting on it: a FIFO, device, socket or folder standing where a file is expected is refused at
+// once, as is a link the rule does not allow (with LinkRule::Refuse only the last name is checked;
+// the folder is the descriptor's). Messages name `shownPath`, or the folder's path and `name`.
+// Returns the descriptor, or an invalid one with `error` naming the file and errno telling why
+// (ELOOP for a refused link, EISDIR for a folder, EINVAL for a FIFO, device or socket).
+UniqueFd OpenRegularFileAt(int folderFd, const QString& name, LinkRule rule, QString* error = nullptr,
+                           const QString& shownPath = QString());
+// The same for `name` in the folder at the path `folder` (empty: `name` is a path).
+UniqueFd OpenRegularFileAt(const QString& folder, const QString& name, LinkRule rule,
+                           QString* error = nullptr);
+
+// Reads what `fd` holds from where it stands to its end into `data`, but refuses, before reading
+// much, a file of more than `maxBytes`: false with `error` naming `shownPath` and the limit, or the
+// read's error; errno is EFBIG for a file too large. `data` is empty after a failure.
+bool ReadAll(int fd, qint64 maxBytes, QByteArray* data, const QString& shownPath, QString* error = nullptr);
+
+// The message for a file refused for being larger than `maxBytes`.
+QString TooLargeText(const QString& path, qint64 maxBytes);
+
+// OpenRegularFileAt for a path, as an owned plain descriptor (the caller closes it), or -1.
 int OpenRegularFile(const QString& path, QString* error = nullptr, LinkRule links = LinkRule::FollowOwn);
 
-// Reads the whole of a regular file, opened as OpenRegularFile does.
+// Reads the whole of a regular file, opened as OpenRegularFileAt does and read as ReadAll does.
 bool ReadFileWhole(const QString& path, QByteArray* data, QString* error = nullptr,
-                   LinkRule links = LinkRule::FollowOwn);
+                   LinkRule links = LinkRule::FollowOwn, qint64 maxBytes = kSmallFileLimit);
 
 // Writes all of `data` to `fd`, however short each write; false with errno set on failure.
 bool WriteAllTo(int fd, const QByteArray& data);

@@ -1,8 +1,11 @@
 #include "TextLines.h"
 
+#include "MessageBox.h"
 #include "SafeFile.h"
 
 #include <QStringDecoder>
+
+#include <cerrno>
 
 namespace qm {
 
@@ -36,10 +39,10 @@ QStringList SplitLines(const QString& text) {
 
 } // namespace
 
-bool LoadTextLines(const QString& path, QStringList& lines) {
+bool LoadTextLines(const QString& path, QStringList& lines, QString* error) {
     lines.clear();
     QByteArray bytes;
-    if (!ReadFileWhole(path, &bytes))
+    if (!ReadFileWhole(path, &bytes, error, LinkRule::FollowOwn, kSmallFileLimit))
         return false;
     lines = SplitLines(Decode(bytes));
     return true;
@@ -48,6 +51,15 @@ bool LoadTextLines(const QString& path, QStringList& lines) {
 QStringList LoadTextLines(const QString& path) {
     QStringList lines;
     LoadTextLines(path, lines);
+    return lines;
+}
+
+QStringList LoadSettingLines(const QString& path) {
+    QStringList lines;
+    QString error;
+    // A file gone since the caller looked for it is no fault: it reads as empty.
+    if (!LoadTextLines(path, lines, &error) && errno != ENOENT)
+        MessageBox(error, QStringLiteral("Quellmire Organizer"), Mb::Ok | Mb::IconExclamation);
     return lines;
 }
 

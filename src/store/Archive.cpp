@@ -186,7 +186,7 @@ void TMainForm::CreateArchive() {
 
     const QString groupsFile = JoinPath(ArchiveFolder, QStringLiteral("Groups.txt"));
     if (QFileInfo::exists(groupsFile)) {
-        const QStringList groups = LoadTextLines(groupsFile);
+        const QStringList groups = LoadSettingLines(groupsFile);
         MemoGroup->setPlainText(groups.join(QLatin1Char('\n')));
         ComboBox_Contact_Group->clear();
         ComboBox_Contact_Group->addItems(groups);

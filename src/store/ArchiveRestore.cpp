@@ -41,22 +41,6 @@ QByteArray Encoded(const QString& path) {
     return QFile::encodeName(path);
 }
 
-// A descriptor closed when it goes out of scope.
-class Descriptor {
-public:
-    explicit Descriptor(int fd = -1) : m_fd(fd) {}
-    ~Descriptor() {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
 void Close(int& fd) {
     if (fd >= 0)
         ::close(fd);
@@ -107,7 +91,7 @@ void RemoveOwn(int folderFd, const QByteArray& name, const QString& shown, QStri
         ::unlinkat(folderFd, name.constData(), 0);
         return;
     case Entry::OwnFolder: {
-        const Descriptor folder(OpenOwnFolder(folderFd, name));
+        const UniqueFd folder(OpenOwnFolder(folderFd, name));
         if (folder.get() < 0)
             break;
         for (const QByteArray& child : NamesIn(folder.get()))
@@ -149,22 +133,11 @@ QByteArray FileNameOf(const QString& name) {
     return Encoded(InNotes(name) ? name.mid(int(sizeof kNotes)) : name);
 }
 
-// The marker's bytes; false with errno set when it cannot be read.
-bool ReadMarker(int stagingFd, QByteArray* text) {
-    const Descriptor marker(
-        ::openat(stagingFd, kMarker, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (marker.get() < 0)
-        return false;
-    char buffer[4096];
-    for (;;) {
-        const ssize_t got = ::read(marker.get(), buffer, sizeof buffer);
-        if (got == 0)
-            return true;
-        if (got > 0)
-            text->append(buffer, got);
-        else if (errno != EINTR)
-            return false;
-    }
+// The marker's bytes; false with `error` naming `markerPath` when it cannot be read or is too large.
+bool ReadMarker(int stagingFd, const QString& markerPath, QByteArray* text, QString* error) {
+    const UniqueFd marker =
+        OpenRegularFileAt(stagingFd, QLatin1String(kMarker), LinkRule::Refuse, error, markerPath);
+    return marker && ReadAll(marker.get(), kRestoreMarkerLimit, text, markerPath, error);
 }
 
 QString Shown(const QString& path) {
@@ -251,7 +224,7 @@ RestoreReport FinishRenames(int archiveFd, int stagingFd, int filesFd, const QSt
     // The staged notes folder: gone when every note was renamed before a crash; -1 (so that its
     // notes are left alone) when it is not the user's own.
     const Entry stagedNotes = Inspect(filesFd, kNotes);
-    const Descriptor stagedNotesFolder(stagedNotes == Entry::OwnFolder ? OpenOwnFolder(filesFd, kNotes) : -1);
+    const UniqueFd stagedNotesFolder(stagedNotes == Entry::OwnFolder ? OpenOwnFolder(filesFd, kNotes) : -1);
     int notesFd = -1;
     int notesErr = 0;
     QStringList named; // staged files left alone, already named with the failures
@@ -355,7 +328,7 @@ QString PendingRestoreText(const QStringList& shownNames, const QStringList& err
 
 QString RestoreTargetProblem(const QString& archiveFolder, const QStringList& names) {
     QString problem;
-    const Descriptor archive(OpenArchiveFolder(archiveFolder, &problem));
+    const UniqueFd archive(OpenArchiveFolder(archiveFolder, &problem));
     if (archive.get() < 0)
         return TargetProblemText({problem});
     struct stat info {};
@@ -449,7 +422,7 @@ bool ArchiveRestore::Stage(const QString& source, const QString& name, QString* 
     }
     if (!Begin(error))
         return false;
-    const Descriptor in(OpenRegularFile(source, error, LinkRule::Refuse));
+    const UniqueFd in(OpenRegularFile(source, error, LinkRule::Refuse));
     if (in.get() < 0)
         return false;
     int folderFd = m_filesFd;
@@ -480,7 +453,7 @@ bool ArchiveRestore::Stage(const QString& source, const QString& name, QString* 
     // The replaced file's mode stays, when it is the user's own file: the mode of a link's target or
     // of another user's file would give the user's data to others.
     if (!err) {
-        const Descriptor old(::open(Encoded(target).constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+        const UniqueFd old(::open(Encoded(target).constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
         struct stat info {};
         if (old.get() >= 0 && ::fstat(old.get(), &info) == 0 && S_ISREG(info.st_mode) &&
             info.st_uid == ::geteuid() && (info.st_mode & 07777) != kPrivateFileMode)
@@ -569,7 +542,7 @@ void ArchiveRestore::Abandon() {
 
 RestoreReport FinishPendingRestore(const QString& archiveFolder) {
     RestoreReport report;
-    const Descriptor archive(::open(Encoded(archiveFolder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const UniqueFd archive(::open(Encoded(archiveFolder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (archive.get() < 0)
         return report;
     const QString staging = StagingPath(archiveFolder);
@@ -585,7 +558,7 @@ RestoreReport FinishPendingRestore(const QString& archiveFolder) {
     default:
         return leaveAlone(staging);
     }
-    const Descriptor stagingFolder(OpenOwnFolder(archive.get(), kStaging));
+    const UniqueFd stagingFolder(OpenOwnFolder(archive.get(), kStaging));
     if (stagingFolder.get() < 0)
         return leaveAlone(staging);
 
@@ -601,8 +574,9 @@ RestoreReport FinishPendingRestore(const QString& archiveFolder) {
         return leaveAlone(markerPath);
     }
     QByteArray text;
-    if (!ReadMarker(stagingFolder.get(), &text)) {
-        report.failures.append({markerPath, FileErrorText(markerPath, "read", errno)});
+    QString markerError;
+    if (!ReadMarker(stagingFolder.get(), markerPath, &text, &markerError)) {
+        report.failures.append({markerPath, markerError});
         return report;
     }
     QStringList names;
@@ -626,7 +600,7 @@ RestoreReport FinishPendingRestore(const QString& archiveFolder) {
     }
     if (filesFd < 0)
         return leaveAlone(staging + QLatin1Char('/') + QLatin1String(kFiles));
-    const Descriptor files(filesFd);
+    const UniqueFd files(filesFd);
     return FinishRenames(archive.get(), stagingFolder.get(), files.get(), archiveFolder, names);
 }
 

@@ -98,8 +98,10 @@ void TMainForm::SaveColorSettings() {
 void TMainForm::LoadColorSetFile(const QString& fileName) {
     const QString name = QFileInfo(fileName).fileName();
     QStringList lines;
-    if (!LoadTextLines(fileName, lines)) {
-        MessageBox(QStringLiteral("I can't read the colors list \"") + fileName + QStringLiteral("\"!"),
+    QString error;
+    if (!LoadTextLines(fileName, lines, &error)) {
+        MessageBox(QStringLiteral("I can't read the colors list \"") + fileName + QStringLiteral("\"!\r") +
+                       error,
                    MsgCaption, MsgOk + MsgExclamation);
         return;
     }

@@ -1,4 +1,5 @@
 #include "platform/SafeFile.h"
+#include "support/FileBytes.h"
 #include "support/FullDisk.h"
 #include "support/HelperProcess.h"
 
@@ -241,6 +242,68 @@ private slots:
             QCOMPARE(error, expected);
         }
         QCOMPARE(ReadBytes(target), QByteArray("old"));
+    }
+
+    // A read takes in at most its bound, whatever fstat says: a sparse giant is refused before it is
+    // read, a file that reports no size (as /proc's do) when the bound is passed.
+    void readsAreBounded_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<qint64>("limit");
+        QTest::addColumn<bool>("read");
+        QTest::newRow("1 GB sparse, small file") << "sparse" << kSmallFileLimit << false;
+        QTest::newRow("1 GB sparse, document") << "sparse" << kDocumentLimit << false;
+        QTest::newRow("exactly the limit") << "limit" << qint64(4096) << true;
+        QTest::newRow("one byte past") << "past" << qint64(4096) << false;
+        QTest::newRow("no size reported") << "proc" << qint64(16) << false;
+    }
+    void readsAreBounded() {
+        QFETCH(QString, kind);
+        QFETCH(qint64, limit);
+        QFETCH(bool, read);
+        QString path = dir_->filePath("TabFont.txt");
+        if (kind == "sparse")
+            WriteSparseFile(path, qint64(1) << 30);
+        else if (kind == "proc")
+            path = "/proc/self/status";
+        else
+            WriteBytes(path, Pattern('x', int(limit) + (kind == "past" ? 1 : 0)));
+        QByteArray data = "stale";
+        QString error;
+        QCOMPARE(ReadFileWhole(path, &data, &error, LinkRule::FollowOwn, limit), read);
+        if (read) {
+            QCOMPARE(data.size(), limit);
+            QCOMPARE(error, QString());
+        } else {
+            QCOMPARE(data, QByteArray());
+            QCOMPARE(errno, EFBIG);
+            QCOMPARE(error, TooLargeText(path, limit));
+            QVERIFY2(error.startsWith("The file \"" + path + "\" could not be read: it is larger than "),
+                     qPrintable(error));
+        }
+    }
+
+    // Opened in a folder's descriptor: the rule holds for the last name, messages name the file.
+    void opensInAFolderDescriptor() {
+        const QString folder = dir_->filePath("lock");
+        QVERIFY(QDir().mkpath(folder));
+        WriteBytes(folder + "/LCK..ttyS1", "      4242\n");
+        QVERIFY(QFile::link(folder + "/LCK..ttyS1", folder + "/LCK..ttyS2"));
+        const UniqueFd folderFd(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY));
+        QVERIFY(folderFd);
+        QString error;
+        UniqueFd fd = OpenRegularFileAt(folderFd.get(), "LCK..ttyS1", LinkRule::Refuse, &error);
+        QVERIFY2(fd, qPrintable(error));
+        const UniqueFd moved = std::move(fd);
+        QVERIFY(!fd && moved);
+        QByteArray data;
+        QVERIFY(ReadAll(moved.get(), kLockFileLimit, &data, folder + "/LCK..ttyS1", &error));
+        QCOMPARE(data, QByteArray("      4242\n"));
+        QVERIFY(!OpenRegularFileAt(folderFd.get(), "LCK..ttyS2", LinkRule::Refuse, &error));
+        QCOMPARE(error, "The file \"" + folder + "/LCK..ttyS2\" could not be read: it is a link.");
+        QVERIFY(OpenRegularFileAt(folder, "LCK..ttyS2", LinkRule::FollowOwn, &error));
+        QVERIFY(!OpenRegularFileAt(folderFd.get(), "LCK..ttyS3", LinkRule::Refuse, &error, "shown"));
+        QCOMPARE(errno, ENOENT);
+        QCOMPARE(error, QStringLiteral("The file \"shown\" could not be read: No such file or directory."));
     }
 
     void failuresNameTheFileAndLeaveNothing() {

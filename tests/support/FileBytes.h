@@ -26,4 +26,12 @@ inline QByteArray ReadFileBytes(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
+// A file of `size` bytes that takes no room on the disk (all a hole), for reads that must refuse it.
+inline void WriteSparseFile(const QString& path, qint64 size) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
+    QVERIFY2(file.resize(size), qPrintable(path));
+}
+
 } // namespace qm
