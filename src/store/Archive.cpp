@@ -4,6 +4,7 @@
 #include "engine/Query.h"
 #include "engine/Session.h"
 #include "platform/MessageBox.h"
+#include "platform/OwnFiles.h"
 #include "platform/ProgramFolder.h"
 #include "platform/TextLines.h"
 
@@ -205,6 +206,13 @@ void TMainForm::CreateArchive() {
     if (!MakePrivatePath(NotesFolder))
         MessageBox(QStringLiteral("Starts good! I can't create a folder for notes!"), MsgCaption,
                    MsgOk + MsgExclamation);
+    else if (InspectPath(NotesFolder) != OwnEntry::OwnFolder)
+        MessageBox(
+            QStringLiteral("The notes folder \"%1\" %2, so what you keep in it is not yours alone and a "
+                           "restore leaves it as it is. Have it removed, then start Quellmire Organizer "
+                           "again.")
+                .arg(QDir::toNativeSeparators(NotesFolder), WhyNotOwn(NotesFolder, true)),
+            MsgCaption, MsgOk + MsgExclamation);
 
     // Each table file is looked at once; whatever is wrong with any of them is told in one message,
     // and the statements of start-up that trip over them again show nothing more.

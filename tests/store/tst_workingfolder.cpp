@@ -22,6 +22,8 @@
 #include <QToolButton>
 
 #include <csignal>
+#include <fcntl.h>
+#include <grp.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -150,6 +152,42 @@ QString MakeFolder(const TestEnvironment& env, const QString& name) {
     return path;
 }
 
+constexpr uid_t kOtherUser = 65534;
+
+// Steps of another user, in a process of its own that has become that user.
+//   swap <link> <target>: puts a link to `target` at `link` and takes it away again, until killed.
+//   readable <path>...: exits with the number of paths that user can open for reading.
+QM_TEST_HELPER(asOtherUser) {
+    KillSelfAfter(30 * 1000 * 1000);
+    if (::setgroups(0, nullptr) != 0 || ::setresgid(kOtherUser, kOtherUser, kOtherUser) != 0 ||
+        ::setresuid(kOtherUser, kOtherUser, kOtherUser) != 0)
+        return 100;
+    if (arguments.value(0) == "swap") {
+        const QByteArray link = QFile::encodeName(arguments.value(1));
+        const QByteArray target = QFile::encodeName(arguments.value(2));
+        for (;;) {
+            ::symlink(target.constData(), link.constData());
+            ::usleep(300);
+            ::unlink(link.constData());
+            ::usleep(200);
+        }
+    }
+    int readable = 0;
+    for (const QString& path : arguments.mid(1)) {
+        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd >= 0) {
+            ++readable;
+            ::close(fd);
+        }
+    }
+    return readable;
+}
+
+void GiveToOtherUser(const QString& path, int mode) {
+    QCOMPARE(::lchown(QFile::encodeName(path).constData(), kOtherUser, kOtherUser), 0);
+    if (!QFileInfo(path).isSymLink())
+        QCOMPARE(::chmod(QFile::encodeName(path).constData(), mode), 0);
+}
 } // namespace
 
 class WorkingFolderTest : public QObject {
@@ -563,6 +601,193 @@ private slots:
         QCOMPARE(Texts(), QStringList{"Importing procedure failed! " + LeftAloneText({leftAlone})});
         QVERIFY(!form->QuitConfirmed());
         QCOMPARE(Snapshot(docs).value("letter.txt"), QByteArray("dear"));
+    }
+
+    // A working folder everyone may write (1777) with another user planting in it; the folder is
+    // another user's (the archive is then the user's private subfolder) or the user's own. Each ends
+    // with the user's tables and notes as they were or wholly restored, none of them readable by the
+    // other user, nothing outside the archive changed, and one message.
+    void sharedWorkingFolderWithAnotherUser_data() {
+        QTest::addColumn<bool>("othersFolder");
+        QTest::addColumn<QString>("planted");
+        QTest::newRow("another user's folder: notes folder and note link") << true << "notes";
+        QTest::newRow("another user's folder: private folder taken") << true << "private";
+        QTest::newRow("another user's folder: restore staging") << true << "staging";
+        QTest::newRow("own folder: another user's target file") << false << "target";
+        QTest::newRow("own folder: hot journal") << false << "journal";
+        QTest::newRow("own folder: notes folder a link") << false << "notes link";
+        QTest::newRow("own folder: link swapped during the restore") << false << "swap";
+    }
+    void sharedWorkingFolderWithAnotherUser() {
+        QFETCH(bool, othersFolder);
+        QFETCH(QString, planted);
+        if (::geteuid() != 0)
+            QSKIP("another user's files and processes can be made only as root");
+        TestEnvironment env;
+        QCOMPARE(::chmod(QFile::encodeName(env.ProgramFolder()).constData(), 0755), 0);
+        const QString docs = MakeFolder(env, "docs"); // the user's, outside the archive
+        WriteFileBytes(docs + "/letter.txt", "dear");
+        QCOMPARE(::chmod(QFile::encodeName(docs + "/letter.txt").constData(), 0600), 0);
+
+        // A backup of the default archive to restore from.
+        TMainForm* form = env.CreateMainForm();
+        AddToDo(env.ArchiveFile("QMtod90.db"), "from the backup");
+        WriteFileBytes(env.ArchiveFile("notes/plan.txt"), "the backup's plan");
+        WriteFileBytes(env.ArchiveFile("Groups.txt"), "Family\r\n");
+        const QString backups = MakeFolder(env, "backups");
+        BrowseForFolderSeam::QueueFolder(backups);
+        form->SpeedButtonExport->click();
+        env.DestroyMainForm();
+        Session::Instance().CloseAll();
+        const QString profile = backups + "/testerArc";
+        const QMap<QString, QByteArray> backup = Snapshot(profile);
+
+        const QString shared = MakeFolder(env, "shared");
+        QCOMPARE(::chmod(QFile::encodeName(shared).constData(), 01777), 0);
+        if (othersFolder)
+            GiveToOtherUser(shared, 01777);
+        QVERIFY(SaveTextLines(env.ArchiveFile("Net.txt"), {shared}));
+        const QString archive = othersFolder ? shared + "/testerArc-private" : shared;
+        const QString theirs = MakeFolder(env, "theirs");
+        GiveToOtherUser(theirs, 0777);
+
+        // Planted before the user first works there.
+        if (planted == "notes") {
+            QVERIFY(QDir().mkpath(shared + "/notes"));
+            GiveToOtherUser(shared + "/notes", 0777);
+            QVERIFY(QFile::link(docs + "/letter.txt", shared + "/notes/plan.txt"));
+            GiveToOtherUser(shared + "/notes/plan.txt", 0);
+        } else if (planted == "private") {
+            QVERIFY(QDir().mkpath(archive));
+            GiveToOtherUser(archive, 0777);
+        } else if (planted == "notes link") {
+            QVERIFY(QFile::link(theirs, shared + "/notes"));
+            GiveToOtherUser(shared + "/notes", 0);
+        }
+        MessageBoxSeam::Reset();
+        form = env.CreateMainForm();
+        if (planted == "private") {
+            QCOMPARE(form->ArchiveFolder, env.ArchiveFolder());
+            QCOMPARE(Texts(),
+                     QStringList{"The working folder \"" + shared + "\" belongs to another user, and \"" +
+                                 archive +
+                                 "\" belongs to the user nobody, so nothing is used from it. I work in "
+                                 "the default folder."});
+            QVERIFY(Snapshot(archive).isEmpty());
+            return;
+        }
+        QCOMPARE(form->ArchiveFolder, archive);
+        if (othersFolder)
+            QCOMPARE(Texts(),
+                     QStringList{"The working folder \"" + shared +
+                                 "\" belongs to another user, so your archive, notes and settings are "
+                                 "kept in your private folder \"" +
+                                 archive + "\" in it."});
+        else if (planted == "notes link")
+            QCOMPARE(Texts(),
+                     QStringList{"The notes folder \"" + shared +
+                                 "/notes\" is a link, so what you keep in it is not yours alone and a "
+                                 "restore leaves it as it is. Have it removed, then start Quellmire "
+                                 "Organizer again."});
+        else
+            QCOMPARE(Texts(), QStringList{});
+        if (othersFolder)
+            QCOMPARE(QFileInfo(archive).permissions() & 0x0077, 0); // neither group nor others
+
+        ShowOptionsTab(form);
+        // The user's own archive.
+        AddToDo(archive + "/QMtod90.db", "mine");
+        if (planted != "notes link") {
+            WriteFileBytes(archive + "/notes/plan.txt", "my plan");
+            QCOMPARE(::chmod(QFile::encodeName(archive + "/notes/plan.txt").constData(), 0600), 0);
+        }
+        Session::Instance().CloseAll();
+        QStringList plantedNames;
+        if (planted == "staging") {
+            WriteFileBytes(shared + "/.qmrestore/commit", "QMtod90.db\n");
+            WriteFileBytes(shared + "/.qmrestore/files/QMtod90.db", "theirs");
+            for (const QString& path :
+                 {shared + "/.qmrestore/files/QMtod90.db", shared + "/.qmrestore/commit"})
+                GiveToOtherUser(path, 0666);
+            GiveToOtherUser(shared + "/.qmrestore/files", 0777);
+            GiveToOtherUser(shared + "/.qmrestore", 0777);
+        } else if (planted == "target") {
+            WriteFileBytes(archive + "/Groups.txt", "theirs");
+            GiveToOtherUser(archive + "/Groups.txt", 0644);
+            plantedNames << "Groups.txt";
+        } else if (planted == "journal") {
+            // A journal another user's crash left in an archive of theirs.
+            const QString copy = MakeFolder(env, "copy") + "/QMtod90.db";
+            QVERIFY(QFile::copy(archive + "/QMtod90.db", copy));
+            KillWriterMidTransaction(copy);
+            QVERIFY(QFileInfo(copy + "-journal").size() > 0);
+            QVERIFY(QFile::copy(copy + "-journal", archive + "/QMtod90.db-journal"));
+            GiveToOtherUser(archive + "/QMtod90.db-journal", 0666);
+            plantedNames << "QMtod90.db-journal";
+        }
+        const QMap<QString, QByteArray> before = Snapshot(archive);
+        const QMap<QString, QByteArray> plantedShared = Snapshot(shared + "/.qmrestore");
+
+        std::unique_ptr<HelperProcess> swapper;
+        if (planted == "swap")
+            swapper = std::make_unique<HelperProcess>(
+                "asOtherUser", QStringList{"swap", archive + "/Groups.txt", docs + "/letter.txt"});
+        MessageBoxSeam::Reset();
+        BrowseForFolderSeam::QueueFolder(profile);
+        QTest::mouseClick(form->SpeedButtonImport, Qt::LeftButton);
+        swapper.reset();
+        Session::Instance().CloseAll();
+        if (QFileInfo(archive + "/Groups.txt").isSymLink()) // the last link the other user left
+            QVERIFY(QFile::remove(archive + "/Groups.txt"));
+
+        const QStringList texts = Texts();
+        QCOMPARE(texts.size(), 1);
+        QMap<QString, QByteArray> after = Snapshot(archive);
+        if (texts[0] == "Importing procedure complete! Restart me manually!") {
+            QVERIFY(planted == "notes" || planted == "staging" || planted == "swap");
+            for (auto file = backup.begin(); file != backup.end(); ++file)
+                QCOMPARE(after.value(file.key()), file.value());
+        } else {
+            QVERIFY2(texts[0].startsWith("Importing procedure failed! Nothing was restored, because "),
+                     qPrintable(texts[0]));
+            QCOMPARE(after, before);
+            if (planted == "target")
+                QVERIFY(texts[0].contains("\"" + archive + "/Groups.txt\" belongs to the user nobody"));
+            if (planted == "journal")
+                QVERIFY(
+                    texts[0].contains("\"" + archive + "/QMtod90.db-journal\" belongs to the user nobody"));
+            if (planted == "notes link")
+                QVERIFY(texts[0].contains("the notes folder \"" + archive + "/notes\" is a link"));
+        }
+        for (const QString& name : plantedNames)
+            after.remove(name);
+        QStringList paths{QStringLiteral("readable")};
+        for (const QString& name : after.keys())
+            paths << archive + "/" + name;
+        const int status = RunHelper("asOtherUser", paths);
+        QVERIFY(WIFEXITED(status));
+        QCOMPARE(WEXITSTATUS(status), 0);
+        QCOMPARE(Snapshot(docs), (QMap<QString, QByteArray>{{"letter.txt", "dear"}}));
+        QCOMPARE(QFileInfo(docs + "/letter.txt").permissions() & 0x0077, 0);
+        QVERIFY(Snapshot(theirs).isEmpty());
+        QCOMPARE(Snapshot(shared + "/.qmrestore"), plantedShared);
+        if (planted == "notes")
+            QVERIFY(QFileInfo(shared + "/notes/plan.txt").isSymLink());
+
+        // A journal another user put there is never played back: the table is not opened, and one
+        // message names the journal.
+        if (planted == "journal") {
+            env.DestroyMainForm();
+            MessageBoxSeam::Reset();
+            env.CreateMainForm();
+            QCOMPARE(Texts().size(), 1);
+            QVERIFY2(Texts()[0].startsWith("The table file " + archive +
+                                           "/QMtod90.db cannot be used: its journal " + archive +
+                                           "/QMtod90.db-journal belongs to the user nobody"),
+                     qPrintable(Texts()[0]));
+            Session::Instance().CloseAll();
+            QCOMPARE(Snapshot(archive), before);
+        }
     }
 
     void backupOntoAFullDiskKeepsTheOldBackup() {
