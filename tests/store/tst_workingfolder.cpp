@@ -790,6 +790,121 @@ private slots:
         }
     }
 
+    // A notes folder on another disk could not be replaced with the tables all or nothing: the
+    // restore is refused before anything is replaced, naming the folder.
+    void restoreRefusesANotesFolderOnAnotherDisk_data() {
+        QTest::addColumn<bool>("link");
+        QTest::newRow("notes folder a link to another disk") << true;
+        QTest::newRow("another disk mounted on the notes folder") << false;
+    }
+    void restoreRefusesANotesFolderOnAnotherDisk() {
+        QFETCH(bool, link);
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        ShowOptionsTab(form);
+        AddToDo(env.ArchiveFile("QMtod90.db"), "from the backup");
+        WriteFileBytes(env.ArchiveFile("notes/plan.txt"), "the backup's plan");
+        const QString backups = MakeFolder(env, "backups");
+        BrowseForFolderSeam::QueueFolder(backups);
+        form->SpeedButtonExport->click();
+        AddToDo(env.ArchiveFile("QMtod90.db"), "mine");
+        const QString notes = env.ArchiveFile("notes");
+        QVERIFY(QDir(notes).removeRecursively());
+        FullDisk disk(link ? env.ProgramFolder() + "second" : notes, 1024 * 1024);
+        QM_REQUIRE_FULL_DISK(disk);
+        if (link)
+            QVERIFY(QFile::link(disk.Folder(), notes));
+        WriteFileBytes(env.ArchiveFile("notes/plan.txt"), "my plan");
+        Session::Instance().CloseAll();
+        const QMap<QString, QByteArray> before = Snapshot(env.ArchiveFolder());
+
+        MessageBoxSeam::Reset();
+        BrowseForFolderSeam::QueueFolder(backups + "/testerArc");
+        QTest::mouseClick(form->SpeedButtonImport, Qt::LeftButton);
+        QCOMPARE(Texts(),
+                 QStringList{
+                     "Importing procedure failed! Nothing was restored, because the notes folder \"" + notes +
+                     (link ? "\" is a link"
+                           : "\" is on another disk than the archive folder \"" + env.ArchiveFolder() +
+                                 "\", so its notes could not be replaced together with the tables") +
+                     ". Your archive keeps its old content."});
+        QVERIFY(!form->QuitConfirmed());
+        Session::Instance().CloseAll();
+        QCOMPARE(Snapshot(env.ArchiveFolder()), before);
+    }
+
+    // A rename that fails once the marker is written leaves the marker and what is still staged:
+    // the box says so, and the next start finishes the restore. Never half old, half new for good.
+    void aRenameThatFailsAfterTheMarkerIsFinishedAtTheNextStart() {
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        ShowOptionsTab(form);
+        AddToDo(env.ArchiveFile("QMtod90.db"), "from the backup");
+        WriteFileBytes(env.ArchiveFile("notes/plan.txt"), "the backup's plan");
+        const QString backups = MakeFolder(env, "backups");
+        BrowseForFolderSeam::QueueFolder(backups);
+        form->SpeedButtonExport->click();
+        const QString profile = backups + "/testerArc";
+        Session::Instance().CloseAll();
+        const QMap<QString, QByteArray> backup = Snapshot(profile);
+        AddToDo(env.ArchiveFile("QMtod90.db"), "mine");
+        WriteFileBytes(env.ArchiveFile("notes/plan.txt"), "my plan");
+
+        // Once the marker stands, a folder with a file in it takes the note's place.
+        const QString blocker = env.ArchiveFile("notes/plan.txt");
+        SetRestoreStepHookForTest([&] {
+            if (QFileInfo::exists(env.ArchiveFile(".qmrestore/commit")) && QFileInfo(blocker).isFile()) {
+                QFile::remove(blocker);
+                WriteFileBytes(blocker + "/inside", "x");
+            }
+        });
+        MessageBoxSeam::Reset();
+        BrowseForFolderSeam::QueueFolder(profile);
+        QTest::mouseClick(form->SpeedButtonImport, Qt::LeftButton);
+        SetRestoreStepHookForTest(nullptr);
+        const QString notFinished =
+            "Importing procedure not finished! These files are not restored yet: plan.txt.\r"
+            "The file \"" +
+            blocker +
+            "\" could not be written: Is a directory.\rThey stay staged, and the restore "
+            "is finished at the next start.";
+        QCOMPARE(Texts(), QStringList{notFinished + " Restart me manually!"});
+        QVERIFY(form->QuitConfirmed());
+        QVERIFY(QFileInfo::exists(env.ArchiveFile(".qmrestore/commit")));
+        QCOMPARE(ReadFileBytes(env.ArchiveFile(".qmrestore/files/notes/plan.txt")),
+                 QByteArray("the backup's plan"));
+
+        // Still in the way: the next start says so again, and a restore cannot begin over it.
+        env.DestroyMainForm();
+        MessageBoxSeam::Reset();
+        form = env.CreateMainForm();
+        QCOMPARE(Texts(), QStringList{notFinished});
+        ShowOptionsTab(form);
+        MessageBoxSeam::Reset();
+        BrowseForFolderSeam::QueueFolder(profile);
+        QTest::mouseClick(form->SpeedButtonImport, Qt::LeftButton);
+        QCOMPARE(Texts(),
+                 QStringList{"Importing procedure failed! An earlier restore is not finished: plan.txt.\r"
+                             "The file \"" +
+                             blocker +
+                             "\" could not be written: Is a directory.\rIt is finished at the next start."});
+        QVERIFY(!form->QuitConfirmed());
+        QVERIFY(QFileInfo::exists(env.ArchiveFile(".qmrestore/commit")));
+
+        // Out of the way: the start after finishes it, and says nothing.
+        env.DestroyMainForm();
+        QVERIFY(QDir(blocker).removeRecursively());
+        MessageBoxSeam::Reset();
+        env.CreateMainForm();
+        QCOMPARE(Texts(), QStringList{});
+        env.DestroyMainForm();
+        Session::Instance().CloseAll();
+        QVERIFY(!QFileInfo::exists(env.ArchiveFile(".qmrestore")));
+        const QMap<QString, QByteArray> after = Snapshot(env.ArchiveFolder());
+        for (auto file = backup.begin(); file != backup.end(); ++file)
+            QCOMPARE(after.value(file.key()), file.value());
+    }
+
     void backupOntoAFullDiskKeepsTheOldBackup() {
         TestEnvironment env;
         FullDisk disk(env.ProgramFolder() + "backups", 1024 * 1024);
