@@ -25,6 +25,7 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <sqlite3.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -462,6 +463,10 @@ private slots:
         QTest::newRow("link in the backup")
             << "link"
             << "Can't copy: Style.txt\rThe file \"{backup}/Style.txt\" could not be read: it is a link.";
+        // A file of the archive folder and a note of the same name are told apart by their folder.
+        QTest::newRow("links of one name in both folders")
+            << "same name"
+            << "Can't copy: zz.txt\rThe file \"{backup}/zz.txt\" could not be read: it is a link.";
     }
     void restoreIsAllOrNothingWhenAFileCannotBeCopied() {
         QFETCH(QString, inTheWay);
@@ -482,6 +487,9 @@ private slots:
         } else if (inTheWay == "fifo") {
             QVERIFY(QFile::remove(profile + "/QMtod90.db"));
             QCOMPARE(::mkfifo(QFile::encodeName(profile + "/QMtod90.db").constData(), 0600), 0);
+        } else if (inTheWay == "same name") {
+            QVERIFY(QFile::link(profile + "/Style.txt", profile + "/zz.txt"));
+            QVERIFY(QFile::link(profile + "/Style.txt", profile + "/notes/zz.txt"));
         } else {
             QVERIFY(QFile::rename(profile + "/Style.txt", profile + "/Style.real"));
             QVERIFY(QFile::link(profile + "/Style.real", profile + "/Style.txt"));
@@ -496,14 +504,18 @@ private slots:
         QTest::mouseClick(form->SpeedButtonImport, Qt::LeftButton);
         QTRY_VERIFY(ticked);
         const QList<ShownBox> shown = MessageBoxSeam::Shown();
-        QCOMPARE(shown.size(), 2);
+        const bool twice = inTheWay == "same name";
+        QCOMPARE(shown.size(), twice ? 3 : 2);
         QCOMPARE(shown[0].text,
                  firstBox.replace("{archive}", env.ArchiveFolder()).replace("{backup}", profile));
-        const QString name = firstBox.section(' ', 2, 2).section('\r', 0, 0);
-        QCOMPARE(shown[1].text, "Importing procedure failed! Nothing was restored, because these files could "
-                                "not be copied: " +
-                                    name + ". Your archive keeps its old content.");
-        QCOMPARE(shown[1].flags, Mb::Ok | Mb::IconExclamation);
+        const QString name = twice ? "zz.txt, notes/zz.txt" : firstBox.section(' ', 2, 2).section('\r', 0, 0);
+        if (twice)
+            QVERIFY(shown[1].text.startsWith("Can't copy: notes/zz.txt\r"));
+        QCOMPARE(shown.last().text,
+                 "Importing procedure failed! Nothing was restored, because these files could "
+                 "not be copied: " +
+                     name + ". Your archive keeps its old content.");
+        QCOMPARE(shown.last().flags, Mb::Ok | Mb::IconExclamation);
         QVERIFY(!form->QuitConfirmed());
         Session::Instance().CloseAll();
         QCOMPARE(Snapshot(env.ArchiveFolder()), before);
@@ -903,6 +915,33 @@ private slots:
         const QMap<QString, QByteArray> after = Snapshot(env.ArchiveFolder());
         for (auto file = backup.begin(); file != backup.end(); ++file)
             QCOMPARE(after.value(file.key()), file.value());
+    }
+
+    // An archive on a disk mounted read-only: the box names the archive folder and the system's reason.
+    void restoreIntoAReadOnlyArchiveNamesTheFolder() {
+        TestEnvironment env;
+        FullDisk disk(env.ArchiveFolder(), 1024 * 1024);
+        QM_REQUIRE_FULL_DISK(disk);
+        TMainForm* form = env.CreateMainForm();
+        ShowOptionsTab(form);
+        const QString backups = MakeFolder(env, "backups");
+        BrowseForFolderSeam::QueueFolder(backups);
+        form->SpeedButtonExport->click();
+        Session::Instance().CloseAll();
+        const QMap<QString, QByteArray> before = Snapshot(env.ArchiveFolder());
+        QCOMPARE(::mount(nullptr, QFile::encodeName(disk.Folder()).constData(), nullptr,
+                         MS_REMOUNT | MS_RDONLY, nullptr),
+                 0);
+        MessageBoxSeam::Reset();
+        BrowseForFolderSeam::QueueFolder(backups + "/testerArc");
+        QTest::mouseClick(form->SpeedButtonImport, Qt::LeftButton);
+        QCOMPARE(Texts(),
+                 QStringList{"Importing procedure failed! The archive folder \"" + env.ArchiveFolder() +
+                             "\" could not be written: Read-only file system."});
+        QVERIFY(!form->QuitConfirmed());
+        QCOMPARE(Snapshot(env.ArchiveFolder()), before);
+        QCOMPARE(::mount(nullptr, QFile::encodeName(disk.Folder()).constData(), nullptr, MS_REMOUNT, nullptr),
+                 0);
     }
 
     void backupOntoAFullDiskKeepsTheOldBackup() {
