@@ -4,6 +4,7 @@
 #include "platform/Application.h"
 #include "platform/Launcher.h"
 #include "platform/MessageBox.h"
+#include "platform/OwnFiles.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SafeFile.h"
 #include "platform/TextLines.h"
@@ -42,8 +43,9 @@ void SettleTable(const QString& file) {
         }
         Session::Instance().CloseConnection(file);
     }
+    // Another user's journal is left as it is: the table is not opened while it stands there.
     const QString journal = file + QStringLiteral("-journal");
-    if (QFileInfo::exists(journal))
+    if (InspectPath(journal) == OwnEntry::OwnFile)
         QFile::remove(journal);
 }
 
