@@ -944,6 +944,57 @@ private slots:
                  0);
     }
 
+    // The private folder in another user's working folder: made once and said once; anything else
+    // standing under its name is used for nothing, named with why, and the default archive is kept.
+    void privateFolderInAnotherUsersWorkingFolder_data() {
+        QTest::addColumn<QString>("standing");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("nothing yet") << ""
+                                     << "";
+        QTest::newRow("the user's own link to a folder") << "link"
+                                                         << "is a link";
+        QTest::newRow("a file") << "file"
+                                << "is not a folder";
+    }
+    void privateFolderInAnotherUsersWorkingFolder() {
+        QFETCH(QString, standing);
+        QFETCH(QString, why);
+        if (::geteuid() != 0)
+            QSKIP("another user's folder can be made only as root");
+        TestEnvironment env;
+        const QString shared = MakeFolder(env, "shared");
+        GiveToOtherUser(shared, 01777);
+        QVERIFY(QDir().mkpath(env.ArchiveFolder()));
+        QVERIFY(SaveTextLines(env.ArchiveFile("Net.txt"), {shared}));
+        const QString own = shared + "/testerArc-private";
+        const QString elsewhere = MakeFolder(env, "elsewhere");
+        if (standing == "link")
+            QVERIFY(QFile::link(elsewhere, own));
+        else if (standing == "file")
+            WriteFileBytes(own, "a file");
+
+        TMainForm* form = env.CreateMainForm();
+        if (standing.isEmpty()) {
+            QCOMPARE(form->ArchiveFolder, own);
+            QCOMPARE(form->NotesFolder, own + "/notes");
+            QCOMPARE(Texts().size(), 1);
+            QVERIFY(QFileInfo::exists(own + "/QMtod90.db"));
+            QCOMPARE(int(QFileInfo(own).permissions() & 0x0077), 0);
+            env.DestroyMainForm();
+            MessageBoxSeam::Reset();
+            form = env.CreateMainForm();
+            QCOMPARE(form->ArchiveFolder, own);
+            QCOMPARE(Texts(), QStringList{});
+            return;
+        }
+        QCOMPARE(form->ArchiveFolder, env.ArchiveFolder());
+        QCOMPARE(Texts(),
+                 QStringList{"The working folder \"" + shared + "\" belongs to another user, and \"" + own +
+                             "\" " + why + ", so nothing is used from it. I work in the default folder."});
+        QVERIFY(Snapshot(elsewhere).isEmpty());
+        QCOMPARE(QFileInfo(own).isSymLink(), standing == "link");
+    }
+
     void backupOntoAFullDiskKeepsTheOldBackup() {
         TestEnvironment env;
         FullDisk disk(env.ProgramFolder() + "backups", 1024 * 1024);
