@@ -234,8 +234,12 @@ RestoreReport FinishRenames(int archiveFd, int stagingFd, int filesFd, const QSt
         if (InNotes(name)) {
             if (stagedNotes == Entry::Missing)
                 continue;
-            if (notesFd < 0 && !notesErr && (notesFd = OpenOwnFolder(archiveFd, kNotes)) < 0)
-                notesErr = errno;
+            if (notesFd < 0 && !notesErr) {
+                if (Inspect(archiveFd, kNotes) == Entry::Missing)
+                    ::mkdirat(archiveFd, kNotes, 0700); // removed since the marker: the notes go back
+                if ((notesFd = OpenOwnFolder(archiveFd, kNotes)) < 0)
+                    notesErr = errno;
+            }
             from = stagedNotesFolder.get();
             to = notesFd;
         }

@@ -629,6 +629,7 @@ private slots:
         QTest::newRow("own folder: hot journal") << false << "journal";
         QTest::newRow("own folder: notes folder a link") << false << "notes link";
         QTest::newRow("own folder: link swapped during the restore") << false << "swap";
+        QTest::newRow("own folder: link there only while staging") << false << "link while staging";
     }
     void sharedWorkingFolderWithAnotherUser() {
         QFETCH(bool, othersFolder);
@@ -740,6 +741,21 @@ private slots:
         const QMap<QString, QByteArray> before = Snapshot(archive);
         const QMap<QString, QByteArray> plantedShared = Snapshot(shared + "/.qmrestore");
 
+        if (planted == "link while staging") {
+            // Another user's readable file, whose mode must not pass to the user's new file.
+            WriteFileBytes(theirs + "/passwd", "root:x:0:0");
+            GiveToOtherUser(theirs + "/passwd", 0644);
+            SetRestoreStepHookForTest([&, linked = false, removed = false]() mutable {
+                const QString link = archive + "/Groups.txt";
+                if (!linked) {
+                    linked = QFile::link(theirs + "/passwd", link);
+                    ::lchown(QFile::encodeName(link).constData(), kOtherUser, kOtherUser);
+                } else if (!removed && QFileInfo::exists(archive + "/.qmrestore/files/Groups.txt")) {
+                    removed = QFile::remove(link);
+                }
+            });
+        }
+        const QMap<QString, QByteArray> theirsBefore = Snapshot(theirs);
         std::unique_ptr<HelperProcess> swapper;
         if (planted == "swap")
             swapper = std::make_unique<HelperProcess>(
@@ -748,6 +764,7 @@ private slots:
         BrowseForFolderSeam::QueueFolder(profile);
         QTest::mouseClick(form->SpeedButtonImport, Qt::LeftButton);
         swapper.reset();
+        SetRestoreStepHookForTest(nullptr);
         Session::Instance().CloseAll();
         if (QFileInfo(archive + "/Groups.txt").isSymLink()) // the last link the other user left
             QVERIFY(QFile::remove(archive + "/Groups.txt"));
@@ -756,7 +773,8 @@ private slots:
         QCOMPARE(texts.size(), 1);
         QMap<QString, QByteArray> after = Snapshot(archive);
         if (texts[0] == "Importing procedure complete! Restart me manually!") {
-            QVERIFY(planted == "notes" || planted == "staging" || planted == "swap");
+            QVERIFY(planted == "notes" || planted == "staging" || planted == "swap" ||
+                    planted == "link while staging");
             for (auto file = backup.begin(); file != backup.end(); ++file)
                 QCOMPARE(after.value(file.key()), file.value());
         } else {
@@ -781,7 +799,9 @@ private slots:
         QCOMPARE(WEXITSTATUS(status), 0);
         QCOMPARE(Snapshot(docs), (QMap<QString, QByteArray>{{"letter.txt", "dear"}}));
         QCOMPARE(QFileInfo(docs + "/letter.txt").permissions() & 0x0077, 0);
-        QVERIFY(Snapshot(theirs).isEmpty());
+        QCOMPARE(Snapshot(theirs), theirsBefore);
+        if (planted == "link while staging")
+            QCOMPARE(texts[0], QStringLiteral("Importing procedure complete! Restart me manually!"));
         QCOMPARE(Snapshot(shared + "/.qmrestore"), plantedShared);
         if (planted == "notes")
             QVERIFY(QFileInfo(shared + "/notes/plan.txt").isSymLink());
