@@ -287,6 +287,9 @@ Session::TableCheck Session::CheckTableFile(const QString& file, const QString& 
     // A fresh look: what an earlier look found no longer counts.
     m_unavailable.remove(path);
     m_readOnly.remove(path);
+    // Before anything opens it: even a table created anew would take in another user's journal.
+    if (const QString problem = ForeignFileProblem(path); !problem.isEmpty())
+        return {State::Foreign, problem};
     struct stat info {};
     if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
         return {errno == ENOENT ? State::Missing : State::Unopenable,
@@ -295,8 +298,6 @@ Session::TableCheck Session::CheckTableFile(const QString& file, const QString& 
         return {State::Folder, QStringLiteral("a folder stands where the table file should be")};
     if (!S_ISREG(info.st_mode))
         return {State::Unopenable, QStringLiteral("it is not a regular file")};
-    if (const QString problem = ForeignFileProblem(path); !problem.isEmpty())
-        return {State::Foreign, problem};
 
     // A connection of its own, so that the look waits briefly for a lock and leaves no trace.
     CloseConnection(path);
@@ -417,12 +418,12 @@ QString Session::ForeignFileProblem(const QString& file) const {
         return QString();
     uid_t owner = 0;
     const OwnEntry table = InspectPath(path, &owner);
-    if (table != OwnEntry::Missing && table != OwnEntry::OwnFile)
+    if (table == OwnEntry::Foreign)
         return QStringLiteral("The table file %1 cannot be used: it %2.").arg(path, WhyNotOwn(path, false));
     // SQLite plays a hot journal back into the table at its first read, whoever put it there.
     const QString journal = path + QStringLiteral("-journal");
     const OwnEntry journalEntry = InspectPath(journal, &owner);
-    if (journalEntry != OwnEntry::Missing && journalEntry != OwnEntry::OwnFile)
+    if (journalEntry == OwnEntry::Foreign)
         return QStringLiteral("The table file %1 cannot be used: its journal %2 %3, so it is never played "
                               "back into your table.")
             .arg(path, journal, WhyNotOwn(journal, false));

@@ -77,7 +77,8 @@ public:
     void SetUserVersion(const QString& file, int value);
 
     // Why the table file `file` of an alias folder must not be opened: it, or a journal beside it
-    // that SQLite would play back into it, is not the user's own regular file. Empty when it may be.
+    // that SQLite would play back into it, is a link, another user's, or no file or folder at all.
+    // Empty when it may be.
     QString ForeignFileProblem(const QString& file) const;
 
     // Test seam: forget aliases, connections and marks.

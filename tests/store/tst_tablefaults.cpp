@@ -187,8 +187,8 @@ private slots:
         } else if (damage == QLatin1String("link")) {
             QVERIFY(QFile::rename(file, file + ".real"));
             QVERIFY(QFile::link(file + ".real", file));
-            what = QStringLiteral("it is not a regular file");
-            advice = QStringLiteral("restore the archive");
+            what = QStringLiteral("it is a link");
+            advice = QStringLiteral("Have it removed");
         } else {
             QVERIFY(QFile::remove(file));
             QVERIFY(QDir().mkpath(file + "/inside"));
