@@ -20,6 +20,7 @@ class QListWidget;
 
 namespace qm {
 
+struct RestoreCopy;
 struct TCellCanvas;
 struct TDrawState;
 class TWinAddressBook;
@@ -255,7 +256,8 @@ public:
     void SpeedButton_unicoClick(); // "Use"
     void SpeedButton_MultiClick(); // "Auto"
     void SpeedButtonExportClick(); // "Backup to..."
-    void SpeedButtonImportClick(); // "Restore from..."
+    void SpeedButtonImportClick(); // "Restore from...": plans the restore, then runs it
+    void RunRestore(const QList<RestoreCopy>& copies, qsizetype inPlace);
     void SpeedButtonAgenteClick(); // "Enable agent"
     void SpeedButton18Click();     // "Windows"
     void EndAfterArchiveChange();  // a changed note is offered for saving, then the program ends

@@ -11,6 +11,7 @@
 #include "platform/TextLines.h"
 #include "platform/widgets/PageControl.h"
 #include "platform/widgets/Panel.h"
+#include "store/ArchivePlace.h"
 #include "store/ArchiveRestore.h"
 
 #include <QCalendarWidget>
@@ -289,7 +290,11 @@ void TMainForm::ApplyWorkingFolder() {
         // Named in one box; the default folder is kept, as without the file.
         MessageBox(readError, MsgCaption, MsgOk + MsgExclamation);
     } else if (!folder.isEmpty() && QFileInfo(folder).isDir()) {
-        ArchiveFolder = folder;
+        const ArchivePlace place = PlaceArchiveIn(folder, ProfileName);
+        if (!place.archiveFolder.isEmpty())
+            ArchiveFolder = place.archiveFolder;
+        if (!place.message.isEmpty())
+            MessageBox(place.message, MsgCaption, MsgOk + (place.refused ? MsgExclamation : MsgInformation));
     } else {
         MsgText = QStringLiteral("I haven't found the new working folder (") + folder +
                   QStringLiteral("), so I came back to the default (") + ArchiveFolder +
@@ -314,13 +319,15 @@ void TMainForm::FinishRestore() {
     QStringList names;
     QStringList errors;
     for (const RestoreFailure& failure : report.failures) {
-        names << QFileInfo(failure.name).fileName();
+        names << failure.name;
         errors << failure.error;
     }
-    if (!names.isEmpty())
+    if (report.kept)
+        MessageBox(PendingRestoreText(ShownNames(names), errors), MsgCaption, MsgOk + MsgExclamation);
+    else if (!names.isEmpty())
         MessageBox(QStringLiteral("Importing procedure failed! These files were not restored and keep "
                                   "their old content: ") +
-                       names.join(QStringLiteral(", ")) + QStringLiteral(".\r") +
+                       ShownNames(names).join(QStringLiteral(", ")) + QStringLiteral(".\r") +
                        errors.join(QStringLiteral("\r")),
                    MsgCaption, MsgOk + MsgExclamation);
     if (!report.leftAlone.isEmpty())

@@ -3,6 +3,7 @@
 #include "engine/EngineError.h"
 #include "engine/FoldedLike.h"
 #include "engine/ResultCache.h"
+#include "platform/OwnFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -148,6 +149,8 @@ sqlite3* Session::Connection(const QString& file, bool create) {
     }
     if (!exists && !create)
         throw EngineError(QStringLiteral("Table does not exist: %1").arg(file));
+    if (const QString problem = ForeignFileProblem(path); !problem.isEmpty())
+        throw EngineError(problem);
 
     if (!exists) {
         // A new table is private from its first byte; SQLite gives its journal the same mode.
@@ -156,7 +159,8 @@ sqlite3* Session::Connection(const QString& file, bool create) {
         if (fd >= 0)
             ::close(fd);
     }
-    const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0) | SQLITE_OPEN_NOMUTEX;
+    const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0) | SQLITE_OPEN_NOMUTEX |
+                      SQLITE_OPEN_NOFOLLOW;
     sqlite3* db = nullptr;
     const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, flags, nullptr);
     const QString context = QStringLiteral("Cannot open table file %1").arg(file);
@@ -283,6 +287,9 @@ Session::TableCheck Session::CheckTableFile(const QString& file, const QString& 
     // A fresh look: what an earlier look found no longer counts.
     m_unavailable.remove(path);
     m_readOnly.remove(path);
+    // Before anything opens it: even a table created anew would take in another user's journal.
+    if (const QString problem = ForeignFileProblem(path); !problem.isEmpty())
+        return {State::Foreign, problem};
     struct stat info {};
     if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
         return {errno == ENOENT ? State::Missing : State::Unopenable,
@@ -296,7 +303,7 @@ Session::TableCheck Session::CheckTableFile(const QString& file, const QString& 
     CloseConnection(path);
     sqlite3* db = nullptr;
     int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db,
-                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_NOFOLLOW, nullptr);
     const auto finish = [&db](State state, const QString& reason) {
         sqlite3_close_v2(db);
         db = nullptr;
@@ -399,6 +406,28 @@ Session::TableCheck Session::CheckTableFile(const QString& file, const QString& 
         return failure(rc, writeError);
     }
     return finish(State::Usable, QString());
+}
+
+QString Session::ForeignFileProblem(const QString& file) const {
+    const QString path = AbsolutePath(file);
+    const QString folder = QFileInfo(path).path();
+    bool inArchive = false;
+    for (const QString& aliasFolder : m_aliases)
+        inArchive = inArchive || AbsolutePath(aliasFolder) == folder;
+    if (!inArchive)
+        return QString();
+    uid_t owner = 0;
+    const OwnEntry table = InspectPath(path, &owner);
+    if (table == OwnEntry::Foreign)
+        return QStringLiteral("The table file %1 cannot be used: it %2.").arg(path, WhyNotOwn(path, false));
+    // SQLite plays a hot journal back into the table at its first read, whoever put it there.
+    const QString journal = path + QStringLiteral("-journal");
+    const OwnEntry journalEntry = InspectPath(journal, &owner);
+    if (journalEntry == OwnEntry::Foreign)
+        return QStringLiteral("The table file %1 cannot be used: its journal %2 %3, so it is never played "
+                              "back into your table.")
+            .arg(path, journal, WhyNotOwn(journal, false));
+    return QString();
 }
 
 void CheckSqlite(int rc, sqlite3* db, const QString& context) {

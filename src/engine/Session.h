@@ -47,7 +47,8 @@ public:
 
     // What a look at a table file before its first use finds.
     // Full: readable, but the disk has no room for the journal a change needs.
-    enum class TableState { Missing, Usable, ReadOnly, Full, Damaged, Locked, Folder, Unopenable };
+    // Foreign: the file or its journal is a link or another user's, and is never opened.
+    enum class TableState { Missing, Usable, ReadOnly, Full, Damaged, Locked, Folder, Unopenable, Foreign };
     struct TableCheck {
         TableState state = TableState::Missing;
         QString reason; // what is wrong, for the user; empty when Missing or Usable
@@ -74,6 +75,11 @@ public:
     // open on the file, if any.
     int UserVersion(const QString& file);
     void SetUserVersion(const QString& file, int value);
+
+    // Why the table file `file` of an alias folder must not be opened: it, or a journal beside it
+    // that SQLite would play back into it, is a link, another user's, or no file or folder at all.
+    // Empty when it may be.
+    QString ForeignFileProblem(const QString& file) const;
 
     // Test seam: forget aliases, connections and marks.
     void Reset();

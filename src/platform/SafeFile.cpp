@@ -159,7 +159,9 @@ bool WriteThroughTemporary(const QString& path, QString* error, int newFileMode,
     // Renaming would replace a read-only file the user protected; writing it would not.
     if (exists && ::access(target.constData(), W_OK) != 0)
         return Fail(error, Describe(path, "written", errno));
-    const mode_t mode = exists ? (existing.st_mode & 07777) : static_cast<mode_t>(newFileMode);
+    // Another user's mode would hand the user's new content to others.
+    const bool ownExisting = exists && existing.st_uid == ::geteuid();
+    const mode_t mode = ownExisting ? (existing.st_mode & 07777) : static_cast<mode_t>(newFileMode);
 
     const int slash = target.lastIndexOf('/');
     const QByteArray folder = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : target.left(slash);
@@ -174,7 +176,7 @@ bool WriteThroughTemporary(const QString& path, QString* error, int newFileMode,
     }
     if (fd < 0)
         return Fail(error, Describe(path, "written", errno));
-    if (exists)
+    if (ownExisting)
         ::fchmod(fd, mode); // the umask must not narrow an existing file's mode
 
     int err = 0;

@@ -4,6 +4,7 @@
 #include "engine/Query.h"
 #include "engine/Session.h"
 #include "platform/MessageBox.h"
+#include "platform/OwnFiles.h"
 #include "platform/ProgramFolder.h"
 #include "platform/TextLines.h"
 
@@ -150,6 +151,8 @@ QString TableAdvice(Session::TableState state) {
     case Session::TableState::Full:
         return QStringLiteral("Its rows are shown, but no change can be saved. Free some space on the disk, "
                               "then start Quellmire Organizer again.");
+    case Session::TableState::Foreign:
+        return QStringLiteral("It was left as it is. Have it removed, then start Quellmire Organizer again.");
     case Session::TableState::Folder:
         return QStringLiteral(
             "Move the folder away; an empty table is created in its place at the next start.");
@@ -165,6 +168,8 @@ QString TableAdvice(Session::TableState state) {
 }
 
 QString TableProblem(const QString& file, const QString& reason, Session::TableState state) {
+    if (state == Session::TableState::Foreign) // the reason is a whole sentence naming the file
+        return reason + QStringLiteral("\r") + TableAdvice(state);
     return QStringLiteral("The table file %1 cannot be used: %2.\r%3").arg(file, reason, TableAdvice(state));
 }
 
@@ -201,6 +206,13 @@ void TMainForm::CreateArchive() {
     if (!MakePrivatePath(NotesFolder))
         MessageBox(QStringLiteral("Starts good! I can't create a folder for notes!"), MsgCaption,
                    MsgOk + MsgExclamation);
+    else if (InspectPath(NotesFolder) != OwnEntry::OwnFolder)
+        MessageBox(
+            QStringLiteral("The notes folder \"%1\" %2, so what you keep in it is not yours alone and a "
+                           "restore leaves it as it is. Have it removed, then start Quellmire Organizer "
+                           "again.")
+                .arg(QDir::toNativeSeparators(NotesFolder), WhyNotOwn(NotesFolder, true)),
+            MsgCaption, MsgOk + MsgExclamation);
 
     // Each table file is looked at once; whatever is wrong with any of them is told in one message,
     // and the statements of start-up that trip over them again show nothing more.

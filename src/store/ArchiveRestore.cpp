@@ -1,11 +1,14 @@
 #include "store/ArchiveRestore.h"
+#include "platform/OwnFiles.h"
 #include "platform/SafeFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -38,22 +41,6 @@ QByteArray Encoded(const QString& path) {
     return QFile::encodeName(path);
 }
 
-// A descriptor closed when it goes out of scope.
-class Descriptor {
-public:
-    explicit Descriptor(int fd = -1) : m_fd(fd) {}
-    ~Descriptor() {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
 void Close(int& fd) {
     if (fd >= 0)
         ::close(fd);
@@ -65,32 +52,14 @@ void SyncDescriptor(int fd) {
         ::fsync(fd);
 }
 
-enum class Entry { Missing, OwnFolder, OwnFile, Foreign };
+using Entry = OwnEntry;
 
-// What an entry of a folder is, without following a link: only a real folder or file owned by the
-// user counts as the user's own. Mode bits are not asked: a share mounted with fixed modes still
-// gives the user's files to the user.
 Entry Inspect(int folderFd, const QByteArray& name) {
-    struct stat info {};
-    if (::fstatat(folderFd, name.constData(), &info, AT_SYMLINK_NOFOLLOW) != 0)
-        return errno == ENOENT ? Entry::Missing : Entry::Foreign;
-    if (info.st_uid != ::geteuid())
-        return Entry::Foreign;
-    return S_ISDIR(info.st_mode) ? Entry::OwnFolder : S_ISREG(info.st_mode) ? Entry::OwnFile : Entry::Foreign;
+    return InspectEntry(folderFd, name);
 }
 
-// The user's own folder `name` of `folderFd`, never reached through a link; -1 for anything else.
 int OpenOwnFolder(int folderFd, const QByteArray& name) {
-    const int fd = ::openat(folderFd, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return -1;
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || info.st_uid != ::geteuid()) {
-        ::close(fd);
-        errno = EPERM;
-        return -1;
-    }
-    return fd;
+    return OpenOwnFolderAt(folderFd, name);
 }
 
 QList<QByteArray> NamesIn(int folderFd) {
@@ -122,7 +91,7 @@ void RemoveOwn(int folderFd, const QByteArray& name, const QString& shown, QStri
         ::unlinkat(folderFd, name.constData(), 0);
         return;
     case Entry::OwnFolder: {
-        const Descriptor folder(OpenOwnFolder(folderFd, name));
+        const UniqueFd folder(OpenOwnFolder(folderFd, name));
         if (folder.get() < 0)
             break;
         for (const QByteArray& child : NamesIn(folder.get()))
@@ -156,10 +125,6 @@ bool IsRestorableName(const QString& name) {
            !file.isEmpty() && file != QLatin1String(".") && file != QLatin1String("..");
 }
 
-bool IsTableName(const QString& name) {
-    return name.endsWith(QLatin1String(".db"), Qt::CaseInsensitive);
-}
-
 bool InNotes(const QString& name) {
     return name.startsWith(QLatin1String(kNotes) + QLatin1Char('/'));
 }
@@ -175,8 +140,83 @@ bool ReadMarker(int stagingFd, const QString& markerPath, QByteArray* text, QStr
     return marker && ReadAll(marker.get(), kRestoreMarkerLimit, text, markerPath, error);
 }
 
+QString Shown(const QString& path) {
+    return QStringLiteral("\"%1\"").arg(QDir::toNativeSeparators(path));
+}
+
+// The archive folder, opened once: it must be the user's own folder (the user chose it, so a link
+// to it is followed). -1 with `problem` set otherwise.
+int OpenArchiveFolder(const QString& archiveFolder, QString* problem) {
+    const int fd = ::open(Encoded(archiveFolder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        *problem = QStringLiteral("the archive folder %1 cannot be opened: %2")
+                       .arg(Shown(archiveFolder), QString::fromLocal8Bit(std::strerror(errno)));
+        return -1;
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || info.st_uid != ::geteuid()) {
+        ::close(fd);
+        *problem = QStringLiteral("the archive folder %1 belongs to the user %2")
+                       .arg(Shown(archiveFolder), UserNameOf(info.st_uid));
+        return -1;
+    }
+    return fd;
+}
+
+// What stands in the way of replacing `names` in the archive folder (`archiveFd`) all or nothing,
+// each said as "<path> <why>"; the notes folder, when one is named, is opened into `notesFd` (made
+// when missing). `stagingDev` is the device the staged files are on: a rename cannot cross devices,
+// and a restore whose commit could fail half way is refused before it starts.
+QStringList TargetProblems(int archiveFd, const QString& archiveFolder, const QStringList& names,
+                           dev_t stagingDev, int* notesFd) {
+    QStringList problems;
+    const QString notesPath = archiveFolder + QLatin1Char('/') + QLatin1String(kNotes);
+    bool notesLooked = false;
+    for (const QString& name : names) {
+        int folderFd = archiveFd;
+        if (InNotes(name)) {
+            if (!notesLooked) {
+                notesLooked = true;
+                if (Inspect(archiveFd, kNotes) == Entry::Missing)
+                    ::mkdirat(archiveFd, kNotes, 0700);
+                *notesFd = OpenOwnFolder(archiveFd, kNotes);
+                struct stat info {};
+                if (*notesFd < 0)
+                    problems << QStringLiteral("the notes folder %1 %2")
+                                    .arg(Shown(notesPath), WhyNotOwn(notesPath, true));
+                else if (::fstat(*notesFd, &info) == 0 && info.st_dev != stagingDev)
+                    problems << QStringLiteral("the notes folder %1 is on another disk than the archive "
+                                               "folder %2, so its notes could not be replaced together "
+                                               "with the tables")
+                                    .arg(Shown(notesPath), Shown(archiveFolder));
+            }
+            if (*notesFd < 0)
+                continue;
+            folderFd = *notesFd;
+        }
+        const QByteArray file = FileNameOf(name);
+        const QString target = archiveFolder + QLatin1Char('/') + name;
+        const Entry entry = Inspect(folderFd, file);
+        // A folder of the user's own in the way is refused by the copy, naming it.
+        if (entry == Entry::Foreign)
+            problems << QStringLiteral("%1 %2").arg(Shown(target), WhyNotOwn(target, false));
+        // A journal that is not the user's would stay beside the new table and be played into it.
+        const QByteArray journal = file + "-journal";
+        if (IsTableFileName(name) && InspectEntry(folderFd, journal) == Entry::Foreign)
+            problems << QStringLiteral("%1 %2").arg(Shown(target + QStringLiteral("-journal")),
+                                                    WhyNotOwn(target + QStringLiteral("-journal"), false));
+    }
+    return problems;
+}
+
+QString TargetProblemText(const QStringList& problems) {
+    return QStringLiteral("Nothing was restored, because %1. Your archive keeps its old content.")
+        .arg(problems.join(QStringLiteral("; ")));
+}
+
 // The renames of a committed restore, then the marker and the staging go. `filesFd` holds the
-// staged files (their notes folder inside it).
+// staged files (their notes folder inside it). A rename that fails keeps the marker and what is
+// still staged, so that the next start finishes the restore instead of leaving it half done.
 RestoreReport FinishRenames(int archiveFd, int stagingFd, int filesFd, const QString& archiveFolder,
                             const QStringList& names) {
     RestoreReport report;
@@ -184,8 +224,9 @@ RestoreReport FinishRenames(int archiveFd, int stagingFd, int filesFd, const QSt
     // The staged notes folder: gone when every note was renamed before a crash; -1 (so that its
     // notes are left alone) when it is not the user's own.
     const Entry stagedNotes = Inspect(filesFd, kNotes);
-    const Descriptor stagedNotesFolder(stagedNotes == Entry::OwnFolder ? OpenOwnFolder(filesFd, kNotes) : -1);
+    const UniqueFd stagedNotesFolder(stagedNotes == Entry::OwnFolder ? OpenOwnFolder(filesFd, kNotes) : -1);
     int notesFd = -1;
+    int notesErr = 0;
     QStringList named; // staged files left alone, already named with the failures
     for (const QString& name : names) {
         int from = filesFd;
@@ -193,8 +234,12 @@ RestoreReport FinishRenames(int archiveFd, int stagingFd, int filesFd, const QSt
         if (InNotes(name)) {
             if (stagedNotes == Entry::Missing)
                 continue;
-            if (notesFd < 0)
-                notesFd = ::openat(archiveFd, kNotes, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            if (notesFd < 0 && !notesErr) {
+                if (Inspect(archiveFd, kNotes) == Entry::Missing)
+                    ::mkdirat(archiveFd, kNotes, 0700); // removed since the marker: the notes go back
+                if ((notesFd = OpenOwnFolder(archiveFd, kNotes)) < 0)
+                    notesErr = errno;
+            }
             from = stagedNotesFolder.get();
             to = notesFd;
         }
@@ -212,15 +257,34 @@ RestoreReport FinishRenames(int archiveFd, int stagingFd, int filesFd, const QSt
             named << path;
             continue;
         }
+        if (to < 0) {
+            const QString notesPath = archiveFolder + QLatin1Char('/') + QLatin1String(kNotes);
+            report.failures.append(
+                {name, QStringLiteral("The notes folder %1 %2.")
+                           .arg(Shown(notesPath), notesErr == ENOENT ? QStringLiteral("is missing")
+                                                                     : WhyNotOwn(notesPath, true))});
+            report.kept = true;
+            continue;
+        }
         // A journal beside the old table would be played back over the new one at its first open.
         const QByteArray journal = file + "-journal";
-        if (IsTableName(name) && to >= 0 && Inspect(to, journal) != Entry::Missing) {
+        const Entry journalEntry = IsTableFileName(name) ? Inspect(to, journal) : Entry::Missing;
+        if (journalEntry == Entry::Foreign) {
+            report.failures.append({name, QStringLiteral("The file %1 %2.")
+                                              .arg(Shown(target + QStringLiteral("-journal")),
+                                                   WhyNotOwn(target + QStringLiteral("-journal"), false))});
+            report.kept = true;
+            continue;
+        }
+        if (journalEntry == Entry::OwnFile) {
             Step();
             ::unlinkat(to, journal.constData(), 0);
         }
         Step();
-        if (to < 0 || ::renameat(from, file.constData(), to, file.constData()) != 0)
-            report.failures.append({name, FileErrorText(target, "written", to < 0 ? ENOENT : errno)});
+        if (::renameat(from, file.constData(), to, file.constData()) != 0) {
+            report.failures.append({name, FileErrorText(target, "written", errno)});
+            report.kept = true;
+        }
     }
     Step();
     SyncDescriptor(archiveFd);
@@ -229,6 +293,8 @@ RestoreReport FinishRenames(int archiveFd, int stagingFd, int filesFd, const QSt
         SyncDescriptor(notesFd);
     }
     Close(notesFd);
+    if (report.kept)
+        return report;
     Step();
     ::unlinkat(stagingFd, kMarker, 0);
     ThrowAway(archiveFd, archiveFolder, &report.leftAlone);
@@ -238,11 +304,55 @@ RestoreReport FinishRenames(int archiveFd, int stagingFd, int filesFd, const QSt
 
 } // namespace
 
+bool IsTableFileName(const QString& name) {
+    return name.endsWith(QLatin1String(".db"), Qt::CaseInsensitive);
+}
+
+QString ArchiveTableFileName(const QString& name) {
+    for (const char* table : {"QMarc80", "QMcon26", "QMtod90", "QMset90"}) {
+        const QString fileName = QString::fromLatin1(table) + QStringLiteral(".db");
+        if (name.compare(fileName, Qt::CaseInsensitive) == 0)
+            return fileName;
+    }
+    return QString();
+}
+
 QString LeftAloneText(const QStringList& paths) {
     return QStringLiteral(
                "Nothing was restored from \"%1\": it is a link or belongs to another user, so it is not "
                "what a restore of yours left. It was left as it is; remove it before you restore again.")
         .arg(paths.join(QStringLiteral("\", \"")));
+}
+
+QString PendingRestoreText(const QStringList& shownNames, const QStringList& errors) {
+    return QStringLiteral("Importing procedure not finished! These files are not restored yet: %1.\r%2\rThey "
+                          "stay staged, and the restore is finished at the next start.")
+        .arg(shownNames.join(QStringLiteral(", ")), errors.join(QStringLiteral("\r")));
+}
+
+QString RestoreTargetProblem(const QString& archiveFolder, const QStringList& names) {
+    QString problem;
+    const UniqueFd archive(OpenArchiveFolder(archiveFolder, &problem));
+    if (archive.get() < 0)
+        return TargetProblemText({problem});
+    struct stat info {};
+    ::fstat(archive.get(), &info);
+    int notesFd = -1;
+    const QStringList problems = TargetProblems(archive.get(), archiveFolder, names, info.st_dev, &notesFd);
+    Close(notesFd);
+    return problems.isEmpty() ? QString() : TargetProblemText(problems);
+}
+
+QStringList ShownNames(const QStringList& names) {
+    QStringList shown;
+    for (const QString& name : names) {
+        const QString file = QFileInfo(name).fileName();
+        const bool shared = std::count_if(names.begin(), names.end(), [&file](const QString& other) {
+                                return QFileInfo(other).fileName() == file;
+                            }) > 1;
+        shown << (shared ? name : file);
+    }
+    return shown;
 }
 
 ArchiveRestore::ArchiveRestore(const QString& archiveFolder) : m_archiveFolder(archiveFolder) {}
@@ -267,28 +377,42 @@ bool ArchiveRestore::Begin(QString* error) {
         *error = LeftAloneText(pending.leftAlone);
         return false;
     }
-    const QString staging = StagingPath(m_archiveFolder);
-    const auto fail = [&](const QString& path) {
-        *error = FileErrorText(path, "written", errno);
+    if (pending.kept) {
+        QStringList names;
+        QStringList errors;
+        for (const RestoreFailure& failure : pending.failures) {
+            names << failure.name;
+            errors << failure.error;
+        }
+        *error =
+            QStringLiteral("An earlier restore is not finished: %1.\r%2\rIt is finished at the next start.")
+                .arg(ShownNames(names).join(QStringLiteral(", ")), errors.join(QStringLiteral("\r")));
+        return false;
+    }
+    const auto folderFailed = [&](int err) {
+        *error = QStringLiteral("The archive folder %1 could not be written: %2.")
+                     .arg(Shown(m_archiveFolder), QString::fromLocal8Bit(std::strerror(err)));
         Abandon();
         return false;
     };
-    m_archiveFd = ::open(Encoded(m_archiveFolder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (m_archiveFd < 0)
-        return fail(m_archiveFolder);
+    QString problem;
+    m_archiveFd = OpenArchiveFolder(m_archiveFolder, &problem);
+    if (m_archiveFd < 0) {
+        *error = TargetProblemText({problem});
+        return false;
+    }
     Step();
     if (::mkdirat(m_archiveFd, kStaging, 0700) != 0) {
         const int err = errno;
         Close(m_archiveFd); // what stands there now is not ours to remove
-        errno = err;
-        return fail(staging);
+        return folderFailed(err);
     }
     m_stagingFd = OpenOwnFolder(m_archiveFd, kStaging);
     if (m_stagingFd < 0)
-        return fail(staging);
+        return folderFailed(errno);
     Step();
     if (::mkdirat(m_stagingFd, kFiles, 0700) != 0 || (m_filesFd = OpenOwnFolder(m_stagingFd, kFiles)) < 0)
-        return fail(staging);
+        return folderFailed(errno);
     Step();
     SyncDescriptor(m_archiveFd);
     return true;
@@ -302,14 +426,17 @@ bool ArchiveRestore::Stage(const QString& source, const QString& name, QString* 
     }
     if (!Begin(error))
         return false;
-    const Descriptor in(OpenRegularFile(source, error, LinkRule::Refuse));
+    const UniqueFd in(OpenRegularFile(source, error, LinkRule::Refuse));
     if (in.get() < 0)
         return false;
     int folderFd = m_filesFd;
     if (InNotes(name)) {
         if (m_notesFd < 0 && Inspect(m_filesFd, kNotes) == Entry::Missing) {
             Step();
-            ::mkdirat(m_filesFd, kNotes, 0700);
+            if (::mkdirat(m_filesFd, kNotes, 0700) != 0) {
+                *error = FileErrorText(target, "written", errno);
+                return false;
+            }
         }
         if (m_notesFd < 0 && (m_notesFd = OpenOwnFolder(m_filesFd, kNotes)) < 0) {
             *error = FileErrorText(target, "written", errno);
@@ -327,10 +454,15 @@ bool ArchiveRestore::Stage(const QString& source, const QString& name, QString* 
     }
     bool readFailed = false;
     int err = CopyDescriptor(in.get(), out, &readFailed);
-    // The replaced file's mode stays.
-    struct stat old {};
-    if (!err && ::stat(Encoded(target).constData(), &old) == 0 && (old.st_mode & 07777) != kPrivateFileMode)
-        ::fchmod(out, old.st_mode & 07777);
+    // The replaced file's mode stays, when it is the user's own file: the mode of a link's target or
+    // of another user's file would give the user's data to others.
+    if (!err) {
+        const UniqueFd old(::open(Encoded(target).constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+        struct stat info {};
+        if (old.get() >= 0 && ::fstat(old.get(), &info) == 0 && S_ISREG(info.st_mode) &&
+            info.st_uid == ::geteuid() && (info.st_mode & 07777) != kPrivateFileMode)
+            ::fchmod(out, info.st_mode & 07777);
+    }
     if (!err && ::fsync(out) != 0)
         err = errno;
     if (::close(out) != 0 && !err)
@@ -345,9 +477,26 @@ bool ArchiveRestore::Stage(const QString& source, const QString& name, QString* 
     return true;
 }
 
-QList<RestoreFailure> ArchiveRestore::Commit() {
+RestoreReport ArchiveRestore::Commit() {
+    RestoreReport report;
     if (m_stagingFd < 0)
-        return {};
+        return report;
+    const auto refuseAll = [&](const QString& refusal) {
+        report.refusal = refusal;
+        Abandon();
+        return report;
+    };
+    // Every target is looked at again just before the marker: what changed since the plan refuses
+    // the whole restore while nothing is replaced yet.
+    struct stat staging {};
+    ::fstat(m_filesFd, &staging);
+    int notesFd = -1;
+    const QStringList problems =
+        TargetProblems(m_archiveFd, m_archiveFolder, m_staged, staging.st_dev, &notesFd);
+    Close(notesFd);
+    if (!problems.isEmpty())
+        return refuseAll(TargetProblemText(problems));
+
     QByteArray marker;
     for (const QString& name : std::as_const(m_staged))
         marker += Encoded(name).toPercentEncoding("/") + '\n'; // any byte of a name, one line each
@@ -376,23 +525,16 @@ QList<RestoreFailure> ArchiveRestore::Commit() {
         if (::fsync(m_stagingFd) != 0)
             err = errno;
     }
-    if (m_staged.isEmpty() || err) {
-        const QString error = FileErrorText(
-            StagingPath(m_archiveFolder) + QLatin1Char('/') + QLatin1String(kMarker), "written", err);
-        QList<RestoreFailure> failures;
-        for (const QString& name : std::as_const(m_staged))
-            failures.append({name, error});
-        Abandon();
-        return failures;
-    }
+    if (m_staged.isEmpty() || err)
+        return refuseAll(QStringLiteral("Nothing was restored, because the archive folder %1 could not be "
+                                        "written: %2. Your archive keeps its old content.")
+                             .arg(Shown(m_archiveFolder), QString::fromLocal8Bit(std::strerror(err))));
     Close(m_notesFd);
-    const RestoreReport report =
-        FinishRenames(m_archiveFd, m_stagingFd, m_filesFd, m_archiveFolder, m_staged);
+    report = FinishRenames(m_archiveFd, m_stagingFd, m_filesFd, m_archiveFolder, m_staged);
     CloseFolders();
     m_staged.clear();
-    return report.failures;
+    return report;
 }
-
 void ArchiveRestore::Abandon() {
     if (m_archiveFd >= 0 && m_stagingFd >= 0) {
         QStringList leftAlone;
@@ -404,7 +546,7 @@ void ArchiveRestore::Abandon() {
 
 RestoreReport FinishPendingRestore(const QString& archiveFolder) {
     RestoreReport report;
-    const Descriptor archive(::open(Encoded(archiveFolder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const UniqueFd archive(::open(Encoded(archiveFolder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (archive.get() < 0)
         return report;
     const QString staging = StagingPath(archiveFolder);
@@ -420,7 +562,7 @@ RestoreReport FinishPendingRestore(const QString& archiveFolder) {
     default:
         return leaveAlone(staging);
     }
-    const Descriptor stagingFolder(OpenOwnFolder(archive.get(), kStaging));
+    const UniqueFd stagingFolder(OpenOwnFolder(archive.get(), kStaging));
     if (stagingFolder.get() < 0)
         return leaveAlone(staging);
 
@@ -462,7 +604,7 @@ RestoreReport FinishPendingRestore(const QString& archiveFolder) {
     }
     if (filesFd < 0)
         return leaveAlone(staging + QLatin1Char('/') + QLatin1String(kFiles));
-    const Descriptor files(filesFd);
+    const UniqueFd files(filesFd);
     return FinishRenames(archive.get(), stagingFolder.get(), files.get(), archiveFolder, names);
 }
 

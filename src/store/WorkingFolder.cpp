@@ -4,10 +4,12 @@
 #include "platform/Application.h"
 #include "platform/Launcher.h"
 #include "platform/MessageBox.h"
+#include "platform/OwnFiles.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SafeFile.h"
 #include "platform/TextLines.h"
 #include "store/ArchiveRestore.h"
+#include "store/RestorePlan.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -20,26 +22,6 @@ namespace qm {
 
 namespace {
 
-const char* const kTableNames[] = {"QMarc80", "QMcon26", "QMtod90", "QMset90"};
-
-// The files that travel in a backup or a restore: the files directly in a folder, hidden ones
-// included, by name. A FIFO, device or dangling link among them is listed too, so that it is
-// reported as a file that could not be copied rather than left out unsaid. A table's journal never travels:
-// beside another copy of the table it would be played back over it at the next open. Nor do the writer's
-// temporary files.
-QStringList FilesOf(const QString& folder) {
-    QStringList files;
-    for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name))
-        if (!name.endsWith(QLatin1String("-journal"), Qt::CaseInsensitive) && !IsTemporaryFileName(name))
-            files << name;
-    return files;
-}
-
-bool SameFile(const QString& a, const QString& b) {
-    const QString ca = QFileInfo(a).canonicalFilePath();
-    return !ca.isEmpty() && ca == QFileInfo(b).canonicalFilePath();
-}
-
 // Copies through a hidden temporary name renamed over the target, so the target is either the old
 // file or the whole new one. A target that is the source itself (a backup chosen inside the
 // archive's own parent) is left alone.
@@ -47,11 +29,6 @@ bool CopyReplacing(const QString& source, const QString& target, QString* error)
     if (SameFile(source, target))
         return true;
     return CopyFileAtomically(source, target, error);
-}
-
-// The engine's files: the archive's tables, the old contacts table, a transfer table.
-bool IsTableFile(const QString& name) {
-    return name.endsWith(QLatin1String(".db"), Qt::CaseInsensitive);
 }
 
 // Brings a table file to a settled state before it is copied or replaced: opening it lets the
@@ -66,26 +43,10 @@ void SettleTable(const QString& file) {
         }
         Session::Instance().CloseConnection(file);
     }
+    // Another user's journal is left as it is: the table is not opened while it stands there.
     const QString journal = file + QStringLiteral("-journal");
-    if (QFileInfo::exists(journal))
+    if (InspectPath(journal) == OwnEntry::OwnFile)
         QFile::remove(journal);
-}
-
-// The engine's own name of a table file ("QMarc80.db") when `name` is one without regard to case.
-QString TableFileName(const QString& name) {
-    for (const char* table : kTableNames) {
-        const QString fileName = QString::fromLatin1(table) + QStringLiteral(".db");
-        if (name.compare(fileName, Qt::CaseInsensitive) == 0)
-            return fileName;
-    }
-    return QString();
-}
-
-bool HoldsTables(const QString& folder) {
-    for (const QString& name : FilesOf(folder))
-        if (!TableFileName(name).isEmpty())
-            return true;
-    return false;
 }
 
 } // namespace
@@ -156,7 +117,7 @@ void TMainForm::SpeedButtonExportClick() {
     // each copy is a whole, settled table.
     Session::Instance().CloseAll();
     for (const QString& name : FilesOf(ArchiveFolder))
-        if (IsTableFile(name))
+        if (IsTableFileName(name))
             SettleTable(JoinPath(ArchiveFolder, name));
     QString error;
     for (const QString& name : FilesOf(ArchiveFolder))
@@ -191,54 +152,21 @@ void TMainForm::SpeedButtonExportClick() {
 void TMainForm::SpeedButtonImportClick() {
     if (!BrowseForFolderBack.Execute(this))
         return;
-    const QString source = BrowseForFolderBack.FolderName;
-
-    // What the restore would copy, by source, name in the archive folder and name shown.
-    struct Copy {
-        QString from;
-        QString to;
-        QString shown;
-    };
-    QList<Copy> copies;
-    if (!HoldsTables(source)) {
-        ShowMessage(QStringLiteral("I can't find the archives!"));
-    } else {
-        for (const QString& name : FilesOf(source)) {
-            // Table files keep the engine's spelling.
-            const QString tableFile = TableFileName(name);
-            copies.append({JoinPath(source, name), tableFile.isEmpty() ? name : tableFile, name});
-        }
-    }
-    if (CheckBox_includeNotes->isChecked()) {
-        const QString notesSource = JoinPath(source, QStringLiteral("notes"));
-        if (QFileInfo(notesSource).isDir()) {
-            for (const QString& name : FilesOf(notesSource))
-                copies.append({JoinPath(notesSource, name), QStringLiteral("notes/") + name, name});
-        } else {
-            ShowMessage(QStringLiteral("I can't find the notes!"));
-        }
-    }
-    // Restored from the archive itself: already in place.
-    const qsizetype inPlace = copies.removeIf(
-        [this](const Copy& copy) { return SameFile(copy.from, JoinPath(ArchiveFolder, copy.to)); });
-
-    if (copies.isEmpty() && inPlace == 0) {
-        // Nothing changed, so the program goes on; the user is told where a backup keeps its tables.
-        const QString profile = JoinPath(source, ProfileName);
-        MessageBox(QFileInfo(profile).isDir()
-                       ? QStringLiteral("Nothing was restored: the backup is in the folder \"") +
-                             QDir::toNativeSeparators(profile) +
-                             QStringLiteral("\". Choose that folder to restore from it.")
-                       : QStringLiteral("Nothing was restored: the folder \"") +
-                             QDir::toNativeSeparators(source) +
-                             QStringLiteral("\" holds no backup. Choose the folder \"") + ProfileName +
-                             QStringLiteral("\" that the backup made."),
-                   MsgCaption, MsgOk + MsgExclamation);
+    const RestorePlan plan = PlanRestore(BrowseForFolderBack.FolderName, ArchiveFolder,
+                                         CheckBox_includeNotes->isChecked(), ProfileName);
+    for (const QString& notice : plan.notices)
+        ShowMessage(notice);
+    if (!plan.refusal.isEmpty()) {
+        // Nothing changed, so the program goes on.
+        MessageBox(plan.refusal, MsgCaption, MsgOk + MsgExclamation);
         return;
     }
+    RunRestore(plan.copies, plan.inPlace);
+}
 
-    // Everything is staged first and replaced together, so a crash or a file that cannot be copied
-    // leaves the whole old archive, and only a whole restore replaces it.
+// Everything is staged first and replaced together, so a crash or a file that cannot be copied
+// leaves the whole old archive, and only a whole restore replaces it.
+void TMainForm::RunRestore(const QList<RestoreCopy>& copies, qsizetype inPlace) {
     ArchiveRestore restore(ArchiveFolder);
     QString error;
     if (!copies.isEmpty()) {
@@ -248,17 +176,21 @@ void TMainForm::SpeedButtonImportClick() {
                        MsgOk + MsgExclamation);
             return;
         }
-        QDir().mkpath(NotesFolder);
     }
+    QStringList targets;
+    for (const RestoreCopy& copy : copies)
+        targets << copy.to;
+    const QStringList shown = ShownNames(targets);
     QStringList failed;
-    for (const Copy& copy : std::as_const(copies)) {
+    for (qsizetype i = 0; i < copies.size(); ++i) {
+        const RestoreCopy& copy = copies[i];
         // A table is replaced only once its own pending transaction is settled and its journal
         // gone, so no journal is played over the copy.
-        if (IsTableFile(copy.to))
+        if (IsTableFileName(copy.to))
             SettleTable(JoinPath(ArchiveFolder, copy.to));
         if (!restore.Stage(copy.from, copy.to, &error)) {
-            ShowMessage(QStringLiteral("Can't copy: ") + copy.shown + QStringLiteral("\r") + error);
-            failed << copy.shown;
+            ShowMessage(QStringLiteral("Can't copy: ") + shown[i] + QStringLiteral("\r") + error);
+            failed << shown[i];
         }
     }
     if (!failed.isEmpty()) {
@@ -272,18 +204,37 @@ void TMainForm::SpeedButtonImportClick() {
     }
 
     qsizetype restored = inPlace + restore.StagedCount();
-    for (const RestoreFailure& failure : restore.Commit()) {
-        failed << QFileInfo(failure.name).fileName();
-        ShowMessage(QStringLiteral("Can't copy: ") + failed.last() + QStringLiteral("\r") + failure.error);
+    const RestoreReport report = restore.Commit();
+    if (!report.refusal.isEmpty()) {
+        MessageBox(QStringLiteral("Importing procedure failed! ") + report.refusal, MsgCaption,
+                   MsgOk + MsgExclamation);
+        return;
+    }
+    QStringList names;
+    QStringList errors;
+    for (const RestoreFailure& failure : report.failures) {
+        names << failure.name;
+        errors << failure.error;
+    }
+    const QStringList failedShown = ShownNames(names);
+    if (report.kept) {
+        // Part of the archive is new already: the next start finishes the rest before anything is read.
+        MessageBox(PendingRestoreText(failedShown, errors) + QStringLiteral(" Restart me manually!"),
+                   MsgCaption, MsgOk + MsgExclamation);
+        EndAfterArchiveChange();
+        return;
+    }
+    for (qsizetype i = 0; i < failedShown.size(); ++i) {
+        ShowMessage(QStringLiteral("Can't copy: ") + failedShown[i] + QStringLiteral("\r") + errors[i]);
         --restored;
     }
-    if (failed.isEmpty())
+    if (failedShown.isEmpty())
         MessageBox(QStringLiteral("Importing procedure complete! Restart me manually!"), MsgCaption,
                    MsgOk + MsgInformation);
     else
         MessageBox(QStringLiteral("Importing procedure failed! These files were not restored and keep "
                                   "their old content: ") +
-                       failed.join(QStringLiteral(", ")) +
+                       failedShown.join(QStringLiteral(", ")) +
                        (restored > 0 ? QStringLiteral(". Restart me manually!") : QStringLiteral(".")),
                    MsgCaption, MsgOk + MsgExclamation);
     if (restored > 0)

@@ -116,6 +116,13 @@ private slots:
         QCOMPARE(ReadBytes(path), QByteArray());
         QCOMPARE(ModeOf(path), mode_t(0640));
         QCOMPARE(Names(dir_->path()), QStringList{"plain.txt"});
+        // Another user's file gives its mode to nobody's new content: the new file is private.
+        if (::geteuid() == 0) {
+            QCOMPARE(::chown(QFile::encodeName(path).constData(), 65534, 65534), 0);
+            ::chmod(QFile::encodeName(path).constData(), 0666);
+            QVERIFY(WriteFileAtomically(path, "mine", &error));
+            QCOMPARE(ModeOf(path), mode_t(0600));
+        }
 
         // A copy replaces the target whole; the source is untouched.
         const QString source = dir_->filePath("source.bin");

@@ -6,6 +6,7 @@
 #include "platform/widgets/PageControl.h"
 #include "platform/widgets/Panel.h"
 #include "store/SectionColors.h"
+#include "support/FileBytes.h"
 #include "support/FullDisk.h"
 #include "support/TestEnvironment.h"
 
@@ -119,8 +120,9 @@ private slots:
         QTest::addColumn<QString>("damage");
         // Each table once, each kind of damage at least once.
         const std::pair<const char*, const char*> cases[] = {
-            {"QMarc80", "random"}, {"QMcon26", "truncated"}, {"QMtod90", "folder"},
-            {"QMset90", "header"}, {"QMset90", "truncated"}, {"QMcon26", "folder"},
+            {"QMarc80", "random"},         {"QMcon26", "truncated"}, {"QMtod90", "folder"},
+            {"QMset90", "header"},         {"QMset90", "truncated"}, {"QMcon26", "folder"},
+            {"QMtod90", "another user's"}, {"QMarc80", "link"},
         };
         for (const auto& [table, damage] : cases)
             QTest::addRow("%s %s", table, damage)
@@ -175,6 +177,18 @@ private slots:
             WriteBytes(file, changed);
             what = QStringLiteral("damaged");
             advice = QStringLiteral("backup");
+        } else if (damage == QLatin1String("another user's")) {
+            // Never opened, so never written or played back into.
+            if (::geteuid() != 0)
+                QSKIP("giving a file to another user needs root");
+            QCOMPARE(::chown(QFile::encodeName(file).constData(), 65534, 65534), 0);
+            what = QStringLiteral("belongs to the user nobody");
+            advice = QStringLiteral("Have it removed");
+        } else if (damage == QLatin1String("link")) {
+            QVERIFY(QFile::rename(file, file + ".real"));
+            QVERIFY(QFile::link(file + ".real", file));
+            what = QStringLiteral("it is a link");
+            advice = QStringLiteral("Have it removed");
         } else {
             QVERIFY(QFile::remove(file));
             QVERIFY(QDir().mkpath(file + "/inside"));
@@ -210,6 +224,8 @@ private slots:
         // The damaged file is kept as it was, for whoever wants to rescue it.
         if (damage != QLatin1String("folder"))
             QVERIFY(QFileInfo(file).isFile());
+        if (damage == QLatin1String("another user's") || damage == QLatin1String("link"))
+            QCOMPARE(ReadFileBytes(file), bytes);
 
         // A user's action on the damaged table says so again; the start says it once.
         if (table != QLatin1String("QMset90"))

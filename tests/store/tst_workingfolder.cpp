@@ -22,7 +22,10 @@
 #include <QToolButton>
 
 #include <csignal>
+#include <fcntl.h>
+#include <grp.h>
 #include <sqlite3.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -150,6 +153,42 @@ QString MakeFolder(const TestEnvironment& env, const QString& name) {
     return path;
 }
 
+constexpr uid_t kOtherUser = 65534;
+
+// Steps of another user, in a process of its own that has become that user.
+//   swap <link> <target>: puts a link to `target` at `link` and takes it away again, until killed.
+//   readable <path>...: exits with the number of paths that user can open for reading.
+QM_TEST_HELPER(asOtherUser) {
+    KillSelfAfter(30 * 1000 * 1000);
+    if (::setgroups(0, nullptr) != 0 || ::setresgid(kOtherUser, kOtherUser, kOtherUser) != 0 ||
+        ::setresuid(kOtherUser, kOtherUser, kOtherUser) != 0)
+        return 100;
+    if (arguments.value(0) == "swap") {
+        const QByteArray link = QFile::encodeName(arguments.value(1));
+        const QByteArray target = QFile::encodeName(arguments.value(2));
+        for (;;) {
+            ::symlink(target.constData(), link.constData());
+            ::usleep(300);
+            ::unlink(link.constData());
+            ::usleep(200);
+        }
+    }
+    int readable = 0;
+    for (const QString& path : arguments.mid(1)) {
+        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd >= 0) {
+            ++readable;
+            ::close(fd);
+        }
+    }
+    return readable;
+}
+
+void GiveToOtherUser(const QString& path, int mode) {
+    QCOMPARE(::lchown(QFile::encodeName(path).constData(), kOtherUser, kOtherUser), 0);
+    if (!QFileInfo(path).isSymLink())
+        QCOMPARE(::chmod(QFile::encodeName(path).constData(), mode), 0);
+}
 } // namespace
 
 class WorkingFolderTest : public QObject {
@@ -295,14 +334,13 @@ private slots:
         Session::Instance().CloseAll();
         const QMap<QString, QByteArray> before = Snapshot(env.ArchiveFolder());
 
-        // Nothing is copied, so nothing changes and nothing ends; the box names the profile folder.
+        // Nothing is copied, so nothing changes and nothing ends; one box names the profile folder.
         MessageBoxSeam::Reset();
         form->SpeedButtonUpdate->setEnabled(true);
         BrowseForFolderSeam::QueueFolder(backups);
         QTest::mouseClick(form->SpeedButtonImport, Qt::LeftButton);
-        QCOMPARE(Texts(), (QStringList{"I can't find the archives!", "I can't find the notes!",
-                                       "Nothing was restored: the backup is in the folder \"" + backups +
-                                           "/testerArc\". Choose that folder to restore from it."}));
+        QCOMPARE(Texts(), (QStringList{"Nothing was restored: the backup is in the folder \"" + backups +
+                                       "/testerArc\". Choose that folder to restore from it."}));
         QCOMPARE(MessageBoxSeam::Shown().last().flags, Mb::Ok | Mb::IconExclamation);
         QVERIFY(!form->QuitConfirmed());
         Session::Instance().CloseAll();
@@ -313,9 +351,9 @@ private slots:
         const QString empty = MakeFolder(env, "empty");
         BrowseForFolderSeam::QueueFolder(empty);
         QTest::mouseClick(form->SpeedButtonImport, Qt::LeftButton);
-        QCOMPARE(Texts().last(),
-                 "Nothing was restored: the folder \"" + empty +
-                     "\" holds no backup. Choose the folder \"testerArc\" that the backup made.");
+        QCOMPARE(Texts(),
+                 QStringList{"Nothing was restored: the folder \"" + empty +
+                             "\" holds no backup. Choose the folder \"testerArc\" that the backup made."});
         QVERIFY(!form->QuitConfirmed());
 
         // Notes alone are restored, and the program ends once the changed note was offered for saving.
@@ -425,6 +463,10 @@ private slots:
         QTest::newRow("link in the backup")
             << "link"
             << "Can't copy: Style.txt\rThe file \"{backup}/Style.txt\" could not be read: it is a link.";
+        // A file of the archive folder and a note of the same name are told apart by their folder.
+        QTest::newRow("links of one name in both folders")
+            << "same name"
+            << "Can't copy: zz.txt\rThe file \"{backup}/zz.txt\" could not be read: it is a link.";
     }
     void restoreIsAllOrNothingWhenAFileCannotBeCopied() {
         QFETCH(QString, inTheWay);
@@ -445,6 +487,9 @@ private slots:
         } else if (inTheWay == "fifo") {
             QVERIFY(QFile::remove(profile + "/QMtod90.db"));
             QCOMPARE(::mkfifo(QFile::encodeName(profile + "/QMtod90.db").constData(), 0600), 0);
+        } else if (inTheWay == "same name") {
+            QVERIFY(QFile::link(profile + "/Style.txt", profile + "/zz.txt"));
+            QVERIFY(QFile::link(profile + "/Style.txt", profile + "/notes/zz.txt"));
         } else {
             QVERIFY(QFile::rename(profile + "/Style.txt", profile + "/Style.real"));
             QVERIFY(QFile::link(profile + "/Style.real", profile + "/Style.txt"));
@@ -459,14 +504,18 @@ private slots:
         QTest::mouseClick(form->SpeedButtonImport, Qt::LeftButton);
         QTRY_VERIFY(ticked);
         const QList<ShownBox> shown = MessageBoxSeam::Shown();
-        QCOMPARE(shown.size(), 2);
+        const bool twice = inTheWay == "same name";
+        QCOMPARE(shown.size(), twice ? 3 : 2);
         QCOMPARE(shown[0].text,
                  firstBox.replace("{archive}", env.ArchiveFolder()).replace("{backup}", profile));
-        const QString name = firstBox.section(' ', 2, 2).section('\r', 0, 0);
-        QCOMPARE(shown[1].text, "Importing procedure failed! Nothing was restored, because these files could "
-                                "not be copied: " +
-                                    name + ". Your archive keeps its old content.");
-        QCOMPARE(shown[1].flags, Mb::Ok | Mb::IconExclamation);
+        const QString name = twice ? "zz.txt, notes/zz.txt" : firstBox.section(' ', 2, 2).section('\r', 0, 0);
+        if (twice)
+            QVERIFY(shown[1].text.startsWith("Can't copy: notes/zz.txt\r"));
+        QCOMPARE(shown.last().text,
+                 "Importing procedure failed! Nothing was restored, because these files could "
+                 "not be copied: " +
+                     name + ". Your archive keeps its old content.");
+        QCOMPARE(shown.last().flags, Mb::Ok | Mb::IconExclamation);
         QVERIFY(!form->QuitConfirmed());
         Session::Instance().CloseAll();
         QCOMPARE(Snapshot(env.ArchiveFolder()), before);
@@ -564,6 +613,406 @@ private slots:
         QCOMPARE(Texts(), QStringList{"Importing procedure failed! " + LeftAloneText({leftAlone})});
         QVERIFY(!form->QuitConfirmed());
         QCOMPARE(Snapshot(docs).value("letter.txt"), QByteArray("dear"));
+    }
+
+    // A working folder everyone may write (1777) with another user planting in it; the folder is
+    // another user's (the archive is then the user's private subfolder) or the user's own. Each ends
+    // with the user's tables and notes as they were or wholly restored, none of them readable by the
+    // other user, nothing outside the archive changed, and one message.
+    void sharedWorkingFolderWithAnotherUser_data() {
+        QTest::addColumn<bool>("othersFolder");
+        QTest::addColumn<QString>("planted");
+        QTest::newRow("another user's folder: notes folder and note link") << true << "notes";
+        QTest::newRow("another user's folder: private folder taken") << true << "private";
+        QTest::newRow("another user's folder: restore staging") << true << "staging";
+        QTest::newRow("own folder: another user's target file") << false << "target";
+        QTest::newRow("own folder: hot journal") << false << "journal";
+        QTest::newRow("own folder: notes folder a link") << false << "notes link";
+        QTest::newRow("own folder: link swapped during the restore") << false << "swap";
+        QTest::newRow("own folder: link there only while staging") << false << "link while staging";
+    }
+    void sharedWorkingFolderWithAnotherUser() {
+        QFETCH(bool, othersFolder);
+        QFETCH(QString, planted);
+        if (::geteuid() != 0)
+            QSKIP("another user's files and processes can be made only as root");
+        TestEnvironment env;
+        QCOMPARE(::chmod(QFile::encodeName(env.ProgramFolder()).constData(), 0755), 0);
+        const QString docs = MakeFolder(env, "docs"); // the user's, outside the archive
+        WriteFileBytes(docs + "/letter.txt", "dear");
+        QCOMPARE(::chmod(QFile::encodeName(docs + "/letter.txt").constData(), 0600), 0);
+
+        // A backup of the default archive to restore from.
+        TMainForm* form = env.CreateMainForm();
+        AddToDo(env.ArchiveFile("QMtod90.db"), "from the backup");
+        WriteFileBytes(env.ArchiveFile("notes/plan.txt"), "the backup's plan");
+        WriteFileBytes(env.ArchiveFile("Groups.txt"), "Family\r\n");
+        const QString backups = MakeFolder(env, "backups");
+        BrowseForFolderSeam::QueueFolder(backups);
+        form->SpeedButtonExport->click();
+        env.DestroyMainForm();
+        Session::Instance().CloseAll();
+        const QString profile = backups + "/testerArc";
+        const QMap<QString, QByteArray> backup = Snapshot(profile);
+
+        const QString shared = MakeFolder(env, "shared");
+        QCOMPARE(::chmod(QFile::encodeName(shared).constData(), 01777), 0);
+        if (othersFolder)
+            GiveToOtherUser(shared, 01777);
+        QVERIFY(SaveTextLines(env.ArchiveFile("Net.txt"), {shared}));
+        const QString archive = othersFolder ? shared + "/testerArc-private" : shared;
+        const QString theirs = MakeFolder(env, "theirs");
+        GiveToOtherUser(theirs, 0777);
+
+        // Planted before the user first works there.
+        if (planted == "notes") {
+            QVERIFY(QDir().mkpath(shared + "/notes"));
+            GiveToOtherUser(shared + "/notes", 0777);
+            QVERIFY(QFile::link(docs + "/letter.txt", shared + "/notes/plan.txt"));
+            GiveToOtherUser(shared + "/notes/plan.txt", 0);
+        } else if (planted == "private") {
+            QVERIFY(QDir().mkpath(archive));
+            GiveToOtherUser(archive, 0777);
+        } else if (planted == "notes link") {
+            QVERIFY(QFile::link(theirs, shared + "/notes"));
+            GiveToOtherUser(shared + "/notes", 0);
+        }
+        MessageBoxSeam::Reset();
+        form = env.CreateMainForm();
+        if (planted == "private") {
+            QCOMPARE(form->ArchiveFolder, env.ArchiveFolder());
+            QCOMPARE(Texts(),
+                     QStringList{"The working folder \"" + shared + "\" belongs to another user, and \"" +
+                                 archive +
+                                 "\" belongs to the user nobody, so nothing is used from it. I work in "
+                                 "the default folder."});
+            QVERIFY(Snapshot(archive).isEmpty());
+            return;
+        }
+        QCOMPARE(form->ArchiveFolder, archive);
+        if (othersFolder)
+            QCOMPARE(Texts(),
+                     QStringList{"The working folder \"" + shared +
+                                 "\" belongs to another user, so your archive, notes and settings are "
+                                 "kept in your private folder \"" +
+                                 archive + "\" in it."});
+        else if (planted == "notes link")
+            QCOMPARE(Texts(),
+                     QStringList{"The notes folder \"" + shared +
+                                 "/notes\" is a link, so what you keep in it is not yours alone and a "
+                                 "restore leaves it as it is. Have it removed, then start Quellmire "
+                                 "Organizer again."});
+        else
+            QCOMPARE(Texts(), QStringList{});
+        if (othersFolder)
+            QCOMPARE(QFileInfo(archive).permissions() & 0x0077, 0); // neither group nor others
+
+        ShowOptionsTab(form);
+        // The user's own archive.
+        AddToDo(archive + "/QMtod90.db", "mine");
+        if (planted != "notes link") {
+            WriteFileBytes(archive + "/notes/plan.txt", "my plan");
+            QCOMPARE(::chmod(QFile::encodeName(archive + "/notes/plan.txt").constData(), 0600), 0);
+        }
+        Session::Instance().CloseAll();
+        QStringList plantedNames;
+        if (planted == "staging") {
+            WriteFileBytes(shared + "/.qmrestore/commit", "QMtod90.db\n");
+            WriteFileBytes(shared + "/.qmrestore/files/QMtod90.db", "theirs");
+            for (const QString& path :
+                 {shared + "/.qmrestore/files/QMtod90.db", shared + "/.qmrestore/commit"})
+                GiveToOtherUser(path, 0666);
+            GiveToOtherUser(shared + "/.qmrestore/files", 0777);
+            GiveToOtherUser(shared + "/.qmrestore", 0777);
+        } else if (planted == "target") {
+            WriteFileBytes(archive + "/Groups.txt", "theirs");
+            GiveToOtherUser(archive + "/Groups.txt", 0644);
+            plantedNames << "Groups.txt";
+        } else if (planted == "journal") {
+            // A journal another user's crash left in an archive of theirs.
+            const QString copy = MakeFolder(env, "copy") + "/QMtod90.db";
+            QVERIFY(QFile::copy(archive + "/QMtod90.db", copy));
+            KillWriterMidTransaction(copy);
+            QVERIFY(QFileInfo(copy + "-journal").size() > 0);
+            QVERIFY(QFile::copy(copy + "-journal", archive + "/QMtod90.db-journal"));
+            GiveToOtherUser(archive + "/QMtod90.db-journal", 0666);
+            plantedNames << "QMtod90.db-journal";
+        }
+        const QMap<QString, QByteArray> before = Snapshot(archive);
+        const QMap<QString, QByteArray> plantedShared = Snapshot(shared + "/.qmrestore");
+
+        if (planted == "link while staging") {
+            // Another user's readable file, whose mode must not pass to the user's new file.
+            WriteFileBytes(theirs + "/passwd", "root:x:0:0");
+            GiveToOtherUser(theirs + "/passwd", 0644);
+            SetRestoreStepHookForTest([&, linked = false, removed = false]() mutable {
+                const QString link = archive + "/Groups.txt";
+                if (!linked) {
+                    linked = QFile::link(theirs + "/passwd", link);
+                    ::lchown(QFile::encodeName(link).constData(), kOtherUser, kOtherUser);
+                } else if (!removed && QFileInfo::exists(archive + "/.qmrestore/files/Groups.txt")) {
+                    removed = QFile::remove(link);
+                }
+            });
+        }
+        const QMap<QString, QByteArray> theirsBefore = Snapshot(theirs);
+        std::unique_ptr<HelperProcess> swapper;
+        if (planted == "swap")
+            swapper = std::make_unique<HelperProcess>(
+                "asOtherUser", QStringList{"swap", archive + "/Groups.txt", docs + "/letter.txt"});
+        MessageBoxSeam::Reset();
+        BrowseForFolderSeam::QueueFolder(profile);
+        QTest::mouseClick(form->SpeedButtonImport, Qt::LeftButton);
+        swapper.reset();
+        SetRestoreStepHookForTest(nullptr);
+        Session::Instance().CloseAll();
+        if (QFileInfo(archive + "/Groups.txt").isSymLink()) // the last link the other user left
+            QVERIFY(QFile::remove(archive + "/Groups.txt"));
+
+        const QStringList texts = Texts();
+        QCOMPARE(texts.size(), 1);
+        QMap<QString, QByteArray> after = Snapshot(archive);
+        if (texts[0] == "Importing procedure complete! Restart me manually!") {
+            QVERIFY(planted == "notes" || planted == "staging" || planted == "swap" ||
+                    planted == "link while staging");
+            for (auto file = backup.begin(); file != backup.end(); ++file)
+                QCOMPARE(after.value(file.key()), file.value());
+        } else {
+            QVERIFY2(texts[0].startsWith("Importing procedure failed! Nothing was restored, because "),
+                     qPrintable(texts[0]));
+            QCOMPARE(after, before);
+            if (planted == "target")
+                QVERIFY(texts[0].contains("\"" + archive + "/Groups.txt\" belongs to the user nobody"));
+            if (planted == "journal")
+                QVERIFY(
+                    texts[0].contains("\"" + archive + "/QMtod90.db-journal\" belongs to the user nobody"));
+            if (planted == "notes link")
+                QVERIFY(texts[0].contains("the notes folder \"" + archive + "/notes\" is a link"));
+        }
+        for (const QString& name : plantedNames)
+            after.remove(name);
+        QStringList paths{QStringLiteral("readable")};
+        for (const QString& name : after.keys())
+            paths << archive + "/" + name;
+        const int status = RunHelper("asOtherUser", paths);
+        QVERIFY(WIFEXITED(status));
+        QCOMPARE(WEXITSTATUS(status), 0);
+        QCOMPARE(Snapshot(docs), (QMap<QString, QByteArray>{{"letter.txt", "dear"}}));
+        QCOMPARE(QFileInfo(docs + "/letter.txt").permissions() & 0x0077, 0);
+        QCOMPARE(Snapshot(theirs), theirsBefore);
+        if (planted == "link while staging")
+            QCOMPARE(texts[0], QStringLiteral("Importing procedure complete! Restart me manually!"));
+        QCOMPARE(Snapshot(shared + "/.qmrestore"), plantedShared);
+        if (planted == "notes")
+            QVERIFY(QFileInfo(shared + "/notes/plan.txt").isSymLink());
+
+        // A journal another user put there is never played back: the table is not opened, and one
+        // message names the journal.
+        if (planted == "journal") {
+            env.DestroyMainForm();
+            MessageBoxSeam::Reset();
+            env.CreateMainForm();
+            QCOMPARE(Texts().size(), 1);
+            QVERIFY2(Texts()[0].startsWith("The table file " + archive +
+                                           "/QMtod90.db cannot be used: its journal " + archive +
+                                           "/QMtod90.db-journal belongs to the user nobody"),
+                     qPrintable(Texts()[0]));
+            Session::Instance().CloseAll();
+            QCOMPARE(Snapshot(archive), before);
+        }
+    }
+
+    // A notes folder on another disk could not be replaced with the tables all or nothing: the
+    // restore is refused before anything is replaced, naming the folder.
+    void restoreRefusesANotesFolderOnAnotherDisk_data() {
+        QTest::addColumn<bool>("link");
+        QTest::newRow("notes folder a link to another disk") << true;
+        QTest::newRow("another disk mounted on the notes folder") << false;
+    }
+    void restoreRefusesANotesFolderOnAnotherDisk() {
+        QFETCH(bool, link);
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        ShowOptionsTab(form);
+        AddToDo(env.ArchiveFile("QMtod90.db"), "from the backup");
+        WriteFileBytes(env.ArchiveFile("notes/plan.txt"), "the backup's plan");
+        const QString backups = MakeFolder(env, "backups");
+        BrowseForFolderSeam::QueueFolder(backups);
+        form->SpeedButtonExport->click();
+        AddToDo(env.ArchiveFile("QMtod90.db"), "mine");
+        const QString notes = env.ArchiveFile("notes");
+        QVERIFY(QDir(notes).removeRecursively());
+        FullDisk disk(link ? env.ProgramFolder() + "second" : notes, 1024 * 1024);
+        QM_REQUIRE_FULL_DISK(disk);
+        if (link)
+            QVERIFY(QFile::link(disk.Folder(), notes));
+        WriteFileBytes(env.ArchiveFile("notes/plan.txt"), "my plan");
+        Session::Instance().CloseAll();
+        const QMap<QString, QByteArray> before = Snapshot(env.ArchiveFolder());
+
+        MessageBoxSeam::Reset();
+        BrowseForFolderSeam::QueueFolder(backups + "/testerArc");
+        QTest::mouseClick(form->SpeedButtonImport, Qt::LeftButton);
+        QCOMPARE(Texts(),
+                 QStringList{
+                     "Importing procedure failed! Nothing was restored, because the notes folder \"" + notes +
+                     (link ? "\" is a link"
+                           : "\" is on another disk than the archive folder \"" + env.ArchiveFolder() +
+                                 "\", so its notes could not be replaced together with the tables") +
+                     ". Your archive keeps its old content."});
+        QVERIFY(!form->QuitConfirmed());
+        Session::Instance().CloseAll();
+        QCOMPARE(Snapshot(env.ArchiveFolder()), before);
+    }
+
+    // A rename that fails once the marker is written leaves the marker and what is still staged:
+    // the box says so, and the next start finishes the restore. Never half old, half new for good.
+    void aRenameThatFailsAfterTheMarkerIsFinishedAtTheNextStart() {
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        ShowOptionsTab(form);
+        AddToDo(env.ArchiveFile("QMtod90.db"), "from the backup");
+        WriteFileBytes(env.ArchiveFile("notes/plan.txt"), "the backup's plan");
+        const QString backups = MakeFolder(env, "backups");
+        BrowseForFolderSeam::QueueFolder(backups);
+        form->SpeedButtonExport->click();
+        const QString profile = backups + "/testerArc";
+        Session::Instance().CloseAll();
+        const QMap<QString, QByteArray> backup = Snapshot(profile);
+        AddToDo(env.ArchiveFile("QMtod90.db"), "mine");
+        WriteFileBytes(env.ArchiveFile("notes/plan.txt"), "my plan");
+
+        // Once the marker stands, a folder with a file in it takes the note's place.
+        const QString blocker = env.ArchiveFile("notes/plan.txt");
+        SetRestoreStepHookForTest([&] {
+            if (QFileInfo::exists(env.ArchiveFile(".qmrestore/commit")) && QFileInfo(blocker).isFile()) {
+                QFile::remove(blocker);
+                WriteFileBytes(blocker + "/inside", "x");
+            }
+        });
+        MessageBoxSeam::Reset();
+        BrowseForFolderSeam::QueueFolder(profile);
+        QTest::mouseClick(form->SpeedButtonImport, Qt::LeftButton);
+        SetRestoreStepHookForTest(nullptr);
+        const QString notFinished =
+            "Importing procedure not finished! These files are not restored yet: plan.txt.\r"
+            "The file \"" +
+            blocker +
+            "\" could not be written: Is a directory.\rThey stay staged, and the restore "
+            "is finished at the next start.";
+        QCOMPARE(Texts(), QStringList{notFinished + " Restart me manually!"});
+        QVERIFY(form->QuitConfirmed());
+        QVERIFY(QFileInfo::exists(env.ArchiveFile(".qmrestore/commit")));
+        QCOMPARE(ReadFileBytes(env.ArchiveFile(".qmrestore/files/notes/plan.txt")),
+                 QByteArray("the backup's plan"));
+
+        // Still in the way: the next start says so again, and a restore cannot begin over it.
+        env.DestroyMainForm();
+        MessageBoxSeam::Reset();
+        form = env.CreateMainForm();
+        QCOMPARE(Texts(), QStringList{notFinished});
+        ShowOptionsTab(form);
+        MessageBoxSeam::Reset();
+        BrowseForFolderSeam::QueueFolder(profile);
+        QTest::mouseClick(form->SpeedButtonImport, Qt::LeftButton);
+        QCOMPARE(Texts(),
+                 QStringList{"Importing procedure failed! An earlier restore is not finished: plan.txt.\r"
+                             "The file \"" +
+                             blocker +
+                             "\" could not be written: Is a directory.\rIt is finished at the next start."});
+        QVERIFY(!form->QuitConfirmed());
+        QVERIFY(QFileInfo::exists(env.ArchiveFile(".qmrestore/commit")));
+
+        // Out of the way: the start after finishes it, and says nothing.
+        env.DestroyMainForm();
+        QVERIFY(QDir(blocker).removeRecursively());
+        MessageBoxSeam::Reset();
+        env.CreateMainForm();
+        QCOMPARE(Texts(), QStringList{});
+        env.DestroyMainForm();
+        Session::Instance().CloseAll();
+        QVERIFY(!QFileInfo::exists(env.ArchiveFile(".qmrestore")));
+        const QMap<QString, QByteArray> after = Snapshot(env.ArchiveFolder());
+        for (auto file = backup.begin(); file != backup.end(); ++file)
+            QCOMPARE(after.value(file.key()), file.value());
+    }
+
+    // An archive on a disk mounted read-only: the box names the archive folder and the system's reason.
+    void restoreIntoAReadOnlyArchiveNamesTheFolder() {
+        TestEnvironment env;
+        FullDisk disk(env.ArchiveFolder(), 1024 * 1024);
+        QM_REQUIRE_FULL_DISK(disk);
+        TMainForm* form = env.CreateMainForm();
+        ShowOptionsTab(form);
+        const QString backups = MakeFolder(env, "backups");
+        BrowseForFolderSeam::QueueFolder(backups);
+        form->SpeedButtonExport->click();
+        Session::Instance().CloseAll();
+        const QMap<QString, QByteArray> before = Snapshot(env.ArchiveFolder());
+        QCOMPARE(::mount(nullptr, QFile::encodeName(disk.Folder()).constData(), nullptr,
+                         MS_REMOUNT | MS_RDONLY, nullptr),
+                 0);
+        MessageBoxSeam::Reset();
+        BrowseForFolderSeam::QueueFolder(backups + "/testerArc");
+        QTest::mouseClick(form->SpeedButtonImport, Qt::LeftButton);
+        QCOMPARE(Texts(),
+                 QStringList{"Importing procedure failed! The archive folder \"" + env.ArchiveFolder() +
+                             "\" could not be written: Read-only file system."});
+        QVERIFY(!form->QuitConfirmed());
+        QCOMPARE(Snapshot(env.ArchiveFolder()), before);
+        QCOMPARE(::mount(nullptr, QFile::encodeName(disk.Folder()).constData(), nullptr, MS_REMOUNT, nullptr),
+                 0);
+    }
+
+    // The private folder in another user's working folder: made once and said once; anything else
+    // standing under its name is used for nothing, named with why, and the default archive is kept.
+    void privateFolderInAnotherUsersWorkingFolder_data() {
+        QTest::addColumn<QString>("standing");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("nothing yet") << ""
+                                     << "";
+        QTest::newRow("the user's own link to a folder") << "link"
+                                                         << "is a link";
+        QTest::newRow("a file") << "file"
+                                << "is not a folder";
+    }
+    void privateFolderInAnotherUsersWorkingFolder() {
+        QFETCH(QString, standing);
+        QFETCH(QString, why);
+        if (::geteuid() != 0)
+            QSKIP("another user's folder can be made only as root");
+        TestEnvironment env;
+        const QString shared = MakeFolder(env, "shared");
+        GiveToOtherUser(shared, 01777);
+        QVERIFY(QDir().mkpath(env.ArchiveFolder()));
+        QVERIFY(SaveTextLines(env.ArchiveFile("Net.txt"), {shared}));
+        const QString own = shared + "/testerArc-private";
+        const QString elsewhere = MakeFolder(env, "elsewhere");
+        if (standing == "link")
+            QVERIFY(QFile::link(elsewhere, own));
+        else if (standing == "file")
+            WriteFileBytes(own, "a file");
+
+        TMainForm* form = env.CreateMainForm();
+        if (standing.isEmpty()) {
+            QCOMPARE(form->ArchiveFolder, own);
+            QCOMPARE(form->NotesFolder, own + "/notes");
+            QCOMPARE(Texts().size(), 1);
+            QVERIFY(QFileInfo::exists(own + "/QMtod90.db"));
+            QCOMPARE(int(QFileInfo(own).permissions() & 0x0077), 0);
+            env.DestroyMainForm();
+            MessageBoxSeam::Reset();
+            form = env.CreateMainForm();
+            QCOMPARE(form->ArchiveFolder, own);
+            QCOMPARE(Texts(), QStringList{});
+            return;
+        }
+        QCOMPARE(form->ArchiveFolder, env.ArchiveFolder());
+        QCOMPARE(Texts(),
+                 QStringList{"The working folder \"" + shared + "\" belongs to another user, and \"" + own +
+                             "\" " + why + ", so nothing is used from it. I work in the default folder."});
+        QVERIFY(Snapshot(elsewhere).isEmpty());
+        QCOMPARE(QFileInfo(own).isSymLink(), standing == "link");
     }
 
     void backupOntoAFullDiskKeepsTheOldBackup() {
