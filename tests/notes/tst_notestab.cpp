@@ -227,7 +227,10 @@ private slots:
             dialog.editor->appendPlainText("milk");
             dialog.SpeedButtonMod->click();
         });
+        // The changed note is offered for saving before the dialog opens; No writes nothing.
+        MessageBoxSeam::QueueAnswer(Id::No);
         form->SpeedButtonmodNote->click();
+        QCOMPARE(MessageBoxSeam::Shown().last().text, QString("Save the changes to \"Groceries\"?"));
         QVERIFY(!QFile::exists(NotesDir(env) + "/Groceries"));
         QCOMPARE(ReadFileBytes(NotesDir(env) + "/groceries"), QByteArray("eggs\r\nbread\r\nmilk"));
         QVERIFY(!form->SpeedButtonUpdate->isEnabled());
