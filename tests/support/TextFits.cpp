@@ -20,8 +20,10 @@ QString Cut(const QWidget* widget, const QString& text, int needed, int room) {
         .arg(room);
 }
 
+// Shown and inside its parent: a control put out of sight on purpose has no text to read.
 bool Shown(const QWidget* widget, const QWidget* root) {
-    return widget->isVisibleTo(root) && widget->width() > 0;
+    return widget->isVisibleTo(root) && widget->width() > 0 &&
+           (widget == root || widget->parentWidget()->rect().intersects(widget->geometry()));
 }
 
 } // namespace
