@@ -310,9 +310,9 @@ void TAppointmentForm::BuildButtons() {
 void TAppointmentForm::SetTabOrder() {
     QList<QWidget*> order;
     if (m_mode == TDialogMode::Add)
-        order = {Edit_id, MaskEdit_Hour, MaskEdit_hour2, Memo};
+        order = {Edit_id, DateLabel, MaskEdit_Hour, MaskEdit_hour2, Memo};
     else
-        order = {MaskEdit_Hour, MaskEdit_hour2, Edit_id, Memo};
+        order = {MaskEdit_Hour, MaskEdit_hour2, Edit_id, DateLabel, Memo};
     if (CheckBox_DeleteAfter)
         order << CheckBox_DeleteAfter << CheckBox_Torment;
     for (int i = 1; i < order.size(); ++i)

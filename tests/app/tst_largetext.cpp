@@ -1,14 +1,24 @@
 // A large font: every window lays its texts out whole, taking more room where it needs it.
 
 #include "app/MainForm.h"
+#include "dialogs/AppointmentDialogs.h"
 #include "dialogs/SelectForm.h"
+#include "engine/DataControls.h"
 #include "platform/Modal.h"
 #include "platform/widgets/PageControl.h"
 #include "support/TestEnvironment.h"
 #include "support/TextFits.h"
+#include "views/ViewTestRows.h"
 
 #include <QApplication>
+#include <QCalendarWidget>
+#include <QDateEdit>
 #include <QDialog>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSpinBox>
+#include <QTableView>
 #include <QTest>
 #include <QToolButton>
 #include <functional>
@@ -98,6 +108,111 @@ private slots:
         QTest::mouseClick(form->*opener.button, Qt::LeftButton);
         QVERIFY(shown);
         QVERIFY2(cut.isEmpty(), qPrintable(Listed(cut)));
+    }
+
+    // The date label of an appointment dialog is a tab stop: Space opens the picker, which shows
+    // its texts whole and all six weeks of the month.
+    void theDatePickerOpensFromTheKeyboardAndShowsSixWeeks() {
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        if (!SelectForm)
+            SelectForm = new TSelectForm(form);
+        form->show();
+        form->PageControlMenu->setCurrentWidget(form->TabSheetShot);
+        QStringList cut;
+        int weeksShown = 0;
+        ModalSeam::Queue([&](QDialog& d) {
+            auto& dialog = static_cast<TAppointmentForm&>(d);
+            // Tab from the description reaches the date.
+            QWidget* next = dialog.Edit_id->nextInFocusChain();
+            while (next != dialog.Edit_id &&
+                   !((next->focusPolicy() & Qt::TabFocus) && next->isVisibleTo(&dialog)))
+                next = next->nextInFocusChain();
+            QCOMPARE(next, static_cast<QWidget*>(dialog.DateLabel));
+            ModalSeam::Queue([&](QDialog& p) {
+                auto& picker = static_cast<TSelectForm&>(p);
+                picker.MonthCalendar1->setSelectedDate(QDate(2026, 8, 15)); // six weeks from Saturday 1st
+                QCoreApplication::sendPostedEvents();
+                cut = CutTexts(&picker);
+                auto* days =
+                    picker.MonthCalendar1->findChild<QTableView*>(QStringLiteral("qt_calendar_calendarview"));
+                QVERIFY(days);
+                for (int row = 1; row < days->model()->rowCount(); ++row)
+                    weeksShown +=
+                        days->rowViewportPosition(row) >= 0 &&
+                        days->rowViewportPosition(row) + days->rowHeight(row) <= days->viewport()->height();
+                p.reject();
+            });
+            QTest::keyClick(dialog.DateLabel, Qt::Key_Space);
+            d.reject();
+        });
+        QTest::mouseClick(form->SpeedButtonadShot, Qt::LeftButton);
+        QCOMPARE(ModalSeam::UnhandledCount(), 0);
+        QVERIFY2(cut.isEmpty(), qPrintable(Listed(cut)));
+        QCOMPARE(weeksShown, 6);
+    }
+
+    // The list rows grow with the sections' font, typed into the options' size field.
+    void gridRowsGrowWithTheirFont() {
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        testrows::OneShot(env, QStringLiteral("Dentist"), QStringLiteral("2026-12-09"));
+        form->show();
+        form->PageControlMenu->setCurrentWidget(form->TabSheetSetup);
+        form->SpinEditTabSize->setFocus(Qt::TabFocusReason);
+        form->SpinEditTabSize->selectAll();
+        QTest::keyClicks(form->SpinEditTabSize, QStringLiteral("16"));
+        QCOMPARE(form->SpinEditTabSize->value(), 16);
+        form->RefreshShotQuery();
+        TDBGrid* grid = form->DBGrid_Shot;
+        QCOMPARE(grid->font().pointSize(), 16);
+        QVERIFY(grid->model()->rowCount() > 0);
+        QVERIFY2(
+            grid->rowHeight(0) >= QFontMetrics(grid->font()).height(),
+            qPrintable(QStringLiteral("%1 < %2").arg(grid->rowHeight(0)).arg(grid->fontMetrics().height())));
+    }
+
+    // The Tasks day shows the longest date whole in a window 1028 pixels wide, in the user's
+    // language, and Up and Down change it from the keyboard.
+    void theTasksDayShowsTheLongestDateAndTakesKeys_data() {
+        QTest::addColumn<QLocale>("locale");
+        QTest::newRow("English") << QLocale(QLocale::English, QLocale::UnitedStates);
+        QTest::newRow("German") << QLocale(QLocale::German, QLocale::Germany);
+        QTest::newRow("Portuguese") << QLocale(QLocale::Portuguese, QLocale::Brazil);
+    }
+    void theTasksDayShowsTheLongestDateAndTakesKeys() {
+        QFETCH(QLocale, locale);
+        TestEnvironment env;
+        QLocale::setDefault(locale);
+        TMainForm* form = env.CreateMainForm();
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        form->show();
+        form->resize(1028, form->height());
+        form->PageControlMenu->setCurrentWidget(form->TabSheetTODAY);
+        QDateEdit* day = form->DateTimePickerTODAY;
+        auto* field = day->findChild<QLineEdit*>();
+        QVERIFY(field);
+        for (const QDate date : {QDate(2026, 9, 30), QDate(2026, 2, 25), QDate(2026, 12, 23)}) {
+            day->setDate(date);
+            QCoreApplication::sendPostedEvents();
+            const QString shown = field->text();
+            QVERIFY(shown.contains(QLatin1String("2026")));
+            const int needed = field->fontMetrics().horizontalAdvance(shown);
+            QVERIFY2(needed <= field->width() - 2,
+                     qPrintable(QStringLiteral("%1: %2 of %3").arg(shown).arg(needed).arg(field->width())));
+        }
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        day->setFocus(Qt::TabFocusReason);
+        QVERIFY(day->hasFocus());
+        QTest::keyClick(day, Qt::Key_Up);
+        QCOMPARE(day->date(), QDate(2026, 12, 24));
+        QCOMPARE(form->Calendario_Lato->selectedDate(), QDate(2026, 12, 24));
+        QTest::keyClick(day, Qt::Key_Down);
+        QTest::keyClick(day, Qt::Key_Down);
+        QCOMPARE(day->date(), QDate(2026, 12, 22));
+        QTest::keyClicks(day, QStringLiteral("7"));
+        QCOMPARE(day->date(), QDate(2026, 12, 22));
     }
 };
 
