@@ -193,8 +193,13 @@ int TDBGrid::ColumnWidth(int column) const {
     return columnWidth(column);
 }
 
+// A column given the rest of the grid's width never shrinks below its title: a narrow window or a
+// large font leaves it readable, and the grid scrolls instead.
 void TDBGrid::SetColumnWidth(int column, int width) {
-    setColumnWidth(column, qMax(width, 0));
+    int least = 0;
+    if (column >= 0 && column < ColumnCount() && !Column(column).Title.isEmpty())
+        least = QFontMetrics(horizontalHeader()->font()).horizontalAdvance(Column(column).Title) + 12;
+    setColumnWidth(column, qMax(width, least));
 }
 
 const TColumn& TDBGrid::Column(int column) const {

@@ -44,6 +44,7 @@ const Opener kDialogs[] = {
     {"Note add", &TMainForm::TabSheetNotes, &TMainForm::SpeedButtonAggNote},
     {"Favourite folders", &TMainForm::TabSheetNotes, &TMainForm::SpeedButton2},
     {"About box", &TMainForm::TabSheetShot, &TMainForm::SpeedButtonAbout},
+    {"Telephone", &TMainForm::TabSheetCONTACTS, &TMainForm::SpeedButtonTele},
 };
 
 QString Listed(const QStringList& cut) {
@@ -82,6 +83,11 @@ private slots:
                                                        .arg(form->PageControlMenu->tabText(i)) +
                                                    Listed(cut)));
             }
+            // The One Shot description, which takes what the other columns leave, keeps its title's
+            // room.
+            const TDBGrid* shot = form->DBGrid_Shot;
+            QVERIFY(shot->columnWidth(3) >= QFontMetrics(shot->horizontalHeader()->font())
+                                                .horizontalAdvance(QStringLiteral("Description")));
         }
     }
 
@@ -95,6 +101,9 @@ private slots:
         const Opener& opener = kDialogs[dialog];
         TestEnvironment env;
         TMainForm* form = env.CreateMainForm();
+        testrows::Contact(env, QStringLiteral("Anna Rossi"), QStringLiteral("Friend"),
+                          QStringLiteral("555 1234"));
+        form->RefreshContactQuery();
         form->show();
         form->PageControlMenu->setCurrentWidget(form->*opener.tab);
         QCoreApplication::sendPostedEvents();
