@@ -66,8 +66,11 @@ private slots:
     // Every tab of the main window, at the size it opens with and at its least size.
     void theMainWindowShowsItsTextsWhole() {
         TestEnvironment env;
+        // The longest caption the clock writes: a long day and month, two-digit day and hour.
+        env.SetNow(QDateTime(QDate(2026, 9, 30), QTime(23, 59, 58)));
         TMainForm* form = env.CreateMainForm();
         form->show();
+        form->TimerOrologioTimer();
         for (const bool least : {false, true}) {
             if (least)
                 form->resize(form->minimumSize().expandedTo(form->minimumSizeHint()));

@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QLabel>
+#include <QStyle>
 #include <QTabBar>
 #include <QToolButton>
 
@@ -70,8 +71,18 @@ QStringList CutTexts(const QWidget* root) {
         // The panel paints its caption 4 pixels in from each side.
         const int needed = panel->fontMetrics().horizontalAdvance(panel->Caption().trimmed());
         const int room = panel->contentsRect().width() - 8;
-        if (needed > room)
+        if (needed > room) {
             cut << Cut(panel, panel->Caption(), needed, room);
+            continue;
+        }
+        // Nor may a control on the panel stand over the caption's letters.
+        const QRect area = panel->contentsRect().adjusted(4, 0, -4, 0);
+        const QRect text = QStyle::alignedRect(Qt::LeftToRight, panel->Alignment(),
+                                               QSize(needed, panel->fontMetrics().height()), area);
+        for (const QWidget* child : panel->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (child->isVisibleTo(root) && child->geometry().intersects(text))
+                cut << Cut(panel, panel->Caption() + QStringLiteral(" under ") + child->objectName(), needed,
+                           child->x() - text.x());
     }
     return cut;
 }
