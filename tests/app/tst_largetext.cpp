@@ -225,6 +225,15 @@ private slots:
         QCOMPARE(day->date(), QDate(2026, 12, 22));
         QTest::keyClicks(day, QStringLiteral("7"));
         QCOMPARE(day->date(), QDate(2026, 12, 22));
+        // Space opens the calendar; a day chosen there with the keys becomes the day shown.
+        QTest::keyClick(day, Qt::Key_Space);
+        QCalendarWidget* calendar = day->calendarWidget();
+        QTRY_VERIFY(calendar->isVisible());
+        QTest::keyClick(calendar->focusWidget() ? calendar->focusWidget() : calendar, Qt::Key_Right);
+        QTest::keyClick(calendar->focusWidget() ? calendar->focusWidget() : calendar, Qt::Key_Return);
+        QTRY_VERIFY(!calendar->isVisible());
+        QCOMPARE(day->date(), QDate(2026, 12, 23));
+        QCOMPARE(form->Calendario_Lato->selectedDate(), QDate(2026, 12, 23));
     }
 };
 
