@@ -399,6 +399,8 @@ public:
     void LoadEditorFromFile(const QString& path);
     void SaveEditorToFile(const QString& path);
     void FileListBoxNoteClick();
+    // Before the editor's text is replaced: asks to save a changed note (Yes writes it).
+    void AskToSaveChangedNote();
     void FileListBoxNotePicked(); // the user picked a note in the list
     void FileListBoxNoteChange();
     void FileListBoxNoteDblClick();

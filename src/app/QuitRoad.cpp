@@ -2,6 +2,7 @@
 #include "platform/Application.h"
 #include "platform/ColorText.h"
 #include "platform/MessageBox.h"
+#include "platform/widgets/Controls.h"
 #include "platform/widgets/PageControl.h"
 
 #include <QAction>
@@ -64,6 +65,7 @@ void TMainForm::SpeedButtonEXITClick() {
             MsgCaption, MsgYesNo + MsgQuestion);
         TimerFlashTempo->stop();
         SetLabelColor(Label_TimeAlarm, Colors::clWindowText);
+        Label_TimeAlarm->setProperty("flashRed", false);
         if (answer != MsgYes)
             return;
     }
@@ -74,8 +76,13 @@ void TMainForm::SpeedButtonEXITClick() {
 }
 
 void TMainForm::TimerFlashTempoTimer() {
-    const bool red = Label_TimeAlarm->palette().color(QPalette::WindowText) == ToQColor(Colors::clRed);
-    SetLabelColor(Label_TimeAlarm, red ? Colors::clWindowText : Colors::clRed);
+    // The warning's red is the one that reads on the tab's colour.
+    const bool red = Label_TimeAlarm->property("flashRed").toBool();
+    Label_TimeAlarm->setProperty("flashRed", !red);
+    if (red)
+        SetLabelColor(Label_TimeAlarm, Colors::clWindowText);
+    else
+        SetReadableTextColor(Label_TimeAlarm, ToQColor(Colors::clRed));
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {

@@ -9,6 +9,7 @@
 #include "platform/ProgramFolder.h"
 #include "platform/SafeFile.h"
 #include "platform/TextLines.h"
+#include "platform/widgets/Controls.h"
 #include "platform/widgets/PageControl.h"
 #include "platform/widgets/Panel.h"
 #include "store/ArchivePlace.h"
@@ -161,9 +162,7 @@ void TMainForm::FormCreate() {
 
     // The sound label names what the alarm will play: the stored sound, or the fallback in red.
     const bool soundFound = AlarmSoundFile == QLatin1String("mailbeep") || QFileInfo(AlarmSoundFile).isFile();
-    QPalette soundPalette = Label_SoundName->palette();
-    soundPalette.setColor(QPalette::WindowText, ToQColor(soundFound ? Colors::clWindowText : Colors::clRed));
-    Label_SoundName->setPalette(soundPalette);
+    SetReadableTextColor(Label_SoundName, ToQColor(soundFound ? Colors::clWindowText : Colors::clRed));
     Label_SoundName->setText(soundFound ? QFileInfo(AlarmSoundFile).fileName() : QStringLiteral("mailbeep"));
 
     NoteListWidth = Panel_ListaNote_Size->width();

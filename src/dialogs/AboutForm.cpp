@@ -15,6 +15,7 @@
 #include <QPainterPath>
 #include <QPushButton>
 #include <QToolButton>
+#include <algorithm>
 
 namespace qm {
 
@@ -125,7 +126,6 @@ TAboutForm::TAboutForm(QWidget* owner)
     Panel_Bordo = OuterPanel();
     Panel2 = InnerPanel();
     Panel_Bottom = BottomPanel();
-    Panel2->setMinimumSize(330, 250);
 
     // Out of sight, but first in the tab order so that Enter has a default button to press.
     BitBtn1 = new QPushButton(QStringLiteral("OK"), this);
@@ -205,8 +205,46 @@ TAboutForm::TAboutForm(QWidget* owner)
 
     connect(BitBtn1, &QPushButton::clicked, this, &TAboutForm::BitBtn1Click);
     connect(SpeedButton2, &QToolButton::clicked, this, &TAboutForm::SpeedButton2Click);
-    setTabOrder(BitBtn1, SpeedButton2);
+    // The links and "Hi!" are reached with Tab; a link shows a dotted frame while it has the focus.
+    for (QLabel* link : {Labelpage, Labelemail}) {
+        link->setFocusPolicy(Qt::StrongFocus);
+        link->setStyleSheet(QStringLiteral("QLabel { border: 1px solid transparent; } "
+                                           "QLabel:focus { border: 1px dotted palette(window-text); }"));
+    }
+    SpeedButton2->setFocusPolicy(Qt::TabFocus);
+    setTabOrder(BitBtn1, Labelpage);
+    setTabOrder(Labelpage, Labelemail);
+    setTabOrder(Labelemail, SpeedButton2);
+    FitTextsToFont();
     BitBtn1->setFocus();
+}
+
+// The design's places, grown where the font needs more room: the right-hand texts widen their
+// column, taller lines push the rows down, and the panel grows around them.
+void TAboutForm::FitTextsToFont() {
+    const auto lineHeight = [](const QWidget* w, int least) {
+        return std::max(least, w->fontMetrics().height() + 6);
+    };
+    int column = 170;
+    for (const QLabel* text : {Label8, Labelpage, Labelemail})
+        column = std::max(column, text->fontMetrics().horizontalAdvance(text->text()) + 12);
+    const int titleHeight = lineHeight(Panel_Progname, 30);
+    const int titleWidth = std::max(
+        {310, 140 + column,
+         Panel_Progname->fontMetrics().horizontalAdvance(QStringLiteral("Quellmire Organizer")) + 16});
+    Panel_Progname->setGeometry(10, 8, titleWidth, titleHeight);
+    const int shift = titleHeight - 30;
+    int top = 70 + shift;
+    Label8->setGeometry(150, top, column, lineHeight(Label8, 24));
+    top = std::max(110 + shift, Label8->geometry().bottom() + 16);
+    for (QLabel* link : {Labelpage, Labelemail}) {
+        const int height = lineHeight(link, 24);
+        link->setGeometry(150, top, column, height);
+        top += std::max(30, height + 6);
+    }
+    const int width = std::max(330, titleWidth + 20);
+    SpeedButton1->move(width - 50, std::max(200, top + 6));
+    Panel2->setMinimumSize(width, std::max(250, SpeedButton1->geometry().bottom() + 18));
 }
 
 void TAboutForm::SetLinkColor(QLabel* link, const QColor& color) {
@@ -231,7 +269,12 @@ void TAboutForm::FormShow() {
 }
 
 bool TAboutForm::FormKeyPress(QKeyEvent* event, QObject* target) {
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if ((enter || event->key() == Qt::Key_Space) && (target == Labelpage || target == Labelemail)) {
+        Guarded([&] { target == Labelpage ? LabelpageClick() : LabelemailClick(); });
+        return true;
+    }
+    if (enter) {
         accept();
         return true;
     }
@@ -329,6 +372,8 @@ void TMainForm::SpeedButtonAboutClick() {
 }
 
 void TMainForm::ConnectAbout() {
+    // A tab stop, so that the box opens from the keyboard (Space) too.
+    SpeedButtonAbout->setFocusPolicy(Qt::TabFocus);
     ConnectGuarded(SpeedButtonAbout, &QToolButton::clicked, this, &TMainForm::SpeedButtonAboutClick);
 }
 

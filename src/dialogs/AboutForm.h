@@ -84,6 +84,7 @@ protected:
 
 private:
     QString KissHint() const;
+    void FitTextsToFont();
     void SetLinkColor(QLabel* link, const QColor& color);
 };
 

@@ -206,6 +206,11 @@ void TAppointmentForm::BuildFields() {
     dateFont.setPointSizeF(dateFont.pointSizeF() * 1.4);
     DateLabel->setFont(dateFont);
     DateLabel->setCursor(Qt::PointingHandCursor);
+    // The date is chosen from the keyboard too: the label is a tab stop that shows when it has the
+    // focus, and Space, Enter or Alt+Down opens the calendar.
+    DateLabel->setFocusPolicy(Qt::StrongFocus);
+    DateLabel->setStyleSheet(QStringLiteral("QLabel { border: 1px solid transparent; } "
+                                            "QLabel:focus { border: 1px dotted palette(window-text); }"));
     if (m_kind != TAppointmentKind::Monthly && MainForm && MainForm->panel_credit)
         DateLabel->setProperty("FontCharset", MainForm->panel_credit->property("FontCharset"));
     dateAndTimes->addWidget(DateLabel);
@@ -305,9 +310,9 @@ void TAppointmentForm::BuildButtons() {
 void TAppointmentForm::SetTabOrder() {
     QList<QWidget*> order;
     if (m_mode == TDialogMode::Add)
-        order = {Edit_id, MaskEdit_Hour, MaskEdit_hour2, Memo};
+        order = {Edit_id, DateLabel, MaskEdit_Hour, MaskEdit_hour2, Memo};
     else
-        order = {MaskEdit_Hour, MaskEdit_hour2, Edit_id, Memo};
+        order = {MaskEdit_Hour, MaskEdit_hour2, Edit_id, DateLabel, Memo};
     if (CheckBox_DeleteAfter)
         order << CheckBox_DeleteAfter << CheckBox_Torment;
     for (int i = 1; i < order.size(); ++i)
@@ -594,6 +599,12 @@ void TAppointmentForm::CheckBox_TormentClick() {
 
 bool TAppointmentForm::FormKeyPress(QKeyEvent* event, QObject* target) {
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    const bool altDown = event->key() == Qt::Key_Down && (event->modifiers() & Qt::AltModifier);
+    if (target == DateLabel &&
+        (enter || altDown || event->key() == Qt::Key_Space || event->key() == Qt::Key_F4)) {
+        SpeedButtonShowCalendarClick();
+        return true;
+    }
     if (enter && (target == Edit_id || target == MaskEdit_Hour || target == MaskEdit_hour2)) {
         (m_mode == TDialogMode::Add ? SpeedButtonAddClose : SpeedButtonMod)->click();
         return true;

@@ -9,6 +9,7 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLayout>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QVBoxLayout>
@@ -127,6 +128,17 @@ void TDialogFrame::showEvent(QShowEvent* event) {
     }
     CentreOnScreen();
     FormShow();
+    // Texts set while showing are laid out at once, innermost panel first, so that the dialog
+    // takes the room they need before it is seen; it is centred again when it grew.
+    const QSize shownSize = size();
+    const QList<QWidget*> parts = findChildren<QWidget*>();
+    for (auto part = parts.crbegin(); part != parts.crend(); ++part)
+        if ((*part)->layout())
+            (*part)->layout()->activate();
+    if (layout())
+        layout()->activate();
+    if (size() != shownSize)
+        CentreOnScreen();
 }
 
 void TDialogFrame::hideEvent(QHideEvent* event) {

@@ -81,6 +81,9 @@ TTeleForm::TTeleForm(QWidget* owner)
     ButtonLayout()->addWidget(SpeedButtonDial);
     ButtonLayout()->addWidget(SpeedButtonClose);
 
+    // Every button is a tab stop, worked with Space.
+    for (QToolButton* button : {SpeedButtonDialTelephony, SpeedButtonDial, SpeedButtonClose})
+        button->setFocusPolicy(Qt::TabFocus);
     ColourOnFocus(ComboBoxCOM);
     ColourOnFocus(ComboBox_telefoni);
 

@@ -1,5 +1,7 @@
 #include "engine/DataControls.h"
 
+#include "platform/Contrast.h"
+
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPainter>
@@ -82,15 +84,45 @@ public:
         }
         painter->save();
         painter->fillRect(opt.rect, canvas.Brush);
-        painter->setPen(canvas.FontColor);
+        // Whatever colours the row was given, its text stays readable on them.
+        painter->setPen(InkAgainst(canvas.FontColor, canvas.Brush));
         painter->setFont(canvas.Font);
         const QRect textRect = opt.rect.adjusted(3, 0, -3, 0);
-        const QString text = opt.fontMetrics.elidedText(opt.text, Qt::ElideRight, textRect.width());
+        const QString text = QFontMetrics(canvas.Font).elidedText(opt.text, Qt::ElideRight, textRect.width());
         painter->drawText(textRect, int(opt.displayAlignment) | Qt::TextSingleLine, text);
+        // The list with the keyboard frames its current row, so that a focused list can be told
+        // from the others.
+        if (selected && m_grid->hasFocus())
+            FrameFocusedRow(painter, opt.rect, index, InkAgainst(canvas.FontColor, canvas.Brush));
         painter->restore();
     }
 
 private:
+    void FrameFocusedRow(QPainter* painter, const QRect& cell, const QModelIndex& index,
+                         const QColor& ink) const {
+        const QRect r = cell.adjusted(0, 0, -1, -1);
+        painter->setPen(QPen(ink, 1, Qt::DotLine));
+        painter->drawLine(r.topLeft(), r.topRight());
+        painter->drawLine(r.bottomLeft(), r.bottomRight());
+        const QHeaderView* header = m_grid->horizontalHeader();
+        if (header->visualIndex(index.column()) == FirstShown(header))
+            painter->drawLine(r.topLeft(), r.bottomLeft());
+        if (header->visualIndex(index.column()) == LastShown(header))
+            painter->drawLine(r.topRight(), r.bottomRight());
+    }
+    static int FirstShown(const QHeaderView* header) {
+        for (int v = 0; v < header->count(); ++v)
+            if (!header->isSectionHidden(header->logicalIndex(v)))
+                return v;
+        return -1;
+    }
+    static int LastShown(const QHeaderView* header) {
+        for (int v = header->count() - 1; v >= 0; --v)
+            if (!header->isSectionHidden(header->logicalIndex(v)))
+                return v;
+        return -1;
+    }
+
     TDBGrid* m_grid;
 };
 
@@ -105,7 +137,7 @@ TDBGrid::TDBGrid(QWidget* parent, const QString& objectName) : QTableView(parent
     setWordWrap(false);
     setItemDelegate(new CellDelegate(this));
     verticalHeader()->setVisible(false);
-    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    FitRowsToFont();
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
@@ -161,8 +193,13 @@ int TDBGrid::ColumnWidth(int column) const {
     return columnWidth(column);
 }
 
+// A column given the rest of the grid's width never shrinks below its title: a narrow window or a
+// large font leaves it readable, and the grid scrolls instead.
 void TDBGrid::SetColumnWidth(int column, int width) {
-    setColumnWidth(column, qMax(width, 0));
+    int least = 0;
+    if (column >= 0 && column < ColumnCount() && !Column(column).Title.isEmpty())
+        least = QFontMetrics(horizontalHeader()->font()).horizontalAdvance(Column(column).Title) + 12;
+    setColumnWidth(column, qMax(width, least));
 }
 
 const TColumn& TDBGrid::Column(int column) const {
@@ -254,6 +291,27 @@ void TDBMemo::mousePressEvent(QMouseEvent* event) {
 void TDBMemo::mouseDoubleClickEvent(QMouseEvent* event) {
     QPlainTextEdit::mouseDoubleClickEvent(event);
     emit DblClick();
+}
+
+// Rows are as tall as the grid's font needs, whatever size the user gives it.
+void TDBGrid::FitRowsToFont() {
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+}
+
+void TDBGrid::changeEvent(QEvent* event) {
+    QTableView::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        FitRowsToFont();
+}
+
+void TDBGrid::focusInEvent(QFocusEvent* event) {
+    QTableView::focusInEvent(event);
+    viewport()->update();
+}
+
+void TDBGrid::focusOutEvent(QFocusEvent* event) {
+    QTableView::focusOutEvent(event);
+    viewport()->update();
 }
 
 } // namespace qm

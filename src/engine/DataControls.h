@@ -91,10 +91,14 @@ protected:
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     void FollowQuery();
     void ApplyColumnLayout();
+    void FitRowsToFont();
 
     TQuery* m_query = nullptr;
     QueryModel* m_model = nullptr;

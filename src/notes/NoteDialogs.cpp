@@ -251,7 +251,10 @@ bool TModNoteForm::FormKeyPress(QKeyEvent* event, QObject* target) {
 
 // ---- openers on the Notes tab ----
 
+// Both dialogs read the list again when they save, which takes the editor's text: a changed note is
+// offered for saving before they open.
 void TMainForm::SpeedButtonAggNoteClick() {
+    AskToSaveChangedNote();
     const auto dialog = std::make_unique<TAggNoteForm>(this);
     RunModal(*dialog);
 }
@@ -261,6 +264,7 @@ void TMainForm::SpeedButtonmodNoteClick() {
         SpeedButtonLanciaClick();
         return;
     }
+    AskToSaveChangedNote();
     const auto dialog = std::make_unique<TModNoteForm>(this);
     RunModal(*dialog);
 }

@@ -219,6 +219,7 @@ void TFoldersForm::SpeedButtonOpenClick() {
 }
 
 void TFoldersForm::SpeedButtonUseClick() {
+    MainForm->AskToSaveChangedNote();
     MainForm->NotesFolderCaption =
         QStringLiteral(" FOLDER: ") + Panel_FolderName->Caption() + QStringLiteral(" - FILE: ");
     MainForm->NoteListShowPath(SelectedPath());
@@ -227,6 +228,7 @@ void TFoldersForm::SpeedButtonUseClick() {
 
 void TFoldersForm::SpeedButton3Click() {
     if (ListBoxFolders->count() == 0) {
+        MainForm->AskToSaveChangedNote();
         MainForm->NotesFolderCaption = kNotesCaption;
         MainForm->NoteListShowPath(MainForm->NotesFolder);
     }

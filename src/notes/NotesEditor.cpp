@@ -23,18 +23,6 @@
 
 namespace qm {
 
-namespace {
-
-// Only the letters a to z are folded, as the search has always compared.
-QString UpperAsciiLetters(QString text) {
-    for (QChar& c : text)
-        if (c >= QLatin1Char('a') && c <= QLatin1Char('z'))
-            c = QChar(c.unicode() - 32);
-    return text;
-}
-
-} // namespace
-
 // The extension follows the file type picked, and stays for the next export.
 void TMainForm::SaveDialog1TypeChange() {
     switch (SaveDialog1.FilterIndex) {
@@ -63,8 +51,14 @@ void TMainForm::SpeedButtonSaveAsClick() {
     if (!SaveDialog1.Execute(this))
         return;
     SaveEditorToFile(SaveDialog1.FileName);
-    if (QDir::cleanPath(QFileInfo(SaveDialog1.FileName).absolutePath()) == QDir::cleanPath(NoteListDirectory))
-        NoteListUpdate();
+    if (QDir::cleanPath(QFileInfo(SaveDialog1.FileName).absolutePath()) != QDir::cleanPath(NoteListDirectory))
+        return;
+    // Written over the note itself, the changes are saved; any other name in the folder reads the
+    // list again, which takes the editor's text.
+    if (QDir::cleanPath(SaveDialog1.FileName) == QDir::cleanPath(CurrentNoteFile))
+        SpeedButtonUpdate->setEnabled(false);
+    AskToSaveChangedNote();
+    NoteListUpdate();
 }
 
 void TMainForm::SpeedButtonAggDataClick() {
@@ -169,8 +163,8 @@ void TMainForm::FindDialog1Find(const QString& searchText) {
     const int start = cursor.selectionStart();
     // The character at the caret is skipped, so that searching again steps past the match just shown.
     const QString rest = text.mid(start + 1);
-    const qsizetype found =
-        searchText.isEmpty() ? -1 : UpperAsciiLetters(rest).indexOf(UpperAsciiLetters(searchText));
+    // Every letter is folded, one character for one, so that the match keeps its place in the text.
+    const qsizetype found = searchText.isEmpty() ? -1 : rest.indexOf(searchText, 0, Qt::CaseInsensitive);
     if (found < 0) {
         ShowMessage(QStringLiteral("I have ended the search of ") + QLatin1Char('"') + searchText +
                     QLatin1Char('"'));

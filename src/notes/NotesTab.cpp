@@ -19,6 +19,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QShortcut>
 #include <QToolButton>
 #include <stdexcept>
 
@@ -116,25 +117,29 @@ void TMainForm::SaveEditorToFile(const QString& path) {
 void TMainForm::FileListBoxNoteClick() {
     if (FileListBoxNote->count() == 0)
         return;
-    if (SpeedButtonUpdate->isEnabled()) {
-        PageControlMenu->setCurrentWidget(TabSheetNotes);
-        PageControlMenuChange();
-        if (MessageBox(QStringLiteral("Save the changes to ") + Quoted(FileNameOf(CurrentNoteFile)) +
-                           QStringLiteral("?"),
-                       MsgCaption, MsgYesNo + MsgQuestion) == MsgYes) {
-            // A note that was not written keeps its text and its mark: what asked stops here, as it
-            // does when the write fails.
-            if (!IsTextFile(CurrentNoteFile))
-                throw std::runtime_error("Sorry, I can update only ascii files!");
-            SaveEditorToFile(CurrentNoteFile);
-            SpeedButtonUpdate->setEnabled(false);
-        }
-    }
+    AskToSaveChangedNote();
     const QString fileName = NoteListFileName();
     if (IsTextFile(fileName))
         LoadEditorFromFile(fileName);
     CurrentNoteFile = fileName;
     Panel_nomeCompleto->SetCaption(NotesFolderCaption + FileNameOf(fileName));
+}
+
+void TMainForm::AskToSaveChangedNote() {
+    if (!SpeedButtonUpdate->isEnabled())
+        return;
+    PageControlMenu->setCurrentWidget(TabSheetNotes);
+    PageControlMenuChange();
+    if (MessageBox(QStringLiteral("Save the changes to ") + Quoted(FileNameOf(CurrentNoteFile)) +
+                       QStringLiteral("?"),
+                   MsgCaption, MsgYesNo + MsgQuestion) != MsgYes)
+        return;
+    // A note that was not written keeps its text and its mark: what asked stops here, as it does
+    // when the write fails.
+    if (!IsTextFile(CurrentNoteFile))
+        throw std::runtime_error("Sorry, I can update only ascii files!");
+    SaveEditorToFile(CurrentNoteFile);
+    SpeedButtonUpdate->setEnabled(false);
 }
 
 void TMainForm::FileListBoxNotePicked() {
@@ -192,6 +197,7 @@ void TMainForm::FileListBoxNoteDblClick() {
 }
 
 void TMainForm::EditorChange() {
+    NoteDropAgreed = false;
     if (SpeedButtonFind->isEnabled())
         SpeedButtonUpdate->setEnabled(true);
     if (IsTextFile(NoteListFileName()))
@@ -219,6 +225,10 @@ void TMainForm::SpeedButtonDelnoteClick() {
                        DeleteConfirmSuffix(),
                    MsgCaption, MsgYesNo + MsgQuestion) != MsgYes)
         return;
+    // The list is read again below, which takes the editor's text; the note deleted is the only
+    // one whose changes the user has already given up.
+    if (QDir::cleanPath(fileName) != QDir::cleanPath(CurrentNoteFile))
+        AskToSaveChangedNote();
     QFile::remove(fileName);
     NoteListUpdate();
     Editor->clear();
@@ -254,17 +264,24 @@ void TMainForm::SpeedButtonRinfrescaNoteClick() {
 
 void TMainForm::Edit_FiltrafileChange() {
     const QString text = Edit_Filtrafile->text();
+    // Typing reads the list again, which takes the editor's text; a No to the click's question has
+    // already let the changes go.
+    if (!NoteDropAgreed)
+        AskToSaveChangedNote();
     NoteListSetMask(text.isEmpty() ? QStringLiteral("*.*") : QLatin1Char('*') + text + QLatin1Char('*'));
 }
 
 void TMainForm::Edit_FiltrafileClick() {
-    if (SpeedButtonUpdate->isEnabled() &&
-        MessageBox(
+    if (!SpeedButtonUpdate->isEnabled() || NoteDropAgreed)
+        return;
+    if (MessageBox(
             QStringLiteral("If you change the filtering mask, you will lost the last text changes. Save "
                            "the changes at ") +
                 Quoted(FileNameOf(CurrentNoteFile)) + QStringLiteral("?"),
             MsgCaption, MsgYesNo + MsgQuestion) == MsgYes)
         SpeedButtonUpdate->click();
+    else
+        NoteDropAgreed = true;
 }
 
 void TMainForm::Edit_FiltrafileDblClick() {
@@ -299,6 +316,13 @@ void TMainForm::ConnectNotesTab() {
     ConnectGuarded(FileListBoxNote, &TFileListBox::DoublePicked, this, [this] { FileListBoxNoteDblClick(); });
     ConnectGuarded(Editor, &QPlainTextEdit::textChanged, this, [this] { EditorChange(); });
     ConnectGuarded(SpeedButtonUpdate, &QToolButton::clicked, this, [this] { SpeedButtonUpdateClick(); });
+    // Update file from the keyboard, wherever the focus is on the Notes tab.
+    auto* saveKey =
+        new QShortcut(QKeySequence::Save, TabSheetNotes, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+    ConnectGuarded(saveKey, &QShortcut::activated, this, [this] {
+        if (SpeedButtonUpdate->isEnabled())
+            SpeedButtonUpdate->click();
+    });
     ConnectGuarded(SpeedButtonDelnote, &QToolButton::clicked, this, [this] { SpeedButtonDelnoteClick(); });
     ConnectGuarded(SpeedButtonAggNote, &QToolButton::clicked, this, [this] { SpeedButtonAggNoteClick(); });
     ConnectGuarded(SpeedButtonmodNote, &QToolButton::clicked, this, [this] { SpeedButtonmodNoteClick(); });

@@ -70,6 +70,9 @@ struct NotesTab {
     NoteEncoding CurrentNoteEncoding;
     // The row of the note the list last opened, to tell a pick of another note from a reload.
     int NoteListRow = -1;
+    // The user answered No to the filter's question: typing a mask then asks no more until the
+    // editor's text changes again.
+    bool NoteDropAgreed = false;
     QDialog* FindDialog1 = nullptr;
     QLineEdit* FindDialog1Text = nullptr;
 };

@@ -30,4 +30,21 @@ QColor ReadableInk(const QColor& background) {
     return ContrastRatio(black, background) >= ContrastRatio(white, background) ? black : white;
 }
 
+QColor InkAgainst(const QColor& ink, const QColor& background, double minimum) {
+    if (ContrastRatio(ink, background) >= minimum)
+        return ink;
+    const QColor target = ReadableInk(background);
+    const QColor from = ink.toRgb();
+    // Twenty steps towards black or white: the first that reads well keeps most of the colour.
+    for (int step = 1; step <= 20; ++step) {
+        const double t = step / 20.0;
+        const QColor mixed = QColor::fromRgbF(float(from.redF() + (target.redF() - from.redF()) * t),
+                                              float(from.greenF() + (target.greenF() - from.greenF()) * t),
+                                              float(from.blueF() + (target.blueF() - from.blueF()) * t));
+        if (ContrastRatio(mixed, background) >= minimum)
+            return mixed;
+    }
+    return target;
+}
+
 } // namespace qm

@@ -11,4 +11,8 @@ double ContrastRatio(const QColor& a, const QColor& b);
 // Black or white, whichever stands out more against `background`: at least 4.5:1 for any colour.
 QColor ReadableInk(const QColor& background);
 
+// `ink` itself when it stands out from `background` by `minimum` or more; otherwise the same hue made
+// darker or lighter, just far enough to reach it.
+QColor InkAgainst(const QColor& ink, const QColor& background, double minimum = 3.0);
+
 } // namespace qm

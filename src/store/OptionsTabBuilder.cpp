@@ -14,6 +14,7 @@
 #include <QSpinBox>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace qm {
 
@@ -152,7 +153,10 @@ void TMainForm::BuildOptionsTab() {
         s.panel->SetCaption(QString::fromLatin1(s.caption));
         s.panel->setToolTip(QString::fromLatin1(s.hint));
         s.panel->setFrameShape(QFrame::StyledPanel);
-        s.panel->setMinimumSize(90, 26);
+        // The swatch's name shows whole at any font: 4 pixels each side, the frame around.
+        const QFontMetrics metrics(s.panel->font());
+        s.panel->setMinimumSize(std::max(90, metrics.horizontalAdvance(s.panel->Caption()) + 14),
+                                std::max(26, metrics.height() + 8));
         s.panel->setCursor(Qt::PointingHandCursor);
         colorsLayout->addWidget(s.panel, index / 3, index % 3);
         ++index;

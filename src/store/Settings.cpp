@@ -3,6 +3,7 @@
 #include "engine/EngineError.h"
 #include "platform/Application.h"
 #include "platform/Clock.h"
+#include "platform/Contrast.h"
 #include "platform/DateFormat.h"
 #include "platform/MessageBox.h"
 #include "platform/widgets/PageControl.h"
@@ -101,7 +102,19 @@ void SetCalendarTitleColor(QCalendarWidget* calendar, const QColor& color) {
     if (auto* bar = calendar->findChild<QWidget*>(QStringLiteral("qt_calendar_navigationbar"))) {
         QPalette palette = bar->palette();
         palette.setColor(bar->backgroundRole(), color);
+        // The month and year on the band keep their white where it reads, and darken where not.
+        const QColor ink = InkAgainst(QColor(Qt::white), color);
+        for (const QPalette::ColorRole role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text,
+                                               QPalette::HighlightedText, bar->foregroundRole()})
+            palette.setColor(role, ink);
         bar->setPalette(palette);
+        for (QToolButton* child : bar->findChildren<QToolButton*>()) {
+            QPalette own = child->palette();
+            for (const QPalette::ColorRole role :
+                 {QPalette::WindowText, QPalette::ButtonText, QPalette::Text, child->foregroundRole()})
+                own.setColor(role, ink);
+            child->setPalette(own);
+        }
     }
 }
 

@@ -7,6 +7,7 @@
 #include "platform/DateFormat.h"
 #include "platform/ProgramFolder.h"
 #include "platform/Sound.h"
+#include "platform/widgets/Controls.h"
 #include "platform/widgets/PageControl.h"
 
 #include <QAction>
@@ -239,7 +240,8 @@ void TMainForm::SpeedButtonCambiaSuonoClick() {
     } else {
         // A chosen file that has gone missing shows its stand-in in red.
         Label_SoundName->setText(kMailBeep);
-        SetLabelColor(Label_SoundName, AlarmSoundFile != kMailBeep ? Colors::clRed : Colors::clWindowText);
+        SetReadableTextColor(Label_SoundName,
+                             ToQColor(AlarmSoundFile != kMailBeep ? Colors::clRed : Colors::clWindowText));
     }
     Label_SoundNameMouseMove();
     PlayAlarmSound(AlarmSoundFile);

@@ -175,6 +175,8 @@ void TMainForm::ConnectContactsTab() {
     ConnectGuarded(SpeedButtonMailContact, &QToolButton::clicked, this,
                    &TMainForm::SpeedButtonMailContactClick);
     ConnectGuarded(SpeedButtonWeb, &QToolButton::clicked, this, &TMainForm::SpeedButtonWebClick);
+    // A tab stop, so that the telephone dialog opens from the keyboard (Space) too.
+    SpeedButtonTele->setFocusPolicy(Qt::TabFocus);
     ConnectGuarded(SpeedButtonTele, &QToolButton::clicked, this, &TMainForm::SpeedButtonTeleClick);
     ConnectGuarded(SpeedButton_ApriAllegato, &QToolButton::clicked, this,
                    &TMainForm::SpeedButton_ApriAllegatoClick);

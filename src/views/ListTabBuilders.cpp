@@ -1,6 +1,7 @@
 #include "app/MainForm.h"
 #include "engine/DataControls.h"
 #include "platform/widgets/Controls.h"
+#include "platform/widgets/DayBox.h"
 #include "platform/widgets/Panel.h"
 
 #include <QCalendarWidget>
@@ -265,12 +266,10 @@ void TMainForm::BuildTodayTab() {
     SpeedButtonClendarioLato->setCheckable(true);
     SpeedButton8 = MakeSpeedButton(f.bar, QStringLiteral("SpeedButton8"), QString(),
                                    QStringLiteral("Day before"), QStyle::SP_ArrowLeft);
-    DateTimePickerTODAY = new QDateEdit(f.bar);
-    DateTimePickerTODAY->setObjectName(QStringLiteral("DateTimePickerTODAY"));
+    // A tab stop, so that the day can be changed from the keyboard; nothing is typed into it.
+    DateTimePickerTODAY = new TDayBox(f.bar, QStringLiteral("DateTimePickerTODAY"));
     DateTimePickerTODAY->setToolTip(QStringLiteral("Filter by day"));
-    DateTimePickerTODAY->setCalendarPopup(true);
     DateTimePickerTODAY->setDisplayFormat(QStringLiteral("dddd d MMMM yyyy"));
-    DateTimePickerTODAY->setFocusPolicy(Qt::NoFocus);
     DateTimePickerTODAY->setDate(QDate(2000, 1, 24));
     SpeedButton11 = MakeSpeedButton(f.bar, QStringLiteral("SpeedButton11"), QString(),
                                     QStringLiteral("Day after"), QStyle::SP_ArrowRight);

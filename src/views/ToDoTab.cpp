@@ -199,7 +199,11 @@ void TMainForm::PlaceToDoGauge() {
         return DBGrid_ToDo->Column(column).Visible ? DBGrid_ToDo->ColumnWidth(column) : -1;
     };
     const int left = width(0) + width(1) + 6;
-    const int gaugeWidth = std::max(width(2) + width(3) + width(4) + 4, 0);
+    // Over the columns it stands for, but never past the shown header's edge, so that its border
+    // shows.
+    int gaugeWidth = std::max(width(2) + width(3) + width(4) + 4, 0);
+    if (Panel_Data_ToDo->isVisible())
+        gaugeWidth = std::min(gaugeWidth, std::max(Panel_Data_ToDo->width() - left - 2, 0));
     const int height = std::min(GaugePercento->sizeHint().height(), Panel_Data_ToDo->height());
     const QRect place(left, std::max((Panel_Data_ToDo->height() - height) / 2, 0), gaugeWidth, height);
     if (GaugePercento->geometry() != place)

@@ -126,6 +126,26 @@ private slots:
         });
         QCOMPARE(LauncherSeam::Launches(), QStringList({QStringLiteral("https://quellmire.org"),
                                                         QStringLiteral("mailto:author@quellmire.org")}));
+
+        // From the keyboard: the box opens with Space on its button, Tab reaches the links and
+        // "Hi!", and Enter or Space on a link opens it.
+        LauncherSeam::Reset();
+        QVERIFY(form->SpeedButtonAbout->focusPolicy() & Qt::TabFocus);
+        ModalSeam::Queue([](QDialog& dialog) {
+            auto& box = static_cast<TAboutForm&>(dialog);
+            for (QWidget* stop : {static_cast<QWidget*>(box.Labelpage), static_cast<QWidget*>(box.Labelemail),
+                                  static_cast<QWidget*>(box.SpeedButton2)})
+                QVERIFY2(stop->focusPolicy() & Qt::TabFocus, qPrintable(stop->objectName()));
+            QTest::keyClick(box.Labelpage, Qt::Key_Return);
+            QTest::keyClick(box.Labelemail, Qt::Key_Space);
+            QVERIFY(box.isVisible());
+            QTest::keyClick(box.SpeedButton2, Qt::Key_Space);
+            QVERIFY(!box.isVisible());
+        });
+        QTest::keyClick(form->SpeedButtonAbout, Qt::Key_Space);
+        QCOMPARE(ModalSeam::UnhandledCount(), 0);
+        QCOMPARE(LauncherSeam::Launches(), QStringList({QStringLiteral("https://quellmire.org"),
+                                                        QStringLiteral("mailto:author@quellmire.org")}));
     }
 
     void escEnterHiAndOkClose() {

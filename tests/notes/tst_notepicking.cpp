@@ -2,8 +2,11 @@
 // keys into the focused list, typing into the editor, drags dropped on the editor.
 
 #include "app/MainForm.h"
+#include "desktop/BrowseForFolder.h"
 #include "notes/NoteDialogs.h"
+#include "notes/NoteFavourites.h"
 #include "notes/NoteListInput.h"
+#include "platform/Dialogs.h"
 #include "platform/Launcher.h"
 #include "platform/MessageBox.h"
 #include "platform/Modal.h"
@@ -23,6 +26,7 @@
 #include <QToolButton>
 #include <QUrl>
 #include <csignal>
+#include <functional>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -94,6 +98,56 @@ private:
     rlimit m_old{};
     void (*m_oldHandler)(int) = nullptr;
 };
+
+// The roads that read the notes list again, and so take the editor's text, each as the hand
+// takes it.
+struct NoteRoad {
+    const char* name;
+    std::function<void(TMainForm*, const QString& notesDir)> take;
+};
+
+const QList<NoteRoad>& RoadsReplacingTheNote() {
+    static const QList<NoteRoad> roads = {
+        {"Insert, a new note saved",
+         [](TMainForm* form, const QString&) {
+             ModalSeam::Queue([](QDialog& d) {
+                 auto& dialog = static_cast<TAggNoteForm&>(d);
+                 QTest::keyClicks(dialog.Edit_nomefile, "c.txt");
+                 QTest::mouseClick(dialog.SpeedButtonAddClose, Qt::LeftButton);
+             });
+             ClickButton(form->SpeedButtonAggNote);
+         }},
+        {"Modify, saved",
+         [](TMainForm* form, const QString&) {
+             ModalSeam::Queue([](QDialog& d) {
+                 QTest::mouseClick(static_cast<TModNoteForm&>(d).SpeedButtonMod, Qt::LeftButton);
+             });
+             ClickButton(form->SpeedButtonmodNote);
+         }},
+        {"typing in the filter",
+         [](TMainForm* form, const QString&) {
+             form->Edit_Filtrafile->setFocus(Qt::TabFocusReason);
+             QTest::keyClick(form->Edit_Filtrafile, Qt::Key_End);
+             QTest::keyClicks(form->Edit_Filtrafile, "t");
+         }},
+        {"Use in the favourite folders",
+         [](TMainForm* form, const QString& notesDir) {
+             BrowseForFolderSeam::QueueFolder(notesDir);
+             ModalSeam::Queue([](QDialog& d) {
+                 auto& dialog = static_cast<TFoldersForm&>(d);
+                 QTest::mouseClick(dialog.SpeedButtonAddFolder, Qt::LeftButton);
+                 QTest::mouseClick(dialog.SpeedButtonUse, Qt::LeftButton);
+             });
+             ClickButton(form->SpeedButton2);
+         }},
+        {"Export into the notes folder",
+         [](TMainForm* form, const QString& notesDir) {
+             DialogSeam::QueueFile(notesDir + "/copy.txt");
+             ClickButton(form->SpeedButtonSaveAs);
+         }},
+    };
+    return roads;
+}
 
 } // namespace
 
@@ -240,6 +294,55 @@ private slots:
         QCOMPARE(QuestionsAsked(), 3);
         QCOMPARE(ModalSeam::UnhandledCount(), 0);
         QCOMPARE(MessageBoxSeam::UnansweredCount(), 0);
+    }
+
+    // Every road that replaces a changed note asks the list's save question first: No writes
+    // nothing, Yes writes the typed text to the note the question names.
+    void everyRoadAsksBeforeTheTextGoes_data() {
+        QTest::addColumn<int>("road");
+        QTest::addColumn<int>("answer");
+        for (int i = 0; i < RoadsReplacingTheNote().size(); ++i) {
+            const char* name = RoadsReplacingTheNote()[i].name;
+            QTest::addRow("%s, No", name) << i << Id::No;
+            QTest::addRow("%s, Yes", name) << i << Id::Yes;
+        }
+    }
+    void everyRoadAsksBeforeTheTextGoes() {
+        QFETCH(int, road);
+        QFETCH(int, answer);
+        TestEnvironment env;
+        WriteFileBytes(NotesDir(env) + "/a.txt", "alpha");
+        WriteFileBytes(NotesDir(env) + "/b.txt", "beta");
+        TMainForm* form = env.CreateMainForm();
+        form->PageControlMenu->setCurrentWidget(form->TabSheetNotes);
+        ClickNote(form, "a.txt");
+        TypeAtEnd(form, " typed");
+        MessageBoxSeam::Reset();
+        MessageBoxSeam::QueueAnswer(answer);
+        RoadsReplacingTheNote()[road].take(form, NotesDir(env));
+        QCOMPARE(QuestionsAsked(), 1);
+        QCOMPARE(MessageBoxSeam::Shown().first().text, QString("Save the changes to \"a.txt\"?"));
+        QCOMPARE(ReadFileBytes(NotesDir(env) + "/a.txt"),
+                 answer == Id::Yes ? QByteArray("alpha typed") : QByteArray("alpha"));
+        QCOMPARE(ReadFileBytes(NotesDir(env) + "/b.txt"), QByteArray("beta"));
+        QCOMPARE(MessageBoxSeam::UnansweredCount(), 0);
+        QCOMPARE(ModalSeam::UnhandledCount(), 0);
+    }
+
+    // Ctrl+S anywhere on the Notes tab writes the changed note, as Update file does.
+    void ctrlSUpdatesTheNote() {
+        TestEnvironment env;
+        WriteFileBytes(NotesDir(env) + "/a.txt", "alpha");
+        TMainForm* form = env.CreateMainForm();
+        form->PageControlMenu->setCurrentWidget(form->TabSheetNotes);
+        FocusNoteList(form);
+        ClickNote(form, "a.txt");
+        form->Editor->setFocus();
+        TypeAtEnd(form, " saved");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(ReadFileBytes(NotesDir(env) + "/a.txt"), QByteArray("alpha saved"));
+        QVERIFY(!form->SpeedButtonUpdate->isEnabled());
+        QCOMPARE(MessageBoxSeam::Shown().size(), 0);
     }
 
     void aNoteThatCannotBeSavedKeepsTheList() {

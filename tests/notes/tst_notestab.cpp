@@ -16,10 +16,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTest>
 #include <QToolButton>
 #include <functional>
@@ -163,6 +165,25 @@ private slots:
         QCOMPARE(MessageBoxSeam::Shown().last().text, QString("I have ended the search of \"aa\""));
         QCOMPARE(form->Editor->textCursor().selectionStart(), 2);
 
+        // Typed into the find dialog and found with its button: every letter is folded.
+        form->Editor->setPlainText("x Привет, école");
+        form->Editor->moveCursor(QTextCursor::Start);
+        QTest::mouseClick(form->SpeedButtonFind, Qt::LeftButton);
+        auto* findText = form->FindDialog1->findChild<QLineEdit*>("FindText");
+        auto* findNext = form->FindDialog1->findChild<QPushButton*>("FindNext");
+        for (const auto& [typed, found] :
+             {std::pair<QString, QString>{"привет", "Привет"}, {"ÉCOLE", "école"}}) {
+            findText->clear();
+            // Letters outside ASCII arrive as the text of key events, as a keyboard layout sends them.
+            for (const QChar letter : typed) {
+                QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(letter));
+                QApplication::sendEvent(findText, &press);
+            }
+            QTest::mouseClick(findNext, Qt::LeftButton);
+            QCOMPARE(form->Editor->textCursor().selectedText(), found);
+        }
+        form->FindDialog1->hide();
+
         form->Editor->setPlainText("ab\nc");
         form->SpeedButtonStatClick();
         QCOMPARE(MessageBoxSeam::Shown().last().text, QString("Lines: 2\r\nChars (spaces included): 5"));
@@ -227,7 +248,10 @@ private slots:
             dialog.editor->appendPlainText("milk");
             dialog.SpeedButtonMod->click();
         });
+        // The changed note is offered for saving before the dialog opens; No writes nothing.
+        MessageBoxSeam::QueueAnswer(Id::No);
         form->SpeedButtonmodNote->click();
+        QCOMPARE(MessageBoxSeam::Shown().last().text, QString("Save the changes to \"Groceries\"?"));
         QVERIFY(!QFile::exists(NotesDir(env) + "/Groceries"));
         QCOMPARE(ReadFileBytes(NotesDir(env) + "/groceries"), QByteArray("eggs\r\nbread\r\nmilk"));
         QVERIFY(!form->SpeedButtonUpdate->isEnabled());

@@ -65,6 +65,34 @@ private slots:
         QVERIFY(edit.IsBlank());
     }
 
+    // A click anywhere in the field, then digits: they fill it from its first blank place.
+    void clickThenTypeFillsFromTheFirstBlank_data() {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<double>("across"); // where the click lands, as a share of the width
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("result");
+        QTest::newRow("empty, right half") << "  :  " << 0.8 << "2115"
+                                           << "21:15";
+        QTest::newRow("empty, middle") << "  :  " << 0.5 << "0930"
+                                       << "09:30";
+        QTest::newRow("hour typed, at the end") << "12:  " << 0.95 << "45"
+                                                << "12:45";
+    }
+    void clickThenTypeFillsFromTheFirstBlank() {
+        QFETCH(QString, stored);
+        QFETCH(double, across);
+        QFETCH(QString, typed);
+        QFETCH(QString, result);
+        TMaskEdit edit;
+        edit.resize(edit.sizeHint());
+        edit.SetText(stored);
+        edit.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&edit));
+        QTest::mouseClick(&edit, Qt::LeftButton, {}, QPoint(int(edit.width() * across), edit.height() / 2));
+        QTest::keyClicks(&edit, typed);
+        QCOMPARE(edit.Text(), result);
+    }
+
     void validTimes_data() {
         QTest::addColumn<QString>("stored");
         QTest::addColumn<bool>("valid");

@@ -1,5 +1,6 @@
 #include "app/MainForm.h"
 #include "engine/DataControls.h"
+#include "platform/Contrast.h"
 #include "platform/MessageBox.h"
 #include "platform/TextLines.h"
 #include "platform/widgets/Panel.h"
@@ -216,7 +217,9 @@ private slots:
                    QStringLiteral("wavesound = '%1'").arg(env.ProgramFolder() + QStringLiteral("gone.wav")));
         form = env.CreateMainForm();
         QCOMPARE(form->Label_SoundName->text(), QStringLiteral("mailbeep"));
-        QCOMPARE(form->Label_SoundName->palette().color(QPalette::WindowText), QColor(Qt::red));
+        const QColor red = form->Label_SoundName->palette().color(QPalette::WindowText);
+        QVERIFY(red.red() > 2 * red.green() && red.red() > 2 * red.blue());
+        QVERIFY(ContrastRatio(red, ToQColor(form->SectionColors.UserColor)) >= 3.0);
     }
 
     void missingSettingsRowComesBackOnceAndIsTold() {

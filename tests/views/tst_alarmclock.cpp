@@ -5,6 +5,7 @@
 #include "dialogs/AppointmentDialogs.h"
 #include "platform/Clock.h"
 #include "platform/ColorText.h"
+#include "platform/Contrast.h"
 #include "platform/DateFormat.h"
 #include "platform/Dialogs.h"
 #include "platform/MessageBox.h"
@@ -606,7 +607,10 @@ void TestAlarmClock::soundChoiceAndMissingFile() {
     form->SpeedButtonCambiaSuono->click();
     QCOMPARE(SoundSeam::Plays().last(), QStringLiteral("mailbeep"));
     QCOMPARE(form->Label_SoundName->text(), QStringLiteral("mailbeep"));
-    QCOMPARE(TextColor(form->Label_SoundName, QPalette::WindowText), ToQColor(Colors::clRed));
+    // A red that reads on the options tab's colour.
+    const QColor red = TextColor(form->Label_SoundName, QPalette::WindowText);
+    QVERIFY(red.red() > 2 * red.green() && red.red() > 2 * red.blue());
+    QVERIFY(ContrastRatio(red, ToQColor(form->SectionColors.UserColor)) >= 3.0);
     form->Label_SoundNameMouseMove();
     QCOMPARE(form->Label_SoundName->toolTip(),
              QStringLiteral("Replacement of the file alarm not found: ") + wav);

@@ -1,17 +1,20 @@
 #include "app/MainForm.h"
 #include "engine/DataControls.h"
 #include "platform/Clock.h"
+#include "platform/Contrast.h"
 #include "platform/widgets/PageControl.h"
 #include "platform/widgets/Panel.h"
 #include "support/TestEnvironment.h"
 #include "views/ViewTestRows.h"
 
+#include <QCalendarWidget>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QScrollArea>
@@ -69,6 +72,10 @@ private slots:
     void widthsFollowTheFont();
     void contactColumnsShowWholeNumbersAndAddresses();
     void everyTabFitsTheDefaultWindow();
+    void coloredRowsReadWell_data();
+    void coloredRowsReadWell();
+    void theFocusedListShowsIt();
+    void theSideCalendarsTitleReadsWell();
 };
 
 void TestReadableLists::tasksHeaderShowsTheTimesBesideTheAlarm() {
@@ -279,6 +286,97 @@ void TestReadableLists::everyTabFitsTheDefaultWindow() {
         QVERIFY2(sample->width() >= sample->fontMetrics().horizontalAdvance(sample->text()),
                  qPrintable(sample->text()));
     QVERIFY(!form->Label_esempio_Full->text().isEmpty());
+}
+
+// The ink of a cell as painted: of its pixels, the one that stands out most from the cell's corner.
+std::pair<QColor, QColor> PaintedInk(TDBGrid* grid, int row, int column) {
+    const QImage painted = grid->viewport()->grab().toImage();
+    const QRect cell = grid->visualRect(grid->model()->index(row, column)).adjusted(2, 2, -2, -2);
+    const QColor background = painted.pixelColor(cell.topLeft());
+    QColor ink = background;
+    for (int y = cell.top(); y <= cell.bottom(); ++y)
+        for (int x = cell.left(); x <= cell.right(); ++x)
+            if (ContrastRatio(painted.pixelColor(x, y), background) > ContrastRatio(ink, background))
+                ink = painted.pixelColor(x, y);
+    return {ink, background};
+}
+
+// Every text the lists colour, expired red and every-day blue rows, current or not, in both grid
+// styles: 3:1 or more against the colours of the default set.
+void TestReadableLists::coloredRowsReadWell_data() {
+    QTest::addColumn<QString>("style");
+    QTest::addColumn<QString>("marker");
+    QTest::addColumn<bool>("current");
+    for (const char* style : {"colored", "colorful"})
+        for (const char* marker : {"X", "T"})
+            for (const bool current : {true, false})
+                QTest::addRow("%s, %s, %s", style, marker, current ? "current" : "other")
+                    << QString::fromLatin1(style) << QString::fromLatin1(marker) << current;
+}
+
+void TestReadableLists::coloredRowsReadWell() {
+    QFETCH(QString, style);
+    QFETCH(QString, marker);
+    QFETCH(bool, current);
+    TestEnvironment env;
+    TMainForm* form = ShownAtDefaultSize(env, &TMainForm::TabSheetShot);
+    OneShot(env, QStringLiteral("WWWWWWWW first"), QStringLiteral("2026-12-09"), QStringLiteral("09:00"),
+            marker);
+    OneShot(env, QStringLiteral("WWWWWWWW second"), QStringLiteral("2026-12-10"), QStringLiteral("09:00"),
+            marker);
+    form->ComboBox_Stile->setCurrentText(style);
+    form->RefreshShotQuery();
+    QCoreApplication::sendPostedEvents();
+    TDBGrid* grid = form->DBGrid_Shot;
+    const int row = current ? grid->currentIndex().row() : 1 - grid->currentIndex().row();
+    const int description = 3;
+    QVERIFY(GridColumn(grid, description).join(' ').contains(QStringLiteral("WWWWWWWW")));
+    const auto [ink, background] = PaintedInk(grid, row, description);
+    QVERIFY2(ContrastRatio(ink, background) >= 3.0, qPrintable(ink.name() + " on " + background.name()));
+}
+
+// The list with the keyboard frames its current row; the same list without it does not.
+void TestReadableLists::theFocusedListShowsIt() {
+    TestEnvironment env;
+    TMainForm* form = ShownAtDefaultSize(env, &TMainForm::TabSheetShot);
+    OneShot(env, QStringLiteral("Dentist"), QStringLiteral("2026-12-09"));
+    form->RefreshShotQuery();
+    form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form));
+    TDBGrid* grid = form->DBGrid_Shot;
+    form->Edit_Find_Shot->setFocus(Qt::TabFocusReason);
+    const QRect row = grid->visualRect(grid->model()->index(0, 0));
+    const QImage unfocused = grid->viewport()->grab().toImage().copy(row);
+    grid->setFocus(Qt::TabFocusReason);
+    QVERIFY(grid->hasFocus());
+    const QImage focused = grid->viewport()->grab().toImage().copy(row);
+    QVERIFY(focused != unfocused);
+    // The frame runs along the row's top edge.
+    int framed = 0;
+    for (int x = 0; x < row.width(); ++x)
+        framed += focused.pixel(x, 0) != unfocused.pixel(x, 0);
+    QVERIFY(framed > row.width() / 4);
+}
+
+// The month and year on the side calendar's band, in the Tasks colour of the default set.
+void TestReadableLists::theSideCalendarsTitleReadsWell() {
+    TestEnvironment env;
+    TMainForm* form = ShownAtDefaultSize(env, &TMainForm::TabSheetTODAY);
+    QTest::mouseClick(form->SpeedButtonClendarioLato, Qt::LeftButton);
+    QCoreApplication::sendPostedEvents();
+    auto* band = form->Calendario_Lato->findChild<QWidget*>(QStringLiteral("qt_calendar_navigationbar"));
+    QVERIFY(band && band->isVisible());
+    auto* month = band->findChild<QToolButton*>(QStringLiteral("qt_calendar_monthbutton"));
+    QVERIFY(month);
+    const QImage painted = band->grab().toImage();
+    const QRect text = month->geometry().adjusted(2, 2, -2, -2);
+    const QColor background = painted.pixelColor(1, 1);
+    QColor ink = background;
+    for (int y = text.top(); y <= text.bottom(); ++y)
+        for (int x = text.left(); x <= text.right(); ++x)
+            if (ContrastRatio(painted.pixelColor(x, y), background) > ContrastRatio(ink, background))
+                ink = painted.pixelColor(x, y);
+    QVERIFY2(ContrastRatio(ink, background) >= 3.0, qPrintable(ink.name() + " on " + background.name()));
 }
 
 QTEST_MAIN(TestReadableLists)

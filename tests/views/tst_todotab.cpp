@@ -274,6 +274,8 @@ private slots:
         QVERIFY(form->DBGrid_ToDo->ColumnWidth(0) != 300);
         QCOMPARE(form->GaugePercento->x(),
                  form->DBGrid_ToDo->ColumnWidth(0) + form->DBGrid_ToDo->ColumnWidth(1) + 6);
+        // Its right border stays inside the header.
+        QVERIFY(form->GaugePercento->geometry().right() < form->Panel_Data_ToDo->width() - 1);
     }
 
     void doubleClickAndEnterModifyOnlyWhenEnabled() {

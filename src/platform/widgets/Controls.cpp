@@ -1,5 +1,7 @@
 #include "platform/widgets/Controls.h"
 
+#include "platform/Contrast.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -53,6 +55,22 @@ QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& caption, 
     label->setObjectName(name);
     label->setToolTip(hint);
     return label;
+}
+
+QColor ShownBackground(const QWidget* widget) {
+    for (const QWidget* w = widget; w; w = w->parentWidget()) {
+        if (w->autoFillBackground() && w->backgroundRole() != QPalette::NoRole)
+            return w->palette().color(w->backgroundRole());
+        if (w->isWindow())
+            return w->palette().color(QPalette::Window);
+    }
+    return widget->palette().color(QPalette::Window);
+}
+
+void SetReadableTextColor(QWidget* widget, const QColor& ink) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, InkAgainst(ink, ShownBackground(widget)));
+    widget->setPalette(palette);
 }
 
 } // namespace qm

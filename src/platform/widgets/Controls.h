@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QString>
 #include <QStyle>
 
@@ -20,5 +21,11 @@ QComboBox* MakeComboList(QWidget* parent, const QString& name, const QString& hi
 QCheckBox* MakeCheckBox(QWidget* parent, const QString& name, const QString& caption, const QString& hint);
 QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& caption,
                   const QString& hint = QString());
+
+// The colour a widget's text is drawn over: that of the nearest widget, itself or behind it, that
+// paints its own background.
+QColor ShownBackground(const QWidget* widget);
+// Gives the widget's text `ink`, made darker or lighter as far as it needs to read on what is behind.
+void SetReadableTextColor(QWidget* widget, const QColor& ink);
 
 } // namespace qm

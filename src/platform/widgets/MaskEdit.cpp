@@ -2,6 +2,8 @@
 
 #include "platform/DateFormat.h"
 
+#include <QMouseEvent>
+
 namespace qm {
 
 namespace {
@@ -44,6 +46,22 @@ void TMaskEdit::SetText(const QString& text) {
 
 void TMaskEdit::Clear() {
     clear();
+}
+
+// A click past the first blank position puts the caret there, so that what is typed next fills the
+// field from its first free place instead of landing at the end.
+void TMaskEdit::mousePressEvent(QMouseEvent* event) {
+    QLineEdit::mousePressEvent(event);
+    if (event->button() != Qt::LeftButton || event->modifiers() != Qt::NoModifier || hasSelectedText())
+        return;
+    const QString shown = displayText();
+    for (int i = 0; i < shown.size(); ++i) {
+        if (i != kSeparatorPos && shown[i] == BlankChar) {
+            if (cursorPosition() > i)
+                setCursorPosition(i);
+            return;
+        }
+    }
 }
 
 bool TMaskEdit::IsBlank() const {

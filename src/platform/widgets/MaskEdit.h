@@ -24,6 +24,9 @@ public:
     bool IsValidTime() const;
 
     static constexpr QChar BlankChar = u'_';
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
 };
 
 } // namespace qm

@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QStyleOptionTab>
+#include <algorithm>
 
 namespace qm {
 
@@ -35,6 +36,12 @@ private:
 
 TPageControl::TPageControl(QWidget* parent) : QTabWidget(parent) {
     setTabBar(new OwnerDrawnTabBar(this));
+}
+
+QSize TPageControl::minimumSizeHint() const {
+    QSize least = QTabWidget::minimumSizeHint();
+    least.setWidth(std::max(least.width(), tabBar()->sizeHint().width() + 4));
+    return least;
 }
 
 void TPageControl::SetOnDrawTab(DrawTabHandler handler) {

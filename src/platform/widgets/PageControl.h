@@ -18,6 +18,9 @@ public:
     void SetOnDrawTab(DrawTabHandler handler);
     const DrawTabHandler& OnDrawTab() const { return m_drawTab; }
 
+    // Wide enough for every tab, so that no tab hides behind scroll arrows at any font.
+    QSize minimumSizeHint() const override;
+
 private:
     DrawTabHandler m_drawTab;
 };
