@@ -153,6 +153,14 @@ QString MakeFolder(const TestEnvironment& env, const QString& name) {
     return path;
 }
 
+// A backup of the archive made with the Options tab's button into <program folder>/backups.
+QString BackUpInto(const TestEnvironment& env, TMainForm* form) {
+    const QString backups = MakeFolder(env, "backups");
+    BrowseForFolderSeam::QueueFolder(backups);
+    form->SpeedButtonExport->click();
+    return backups;
+}
+
 constexpr uid_t kOtherUser = 65534;
 
 // Steps of another user, in a process of its own that has become that user.
@@ -295,9 +303,7 @@ private slots:
         TMainForm* form = env.CreateMainForm();
         AddToDo(env.ArchiveFile("QMtod90.db"), "backed up");
         WriteFileBytes(env.ArchiveFile("notes/plan.txt"), "old plan");
-        const QString backups = MakeFolder(env, "backups");
-        BrowseForFolderSeam::QueueFolder(backups);
-        form->SpeedButtonExport->click();
+        const QString backups = BackUpInto(env, form);
         const QString profile = backups + "/testerArc";
         // A backup made where file names are upper case is found the same.
         QVERIFY(QFile::rename(profile + "/QMtod90.db", profile + "/QMtod90.DB"));
@@ -382,9 +388,7 @@ private slots:
         AddToDo(env.ArchiveFile("QMtod90.db"), "live");
         WriteFileBytes(env.ArchiveFile("Style.txt"), "0\r\n");
         WriteFileBytes(env.ArchiveFile("notes/plan.txt"), "live plan");
-        const QString backups = MakeFolder(env, "backups");
-        BrowseForFolderSeam::QueueFolder(backups);
-        form->SpeedButtonExport->click();
+        const QString backups = BackUpInto(env, form);
         const QString profile = backups + "/testerArc";
         // Every file of the backup differs from the archive's.
         for (const char* table : {"QMarc80.db", "QMcon26.db", "QMtod90.db", "QMset90.db"})
@@ -474,9 +478,7 @@ private slots:
         TestEnvironment env;
         TMainForm* form = env.CreateMainForm();
         ShowOptionsTab(form);
-        const QString backups = MakeFolder(env, "backups");
-        BrowseForFolderSeam::QueueFolder(backups);
-        form->SpeedButtonExport->click();
+        const QString backups = BackUpInto(env, form);
         const QString profile = backups + "/testerArc";
         AddToDo(profile + "/QMtod90.db", "from the backup");
         WriteFileBytes(profile + "/Groups.txt", "Family\r\n");
@@ -604,9 +606,7 @@ private slots:
         // A restore cannot begin while it is there.
         TMainForm* form = env.CreateMainForm();
         ShowOptionsTab(form);
-        const QString backups = MakeFolder(env, "backups");
-        BrowseForFolderSeam::QueueFolder(backups);
-        form->SpeedButtonExport->click();
+        const QString backups = BackUpInto(env, form);
         MessageBoxSeam::Reset();
         BrowseForFolderSeam::QueueFolder(backups + "/testerArc");
         QTest::mouseClick(form->SpeedButtonImport, Qt::LeftButton);
@@ -647,9 +647,7 @@ private slots:
         AddToDo(env.ArchiveFile("QMtod90.db"), "from the backup");
         WriteFileBytes(env.ArchiveFile("notes/plan.txt"), "the backup's plan");
         WriteFileBytes(env.ArchiveFile("Groups.txt"), "Family\r\n");
-        const QString backups = MakeFolder(env, "backups");
-        BrowseForFolderSeam::QueueFolder(backups);
-        form->SpeedButtonExport->click();
+        const QString backups = BackUpInto(env, form);
         env.DestroyMainForm();
         Session::Instance().CloseAll();
         const QString profile = backups + "/testerArc";
@@ -836,9 +834,7 @@ private slots:
         ShowOptionsTab(form);
         AddToDo(env.ArchiveFile("QMtod90.db"), "from the backup");
         WriteFileBytes(env.ArchiveFile("notes/plan.txt"), "the backup's plan");
-        const QString backups = MakeFolder(env, "backups");
-        BrowseForFolderSeam::QueueFolder(backups);
-        form->SpeedButtonExport->click();
+        const QString backups = BackUpInto(env, form);
         AddToDo(env.ArchiveFile("QMtod90.db"), "mine");
         const QString notes = env.ArchiveFile("notes");
         QVERIFY(QDir(notes).removeRecursively());
@@ -873,9 +869,7 @@ private slots:
         ShowOptionsTab(form);
         AddToDo(env.ArchiveFile("QMtod90.db"), "from the backup");
         WriteFileBytes(env.ArchiveFile("notes/plan.txt"), "the backup's plan");
-        const QString backups = MakeFolder(env, "backups");
-        BrowseForFolderSeam::QueueFolder(backups);
-        form->SpeedButtonExport->click();
+        const QString backups = BackUpInto(env, form);
         const QString profile = backups + "/testerArc";
         Session::Instance().CloseAll();
         const QMap<QString, QByteArray> backup = Snapshot(profile);
@@ -944,9 +938,7 @@ private slots:
         QM_REQUIRE_FULL_DISK(disk);
         TMainForm* form = env.CreateMainForm();
         ShowOptionsTab(form);
-        const QString backups = MakeFolder(env, "backups");
-        BrowseForFolderSeam::QueueFolder(backups);
-        form->SpeedButtonExport->click();
+        const QString backups = BackUpInto(env, form);
         Session::Instance().CloseAll();
         const QMap<QString, QByteArray> before = Snapshot(env.ArchiveFolder());
         QCOMPARE(::mount(nullptr, QFile::encodeName(disk.Folder()).constData(), nullptr,
@@ -1061,9 +1053,7 @@ private slots:
         ShowOptionsTab(form);
         AddToDo(env.ArchiveFile("QMtod90.db"), "mine");
         WriteFileBytes(env.ArchiveFile("notes/plan.txt"), "my plan");
-        const QString backups = MakeFolder(env, "backups");
-        BrowseForFolderSeam::QueueFolder(backups);
-        form->SpeedButtonExport->click();
+        const QString backups = BackUpInto(env, form);
         const QString profile = backups + "/testerArc";
         AddToDo(profile + "/QMtod90.db", "from the backup");
         TestEnvironment::ExecOnFile(
@@ -1115,9 +1105,7 @@ private slots:
         TMainForm* form = env.CreateMainForm();
         const QString table = env.ArchiveFile("QMtod90.db");
         AddToDo(table, "backed up");
-        const QString backups = MakeFolder(env, "backups");
-        BrowseForFolderSeam::QueueFolder(backups);
-        form->SpeedButtonExport->click();
+        const QString backups = BackUpInto(env, form);
         const QString profile = backups + "/testerArc";
         AddToDo(table, "after the backup");
 
