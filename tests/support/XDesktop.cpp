@@ -137,6 +137,8 @@ void Hand::Tick() {
         return;
     m_busy = true;
     while (!m_steps.isEmpty() && m_steps.first().second()) {
+        if (qEnvironmentVariableIsSet("DESKTOP_TRACE"))
+            Say(QStringLiteral("%1 ms: %2").arg(m_since.elapsed()).arg(m_steps.first().first));
         m_steps.removeFirst();
         m_since.restart();
     }
