@@ -24,6 +24,7 @@
 #include <QHash>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
@@ -415,6 +416,8 @@ void TMainForm::ConnectShell() {
     WindowMaximize = new TWindowMaximize(this);
     const auto sizeable = [this] { return !WindowMaximize->IsMaximized() && !isFullScreen(); };
     new TResizeBand(this, ShellEvents->Drag(), sizeable);
+    // The border is the window's own, around the panels, so that these keep all of their width.
+    layout()->setContentsMargins(TResizeBand::Band, TResizeBand::Band, TResizeBand::Band, TResizeBand::Band);
     KeepOnScreen(this, sizeable);
 
     PageControlMenu->SetOnDrawTab([this](QPainter& painter, int tabIndex, const QRect& rect, bool active) {

@@ -69,10 +69,24 @@ void TResizeBand::ShowShape(Qt::Edges edges) {
     m_shown = edges;
 }
 
-// Taken where the window gets the pointer's events before any of its widgets does.
+// Taken where the window gets the pointer's events before any of its widgets does; events sent
+// straight to a widget are taken there.
 bool TResizeBand::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != m_window->windowHandle())
+    QPoint (*place)(const QObject*, const QMouseEvent*) = nullptr;
+    if (watched == m_window->windowHandle()) {
+        place = [](const QObject*, const QMouseEvent* mouse) { return mouse->position().toPoint(); };
+    } else if (const auto* widget = qobject_cast<const QWidget*>(watched);
+               widget && widget->window() == m_window) {
+        place = [](const QObject* at, const QMouseEvent* mouse) {
+            const auto* widget = static_cast<const QWidget*>(at);
+            return widget->mapTo(widget->window(), mouse->position().toPoint());
+        };
+    } else {
         return QObject::eventFilter(watched, event);
+    }
+    const auto edgesOf = [&](const QMouseEvent* mouse) {
+        return m_resizable() ? EdgesAt(place(watched, mouse), m_window->size()) : Qt::Edges();
+    };
     switch (event->type()) {
     case QEvent::MouseMove: {
         const auto* mouse = static_cast<QMouseEvent*>(event);
@@ -80,14 +94,13 @@ bool TResizeBand::eventFilter(QObject* watched, QEvent* event) {
             return true;
         m_pressed = false;
         if (mouse->buttons() == Qt::NoButton)
-            ShowShape(m_resizable() ? EdgesAt(mouse->position().toPoint(), m_window->size()) : Qt::Edges());
+            ShowShape(edgesOf(mouse));
         break;
     }
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick: {
         const auto* mouse = static_cast<QMouseEvent*>(event);
-        const Qt::Edges edges =
-            m_resizable() ? EdgesAt(mouse->position().toPoint(), m_window->size()) : Qt::Edges();
+        const Qt::Edges edges = edgesOf(mouse);
         if (!edges)
             break;
         if (mouse->button() == Qt::LeftButton && event->type() == QEvent::MouseButtonPress) {
@@ -104,7 +117,7 @@ bool TResizeBand::eventFilter(QObject* watched, QEvent* event) {
         }
         break;
     case QEvent::Leave:
-        if (!m_pressed)
+        if (!m_pressed && watched == m_window->windowHandle())
             ShowShape({});
         break;
     default:

@@ -116,10 +116,11 @@ void TWindowDrag::Stop() {
 
 bool TWindowDrag::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
-    // The copy the window gets before its widgets: it comes whichever widget is under the pointer,
-    // tracking or not, and also when the press never reached a widget (the resize border).
+    // Taken as the window gets it before its widgets (whichever widget is under the pointer,
+    // tracking or not, and also when the press never reached a widget, as on the resize border),
+    // and as a widget gets it; each copy says the same.
     case QEvent::MouseMove:
-        if (m_state != State::Idle && watched == m_window->windowHandle())
+        if (m_state != State::Idle && OfWindow(watched))
             PointerMoved(static_cast<QMouseEvent*>(event));
         break;
     case QEvent::MouseButtonRelease:
@@ -147,6 +148,13 @@ bool TWindowDrag::eventFilter(QObject* watched, QEvent* event) {
         break;
     }
     return QObject::eventFilter(watched, event);
+}
+
+bool TWindowDrag::OfWindow(const QObject* watched) const {
+    if (watched == m_window->windowHandle())
+        return true;
+    const auto* widget = qobject_cast<const QWidget*>(watched);
+    return widget && widget->window() == m_window;
 }
 
 void TWindowDrag::PointerMoved(const QMouseEvent* mouse) {

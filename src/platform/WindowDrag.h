@@ -38,6 +38,7 @@ private:
     enum class State { Idle, Pending, Following };
 
     void Arm(const QMouseEvent* event, Qt::Edges edges);
+    bool OfWindow(const QObject* watched) const;
     void PointerMoved(const QMouseEvent* mouse);
     void Follow(const QPoint& travelled);
     bool StartSystemMove();

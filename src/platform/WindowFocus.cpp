@@ -39,6 +39,30 @@ void KeepOutOfTaskbar(QWidget* dialog) {
     xcb_flush(connection);
 }
 
+// The toolkit asks as an application (source 1), which a window manager may turn down to guard
+// against focus stealing; the dialog closed by the user's own key or click, so the request is
+// the user's (source 2, as a pager or taskbar sends it).
+void AskToActivate(QWidget* window) {
+    xcb_connection_t* connection = x11::Connection();
+    if (!connection || !window->testAttribute(Qt::WA_WState_Created))
+        return;
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
+    if (!screen)
+        return;
+    xcb_client_message_event_t message = {};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = xcb_window_t(window->winId());
+    message.type = x11::Atom(connection, "_NET_ACTIVE_WINDOW");
+    message.data.data32[0] = 2;
+    message.data.data32[1] = XCB_CURRENT_TIME;
+    message.data.data32[2] = XCB_WINDOW_NONE;
+    xcb_send_event(connection, 0, screen->root,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&message));
+    xcb_flush(connection);
+}
+
 // Marks the dialog each time it is shown: a window manager drops the state of a window it withdraws.
 class ShowMarker : public QObject {
 public:
@@ -88,6 +112,7 @@ TOwnedWindow::~TOwnedWindow() {
     if (active && active != m_dialog && active != m_opener)
         return;
     m_opener->activateWindow();
+    AskToActivate(m_opener);
     if (m_focus && m_focus->window() == m_opener && m_focus->isVisible() && m_focus->isEnabled())
         m_focus->setFocus(Qt::ActiveWindowFocusReason);
 }

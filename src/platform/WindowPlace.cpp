@@ -101,7 +101,10 @@ private:
 
     void Fit() {
         Follow();
-        if (!m_window->isVisible() || m_window->isMinimized() || !m_placeable() || !m_screen)
+        // Before the window manager has framed it, the window's place cannot be read for sure; the
+        // first exposure comes back here.
+        if (!m_window->isVisible() || m_window->isMinimized() || !m_placeable() || !m_screen || !m_handle ||
+            !m_handle->isExposed())
             return;
         SyncWindowPlace(m_window);
         const QRect now = m_window->geometry();

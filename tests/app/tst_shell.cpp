@@ -383,7 +383,8 @@ private slots:
         QFETCH(bool, moves);
         TestEnvironment env;
         TMainForm* form = env.CreateMainForm();
-        LayOut(form, 700, 500);
+        // Room to move on the screen (800 pixels wide offscreen), which the window is kept on.
+        LayOut(form, 600, 400);
         form->move(100, 100);
         const QPoint start = form->pos();
         // The caption's date lets presses through to its bar.
@@ -417,7 +418,7 @@ private slots:
     void borderResizesTheWindow_data() {
         QTest::addColumn<QPoint>("at");
         QTest::addColumn<QPoint>("travel");
-        QTest::addColumn<QRect>("change"); // added to the geometry: left, top, right, bottom
+        QTest::addColumn<QRect>("change"); // the geometry's left, top, right and bottom move by x, y, w, h
         const int near = QApplication::startDragDistance() - 1;
         QTest::newRow("right edge") << QPoint(-2, 250) << QPoint(100, 7) << QRect(0, 0, 100, 0);
         QTest::newRow("bottom edge") << QPoint(350, -1) << QPoint(5, 100) << QRect(0, 0, 0, 100);
@@ -446,7 +447,7 @@ private slots:
         QTest::mousePress(target, Qt::LeftButton, {}, local);
         QTest::mouseMove(target, local + travel);
         QTest::mouseRelease(target, Qt::LeftButton, {}, local + travel);
-        const QRect after = before.adjusted(change.left(), change.top(), change.right(), change.bottom());
+        const QRect after = before.adjusted(change.x(), change.y(), change.width(), change.height());
         QCOMPARE(form->geometry(), after);
 
         // Maximised, the border is gone.

@@ -161,7 +161,10 @@ void MaximizeAndRestore(Hand& hand, TMainForm* form) {
         const QRect now = OnScreen(form);
         if (now.size() != screen.size() || !form->WindowMaximize->IsMaximized()) {
             if (since())
-                Fail("Maximize made the window " + Text(now));
+                Fail(QStringLiteral("Maximize made the window %1 (asked: %2, maximised: %3)")
+                         .arg(Text(now))
+                         .arg(form->isMaximized())
+                         .arg(form->WindowMaximize->IsMaximized()));
             return false;
         }
         return true;
