@@ -4,7 +4,8 @@
 // each dialog stands over the main window and has no taskbar button. A press on the caption whose
 // release goes to a modal box opened meanwhile leaves no drag behind. The edges and the corner
 // resize the window, a tap there changes nothing, and Maximize then Restore gives back the size and
-// place from before, also with no window manager. With a stored 1000 x 700 at scale 2 on a
+// place from before, also with no window manager; a panel that takes the bottom of the screen
+// moves a window standing there up. With a stored 1000 x 700 at scale 2 on a
 // 1920 x 1080 screen the whole window is on the screen. Run by window_desktop.sh with the mode
 // "openbox", "bare" (no window manager) or "scaled"; exits 0 when all holds, 1 with a message.
 
@@ -23,12 +24,15 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPrintPreviewDialog>
+#include <QProcess>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QTabBar>
 #include <QTimer>
 #include <QToolButton>
@@ -175,7 +179,8 @@ void MaximizeAndRestore(Hand& hand, TMainForm* form) {
     });
     hand.Then("the window is back where it was", [form, before, since = Pause(5000)] {
         const QRect now = OnScreen(form);
-        if (now != *before || form->WindowMaximize->IsMaximized()) {
+        // The program knows it too, before it is moved on.
+        if (now != *before || form->WindowMaximize->IsMaximized() || form->geometry() != now) {
             if (since())
                 Fail("Restore made the window " + Text(now) + ", it was " + Text(*before));
             return false;
@@ -232,6 +237,46 @@ void LostRelease(Hand& hand, TMainForm* form) {
                      .arg(before->y())
                      .arg(OnScreen(form).x())
                      .arg(OnScreen(form).y()));
+        return true;
+    });
+}
+
+// A panel that takes the bottom of the screen (tint2, when installed) shrinks the screen's free
+// area: a window standing there moves up into it.
+void FreeAreaShrinks(Hand& hand, TMainForm* form, const QString& folder) {
+    if (QStandardPaths::findExecutable(QStringLiteral("tint2")).isEmpty()) {
+        Say("tint2 is not installed: the shrinking free area is not tried");
+        return;
+    }
+    auto size = std::make_shared<QSize>();
+    hand.Then("the window stands at the bottom of the screen", [form, size] {
+        *size = form->size();
+        form->move(100, form->screen()->geometry().bottom() + 1 - form->height());
+        return true;
+    });
+    hand.Then("the window is at the bottom",
+              [form] { return OnScreen(form).bottom() == form->screen()->geometry().bottom(); });
+    auto panel = std::make_shared<QProcess>();
+    hand.Then("a panel comes", [panel, folder] {
+        const QString config = folder + QStringLiteral("/tint2rc");
+        QFile file(config);
+        if (!file.open(QIODevice::WriteOnly) ||
+            file.write("panel_items = T\npanel_position = bottom center horizontal\npanel_size = 100% 40\n") <
+                0)
+            Fail("cannot write " + config);
+        file.close();
+        panel->start(QStringLiteral("tint2"), {QStringLiteral("-c"), config});
+        return true;
+    });
+    hand.Then("the window moved into the free area", [form, panel, size] {
+        const QRect free = form->screen()->availableGeometry();
+        if (free == form->screen()->geometry() || !free.contains(OnScreen(form)))
+            return false;
+        if (OnScreen(form).size() != *size)
+            Fail("the window became " + Text(OnScreen(form)) + " in the free area " + Text(free));
+        Say("the free area became " + Text(free) + ", the window is at " + Text(OnScreen(form)));
+        panel->kill();
+        panel->waitForFinished();
         return true;
     });
 }
@@ -320,6 +365,7 @@ void Openbox(Hand& hand, TestEnvironment& env, TMainForm* form) {
     DragEdge(hand, form, Qt::BottomEdge);
     DragEdge(hand, form, Qt::RightEdge | Qt::BottomEdge);
     MaximizeAndRestore(hand, form);
+    FreeAreaShrinks(hand, form, env.ProgramFolder());
 }
 
 void Bare(Hand& hand, TMainForm* form) {
