@@ -412,9 +412,9 @@ void TMainForm::DisconnectShell() {
 void TMainForm::ConnectShell() {
     ShellEvents = new TShellEvents(this);
     qApp->installEventFilter(ShellEvents);
-    // The border's presses come before the panels' (a filter installed later sees events first).
     WindowMaximize = new TWindowMaximize(this);
     const auto sizeable = [this] { return !WindowMaximize->IsMaximized() && !isFullScreen(); };
+    // The border's presses come before the panels' (a filter installed later sees events first).
     new TResizeBand(this, ShellEvents->Drag(), sizeable);
     // The border is the window's own, around the panels, so that these keep all of their width.
     layout()->setContentsMargins(TResizeBand::Band, TResizeBand::Band, TResizeBand::Band, TResizeBand::Band);

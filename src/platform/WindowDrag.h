@@ -29,7 +29,6 @@ public:
     void PressEdges(const QMouseEvent* event, Qt::Edges edges);
     // The window follows the pointer by the program's own moves.
     bool IsFollowing() const { return m_state == State::Following; }
-    bool IsArmed() const { return m_state != State::Idle; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
