@@ -79,6 +79,8 @@ void OpenAndClose(Hand& hand, TMainForm* form, const QString& name, std::functio
                      .arg(quint32(form->winId()), 0, 16));
         if (!HasState(dialog, "_NET_WM_STATE_SKIP_TASKBAR"))
             Fail(name + " has a taskbar button of its own");
+        if (!HasType(dialog, "_NET_WM_WINDOW_TYPE_DIALOG"))
+            Fail(name + " is not typed as a dialog");
         close(dialog);
         return true;
     });

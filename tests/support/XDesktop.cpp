@@ -108,6 +108,11 @@ quint32 TransientFor(QWidget* window) {
     return owner.isEmpty() ? 0 : owner.first();
 }
 
+bool HasType(QWidget* window, const char* type) {
+    return Property(xcb_window_t(window->winId()), Atom("_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM)
+        .contains(Atom(type));
+}
+
 bool HasState(QWidget* window, const char* state) {
     return Property(xcb_window_t(window->winId()), Atom("_NET_WM_STATE"), XCB_ATOM_ATOM)
         .contains(Atom(state));

@@ -38,6 +38,8 @@ quint32 ActiveWindow();
 quint32 TransientFor(QWidget* window);
 // Whether the window's _NET_WM_STATE lists `state`.
 bool HasState(QWidget* window, const char* state);
+// Whether the window's _NET_WM_WINDOW_TYPE lists `type`.
+bool HasType(QWidget* window, const char* type);
 
 void Xdotool(const QStringList& arguments);
 void ClickAt(const QPoint& at);
