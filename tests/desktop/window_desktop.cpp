@@ -1,6 +1,7 @@
 // The main window on a real X server, worked as a person does, with xdotool: under openbox the About
 // box, an add dialog, the print preview and a message box are opened and closed with real clicks and
-// keys, and after each the main window is the active one again and a typed Ctrl+Tab changes its tab;
+// keys, and after each the main window is the active one again, the focus where it was, and a
+// typed Ctrl+Tab changes its tab;
 // each dialog stands over the main window and has no taskbar button. A press on the caption whose
 // release goes to a modal box opened meanwhile leaves no drag behind. The edges and the corner
 // resize the window, a tap there changes nothing, and Maximize then Restore gives back the size and
@@ -29,6 +30,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPrintPreviewDialog>
 #include <QProcess>
 #include <QScreen>
@@ -69,7 +71,11 @@ void OpenAndClose(Hand& hand, TMainForm* form, const QString& name, std::functio
         open();
         return true;
     });
-    hand.Then(name + " is shown", [shown] { return shown() != nullptr; });
+    auto focus = std::make_shared<QPointer<QWidget>>();
+    hand.Then(name + " is shown", [form, shown, focus] {
+        *focus = form->focusWidget();
+        return shown() != nullptr;
+    });
     hand.Then(name + " stands over the main window", [form, name, shown, close] {
         QWidget* dialog = shown();
         if (TransientFor(dialog) != quint32(form->winId()))
@@ -85,9 +91,14 @@ void OpenAndClose(Hand& hand, TMainForm* form, const QString& name, std::functio
         return true;
     });
     auto tab = std::make_shared<int>(-1);
-    hand.Then("after " + name + " the main window is active", [form, tab] {
+    hand.Then("after " + name + " the main window is active", [form, tab, focus, name] {
         if (!IsActive(form))
             return false;
+        if (QApplication::focusWidget() != *focus || !*focus)
+            Fail(QStringLiteral("after %1 the focus is on %2, not on %3")
+                     .arg(name,
+                          QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : "nothing",
+                          *focus ? (*focus)->objectName() : "nothing"));
         *tab = form->PageControlMenu->currentIndex();
         Xdotool({"key", "ctrl+Tab"});
         return true;
