@@ -1,8 +1,8 @@
 // The main window on a real X server, worked as a person does, with xdotool: under openbox the About
 // box, an add dialog, the print preview and a message box are opened and closed with real clicks and
 // keys, and after each the main window is the active one again, the focus where it was, and a
-// typed Ctrl+Tab changes its tab;
-// each dialog stands over the main window and has no taskbar button. A press on the caption whose
+// typed Ctrl+Tab changes its tab; each dialog stands over the main window and has no taskbar
+// button. A press on the caption whose
 // release goes to a modal box opened meanwhile leaves no drag behind. The edges and the corner
 // resize the window, a tap there changes nothing, and Maximize then Restore gives back the size and
 // place from before, also with no window manager; a panel that takes the bottom of the screen
