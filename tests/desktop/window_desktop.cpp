@@ -2,13 +2,13 @@
 // box, an add dialog, the print preview and a message box are opened and closed with real clicks and
 // keys, and after each the main window is the active one again, the focus where it was, and a
 // typed Ctrl+Tab changes its tab; each dialog stands over the main window and has no taskbar
-// button. A press on the caption whose
-// release goes to a modal box opened meanwhile leaves no drag behind. The edges and the corner
-// resize the window, a tap there changes nothing, and Maximize then Restore gives back the size and
-// place from before, also with no window manager; a panel that takes the bottom of the screen
-// moves a window standing there up. With a stored 1000 x 700 at scale 2 on a
-// 1920 x 1080 screen the whole window is on the screen. Run by window_desktop.sh with the mode
-// "openbox", "bare" (no window manager) or "scaled"; exits 0 when all holds, 1 with a message.
+// button. A press on the caption whose release goes where a modal box opened meanwhile leaves no
+// drag behind. The edges and the corner resize the window, a tap there changes nothing, and
+// Maximize then Restore gives back the size and place from before, also with no window manager; a
+// panel that takes the bottom of the screen moves a window standing there up. With a stored
+// 1000 x 700 at scale 2 on a 1920 x 1080 screen the whole window is on the screen. Run by
+// window_desktop.sh with the mode "openbox", "bare" (no window manager) or "scaled"; exits 0 when
+// all holds, 1 with a message.
 
 #include "app/MainForm.h"
 #include "desktop/WindowMaximize.h"
