@@ -68,12 +68,12 @@ void TWindowMaximize::Restore() {
             m_window->setGeometry(m_normal);
         return;
     }
-    m_restoring = m_normal.isValid();
     m_window->setWindowState(m_window->windowState() & ~Qt::WindowMaximized);
-    KeepLimits(false);
-    // Where the toolkit alone decides (no X11), it has the place from before itself.
-    if (!x11::Available())
-        m_restoring = false;
+    // Where the toolkit alone decides (no X11), it has the place from before itself. Under a window
+    // manager the limits come back once it has restored the window (see the state change).
+    m_restoring = x11::Available() && m_window->isVisible();
+    if (!m_restoring)
+        KeepLimits(false);
 }
 
 void TWindowMaximize::WatchRequest() {
@@ -122,8 +122,11 @@ bool TWindowMaximize::eventFilter(QObject* watched, QEvent* event) {
             m_restoring = false;
             const QRect normal = m_normal;
             QTimer::singleShot(0, this, [this, normal] {
-                if (!IsMaximized() && m_window->geometry() != normal)
+                if (IsMaximized())
+                    return;
+                if (normal.isValid() && m_window->geometry() != normal)
                     m_window->setGeometry(normal);
+                KeepLimits(false);
             });
         }
     }
