@@ -14,9 +14,10 @@ namespace {
 
 int g_wait = 1500;
 
+// With no window manager the state on the window is only what the toolkit wrote there itself.
 bool ManagerMaximized(const QWidget* window) {
-    return x11::HasState(window, "_NET_WM_STATE_MAXIMIZED_VERT") ||
-           x11::HasState(window, "_NET_WM_STATE_MAXIMIZED_HORZ");
+    return x11::WindowManagerRuns() && (x11::HasState(window, "_NET_WM_STATE_MAXIMIZED_VERT") ||
+                                        x11::HasState(window, "_NET_WM_STATE_MAXIMIZED_HORZ"));
 }
 
 } // namespace

@@ -381,7 +381,7 @@ void Openbox(Hand& hand, TestEnvironment& env, TMainForm* form) {
     FreeAreaShrinks(hand, form, env.ProgramFolder());
 }
 
-void Bare(Hand& hand, TMainForm* form) {
+void Bare(Hand& hand, TestEnvironment& env, TMainForm* form) {
     form->move(40, 40);
     form->resize(700, 500);
     form->show();
@@ -389,6 +389,40 @@ void Bare(Hand& hand, TMainForm* form) {
     hand.Then("its place is known", Pause(200));
     MaximizeAndRestore(hand, form);
     DragEdge(hand, form, Qt::RightEdge | Qt::BottomEdge);
+
+    // Stored maximised: the window starts filling the screen, and Restore gives the stored size.
+    auto started = std::make_shared<QPointer<TMainForm>>();
+    hand.Then("a start stored maximised", [&env, started] {
+        TestEnvironment::ExecOnFile(
+            env.ArchiveFile(QStringLiteral("QMset90.db")),
+            QStringLiteral("UPDATE QMset90 SET WinWidth = 700, WinHeight = 500, WinStato = 'wsMaximized'"));
+        *started = env.CreateMainForm();
+        (*started)->show();
+        return true;
+    });
+    hand.Then("it fills the screen", [started, since = Pause(5000)] {
+        TMainForm* form = *started;
+        if (form->windowHandle()->isExposed() && OnScreen(form) == form->screen()->geometry() &&
+            form->WindowMaximize->IsMaximized())
+            return true;
+        if (since())
+            Fail(QStringLiteral("started maximised, the window is at %1 (asked: %2, maximised: %3)")
+                     .arg(Text(OnScreen(form)))
+                     .arg(form->isMaximized())
+                     .arg(form->WindowMaximize->IsMaximized()));
+        return false;
+    });
+    hand.Then("Restore is clicked", [started] {
+        ClickAt(Centre((*started)->SpeedButtonWinSize));
+        return true;
+    });
+    hand.Then("the stored size comes back", [started] {
+        TMainForm* form = *started;
+        if (OnScreen(form).size() != QSize(700, 500) || form->WindowMaximize->IsMaximized())
+            return false;
+        Say("started maximised, restored to " + Text(OnScreen(form)));
+        return true;
+    });
 }
 
 void Scaled(Hand& hand, TestEnvironment& env, TMainForm*& form) {
@@ -436,7 +470,7 @@ int main(int argc, char** argv) {
     if (mode == QLatin1String("openbox"))
         Openbox(hand, env, form);
     else if (mode == QLatin1String("bare"))
-        Bare(hand, form);
+        Bare(hand, env, form);
     else if (mode == QLatin1String("scaled"))
         Scaled(hand, env, form);
     else
