@@ -6,6 +6,7 @@
 #include <QList>
 #include <QWidget>
 #include <QWindow>
+#include <algorithm>
 #include <xcb/xcb.h>
 
 namespace qm {
@@ -63,6 +64,32 @@ void AskToActivate(QWidget* window) {
     xcb_flush(connection);
 }
 
+// Whether the window manager names another program's window as the active one. It has not yet
+// seen the dialog go: while the user worked in the dialog, it still names the dialog (whose X
+// window the toolkit may have let go by now: `dialog` is the one it had when shown).
+bool OtherProgramActive(xcb_window_t dialog) {
+    xcb_connection_t* connection = x11::Connection();
+    if (!connection)
+        return false;
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
+    const xcb_atom_t property = x11::Atom(connection, "_NET_ACTIVE_WINDOW");
+    if (!screen || property == XCB_ATOM_NONE)
+        return false;
+    const x11::Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
+        connection, xcb_get_property(connection, 0, screen->root, property, XCB_ATOM_WINDOW, 0, 1), nullptr));
+    if (!reply || reply->format != 32 || xcb_get_property_value_length(reply.get()) < 4)
+        return false;
+    const xcb_window_t active = *static_cast<const xcb_window_t*>(xcb_get_property_value(reply.get()));
+    if (active == XCB_WINDOW_NONE || active == dialog)
+        return false;
+    const QList<QWidget*> windows = QApplication::topLevelWidgets();
+    return std::none_of(windows.begin(), windows.end(), [active](const QWidget* window) {
+        return window->testAttribute(Qt::WA_WState_Created) && xcb_window_t(window->winId()) == active;
+    });
+}
+
+constexpr const char* kShownAs = "qmShownAs";
+
 // Marks the dialog each time it is shown: a window manager drops the state of a window it withdraws.
 class ShowMarker : public QObject {
 public:
@@ -70,8 +97,11 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Show && watched == parent())
-            KeepOutOfTaskbar(static_cast<QWidget*>(watched));
+        if (event->type() == QEvent::Show && watched == parent()) {
+            auto* dialog = static_cast<QWidget*>(watched);
+            KeepOutOfTaskbar(dialog);
+            dialog->setProperty(kShownAs, quint64(dialog->winId()));
+        }
         return QObject::eventFilter(watched, event);
     }
 };
@@ -107,7 +137,11 @@ TOwnedWindow::TOwnedWindow(QWidget* dialog) : m_dialog(dialog) {
 TOwnedWindow::~TOwnedWindow() {
     if (!m_opener || !m_opener->isVisible() || m_opener->isMinimized())
         return;
-    // Another window of the program that took the input meanwhile keeps it.
+    // A dialog closed while the user worked elsewhere takes nothing from there, and another window
+    // of the program that took the input meanwhile keeps it.
+    if (OtherProgramActive(m_dialog ? xcb_window_t(m_dialog->property(kShownAs).toULongLong())
+                                    : xcb_window_t(XCB_WINDOW_NONE)))
+        return;
     const QWidget* active = QApplication::activeWindow();
     if (active && active != m_dialog && active != m_opener)
         return;
