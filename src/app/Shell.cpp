@@ -1,13 +1,16 @@
 #include "app/MainForm.h"
 #include "desktop/CoolTrayIcon.h"
+#include "desktop/WindowMaximize.h"
 #include "engine/DataControls.h"
 #include "platform/Application.h"
 #include "platform/Contrast.h"
 #include "platform/Launcher.h"
 #include "platform/MessageBox.h"
 #include "platform/ProgramFolder.h"
+#include "platform/ResizeBand.h"
 #include "platform/TextLines.h"
 #include "platform/WindowDrag.h"
+#include "platform/WindowPlace.h"
 #include "platform/widgets/CaptionGlyphs.h"
 #include "platform/widgets/PageControl.h"
 #include "platform/widgets/Panel.h"
@@ -21,6 +24,7 @@
 #include <QHash>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
@@ -298,7 +302,7 @@ void TMainForm::FormKeyPress(QChar key) {
 }
 
 void TMainForm::FormMouseDown(QMouseEvent* event) {
-    if (!isMaximized())
+    if (!WindowMaximize->IsMaximized())
         ShellEvents->Drag()->Press(event);
 }
 
@@ -323,10 +327,10 @@ void TMainForm::SpeedButtonTOPClick() {
 void TMainForm::SpeedButtonWinSizeClick() {
     raise();
     activateWindow();
-    if (isMaximized())
-        showNormal();
+    if (WindowMaximize->IsMaximized())
+        WindowMaximize->Restore();
     else
-        showMaximized();
+        WindowMaximize->Maximize();
     raise();
     activateWindow();
 }
@@ -408,6 +412,13 @@ void TMainForm::DisconnectShell() {
 void TMainForm::ConnectShell() {
     ShellEvents = new TShellEvents(this);
     qApp->installEventFilter(ShellEvents);
+    WindowMaximize = new TWindowMaximize(this);
+    const auto sizeable = [this] { return !WindowMaximize->IsMaximized() && !isFullScreen(); };
+    // The border's presses come before the panels' (a filter installed later sees events first).
+    new TResizeBand(this, ShellEvents->Drag(), sizeable);
+    // The border is the window's own, around the panels, so that these keep all of their width.
+    layout()->setContentsMargins(TResizeBand::Band, TResizeBand::Band, TResizeBand::Band, TResizeBand::Band);
+    KeepOnScreen(this, sizeable);
 
     PageControlMenu->SetOnDrawTab([this](QPainter& painter, int tabIndex, const QRect& rect, bool active) {
         PageControlMenuDrawTab(painter, tabIndex, rect, active);

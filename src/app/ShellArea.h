@@ -18,6 +18,7 @@ class TPanel;
 class TPageControl;
 class TCoolTrayIcon;
 class TShellEvents;
+class TWindowMaximize;
 
 // The window frame: the top bar, the page control with its nine tab sheets, the shared
 // right-click menu, the section images and the timers.
@@ -76,6 +77,8 @@ struct ShellArea {
 
     // Keys, focus and mouse presses the window must see first (Esc, field colouring, dragging).
     TShellEvents* ShellEvents = nullptr;
+    // Maximise and restore under any window manager; whether the window really is maximised.
+    TWindowMaximize* WindowMaximize = nullptr;
 
     // Holders the user never sees: the profile name and the user name.
     QLabel* Label_mistero = nullptr;

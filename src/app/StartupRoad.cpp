@@ -9,6 +9,7 @@
 #include "platform/ProgramFolder.h"
 #include "platform/SafeFile.h"
 #include "platform/TextLines.h"
+#include "platform/WindowPlace.h"
 #include "platform/widgets/Controls.h"
 #include "platform/widgets/PageControl.h"
 #include "platform/widgets/Panel.h"
@@ -26,6 +27,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QRandomGenerator>
+#include <QScreen>
 #include <QSpinBox>
 #include <QTimer>
 #include <QToolButton>
@@ -129,8 +131,15 @@ void TMainForm::FormCreate() {
             return;
         const int storedWidth = int(QueryParam->FieldByName(QStringLiteral("WinWidth")).AsInteger());
         const int storedHeight = int(QueryParam->FieldByName(QStringLiteral("WinHeight")).AsInteger());
-        if (storedWidth > 0 && storedHeight > 0)
-            resize(storedWidth, storedHeight);
+        // Cut to the screen at its scale (a size stored at another scale or on a larger screen
+        // would put the caption out of reach); the stored size stays as it is.
+        if (storedWidth > 0 && storedHeight > 0) {
+            const QScreen* at = screen();
+            resize(at ? FitOnScreen(QRect(pos(), QSize(storedWidth, storedHeight)), at->availableGeometry(),
+                                    minimumSizeHint())
+                            .size()
+                      : QSize(storedWidth, storedHeight));
+        }
         FormResize();
         if (QueryParam->FieldByName(QStringLiteral("WinStato")).AsString() == QLatin1String("wsNormal"))
             setWindowState(windowState() & ~Qt::WindowMaximized);

@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QList>
 #include <QWidget>
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -75,6 +76,22 @@ bool WindowManagerRuns() {
     Reply<xcb_get_geometry_reply_t> geometry(
         xcb_get_geometry_reply(connection, xcb_get_geometry(connection, child), nullptr));
     return child != XCB_WINDOW_NONE && geometry != nullptr;
+}
+
+bool WindowManagerSupports(const char* atom) {
+    xcb_connection_t* connection = Connection();
+    if (!connection || !WindowManagerRuns())
+        return false;
+    Reply<xcb_get_property_reply_t> reply(
+        xcb_get_property_reply(connection,
+                               xcb_get_property(connection, 0, Root(connection),
+                                                Atom(connection, "_NET_SUPPORTED"), XCB_ATOM_ATOM, 0, 4096),
+                               nullptr));
+    if (!reply || reply->format != 32)
+        return false;
+    const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply.get()));
+    const int count = xcb_get_property_value_length(reply.get()) / 4;
+    return std::find(atoms, atoms + count, Atom(connection, atom)) != atoms + count;
 }
 
 bool HasState(const QWidget* window, const char* state) {

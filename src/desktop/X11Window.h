@@ -16,6 +16,9 @@ bool Available();
 // the windows it manages.
 bool WindowManagerRuns();
 
+// Whether the running window manager lists `atom` among what it supports (_NET_SUPPORTED).
+bool WindowManagerSupports(const char* atom);
+
 // Whether the window's own _NET_WM_STATE property lists `state` (e.g. "_NET_WM_STATE_HIDDEN").
 bool HasState(const QWidget* window, const char* state);
 

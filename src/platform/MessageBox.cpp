@@ -1,4 +1,5 @@
 #include "MessageBox.h"
+#include "platform/WindowFocus.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -143,7 +144,10 @@ int ShowBox(const QString& text, const QString& caption, int flags) {
     } else {
         box.setEscapeButton(buttons.last());
     }
-    box.exec();
+    {
+        const TOwnedWindow owned(&box);
+        box.exec();
+    }
     for (qsizetype i = 0; i < buttons.size(); ++i)
         if (box.clickedButton() == buttons[i])
             return answers[i].id;

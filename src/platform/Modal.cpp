@@ -1,4 +1,5 @@
 #include "platform/Modal.h"
+#include "platform/WindowFocus.h"
 
 #include <QList>
 
@@ -21,8 +22,10 @@ SeamState& State() {
 
 int RunModal(QDialog& dialog) {
     SeamState& state = State();
-    if (!state.enabled)
+    if (!state.enabled) {
+        const TOwnedWindow owned(&dialog);
         return dialog.exec();
+    }
 
     dialog.setResult(QDialog::Rejected);
     dialog.setModal(true);

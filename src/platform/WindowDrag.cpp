@@ -43,6 +43,24 @@ bool WindowManagerMoves(xcb_connection_t* connection, xcb_window_t root, xcb_ato
     return std::find(atoms, atoms + count, moveResize) != atoms + count;
 }
 
+// _NET_WM_MOVERESIZE's directions: the sizes from the top-left corner round to the left edge, then
+// the move.
+uint32_t Direction(Qt::Edges edges) {
+    const bool top = edges & Qt::TopEdge;
+    const bool bottom = edges & Qt::BottomEdge;
+    const bool left = edges & Qt::LeftEdge;
+    const bool right = edges & Qt::RightEdge;
+    if (top)
+        return left ? 0 : right ? 2 : 1;
+    if (bottom)
+        return right ? 4 : left ? 6 : 5;
+    if (right)
+        return 3;
+    if (left)
+        return 7;
+    return MoveResizeMove;
+}
+
 void SendMoveResize(xcb_connection_t* connection, xcb_window_t root, xcb_window_t window,
                     xcb_atom_t moveResize, const QPoint& pointer, uint32_t direction) {
     xcb_client_message_event_t message;
@@ -71,10 +89,20 @@ TWindowDrag::~TWindowDrag() {
 }
 
 void TWindowDrag::Press(const QMouseEvent* event) {
+    Arm(event, {});
+}
+
+void TWindowDrag::PressEdges(const QMouseEvent* event, Qt::Edges edges) {
+    Arm(event, edges);
+}
+
+void TWindowDrag::Arm(const QMouseEvent* event, Qt::Edges edges) {
     if (!event || event->button() != Qt::LeftButton)
         return;
-    m_pressWindow = m_window->pos();
+    m_edges = edges;
+    m_pressGeometry = m_window->geometry();
     m_pressCursor = event->globalPosition().toPoint();
+    m_pressTime = event->timestamp();
     if (m_state == State::Idle)
         qApp->installEventFilter(this);
     m_state = State::Pending;
@@ -88,26 +116,45 @@ void TWindowDrag::Stop() {
 
 bool TWindowDrag::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
-    // Moves go to the widget that took the press, which may be a child of the handle; the copy the
-    // window itself gets first is left out.
-    case QEvent::MouseMove: {
-        const auto* widget = qobject_cast<QWidget*>(watched);
-        if (widget && widget->window() == m_window)
+    // Taken as the window gets it before its widgets (whichever widget is under the pointer,
+    // tracking or not, and also when the press never reached a widget, as on the resize border),
+    // and as a widget gets it; each copy says the same.
+    case QEvent::MouseMove:
+        if (m_state != State::Idle && OfWindow(watched))
             PointerMoved(static_cast<QMouseEvent*>(event));
         break;
-    }
     case QEvent::MouseButtonRelease:
         if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
             Stop();
         break;
+    // A press while armed: the release of the last one went where the program never saw it.
+    // (The arming press itself comes again to each parent it travels up to.)
+    case QEvent::MouseButtonPress:
+        if (static_cast<QMouseEvent*>(event)->timestamp() != m_pressTime)
+            Stop();
+        break;
+    // The release will go to the modal box, or to another program.
     case QEvent::Hide:
+    case QEvent::WindowBlocked:
+    case QEvent::WindowDeactivate:
         if (watched == m_window)
+            Stop();
+        break;
+    case QEvent::ApplicationStateChange:
+        if (QGuiApplication::applicationState() != Qt::ApplicationActive)
             Stop();
         break;
     default:
         break;
     }
     return QObject::eventFilter(watched, event);
+}
+
+bool TWindowDrag::OfWindow(const QObject* watched) const {
+    if (watched == m_window->windowHandle())
+        return true;
+    const auto* widget = qobject_cast<const QWidget*>(watched);
+    return widget && widget->window() == m_window;
 }
 
 void TWindowDrag::PointerMoved(const QMouseEvent* mouse) {
@@ -126,18 +173,42 @@ void TWindowDrag::PointerMoved(const QMouseEvent* mouse) {
             return;
         }
     }
-    m_window->move(m_pressWindow + travelled);
+    Follow(travelled);
+}
+
+void TWindowDrag::Follow(const QPoint& travelled) {
+    if (!m_edges) {
+        m_window->move(m_pressGeometry.topLeft() + travelled);
+        return;
+    }
+    // The edges not dragged stay where they are, also when the window reaches its smallest size.
+    const QSize least = m_window->minimumSize().expandedTo(QSize(1, 1));
+    const QSize most = m_window->maximumSize();
+    QRect rect = m_pressGeometry;
+    const auto span = [](int size, int low, int high) { return std::clamp(size, low, std::max(low, high)); };
+    if (m_edges & Qt::LeftEdge)
+        rect.setLeft(rect.right() + 1 - span(rect.width() - travelled.x(), least.width(), most.width()));
+    if (m_edges & Qt::RightEdge)
+        rect.setWidth(span(rect.width() + travelled.x(), least.width(), most.width()));
+    if (m_edges & Qt::TopEdge)
+        rect.setTop(rect.bottom() + 1 - span(rect.height() - travelled.y(), least.height(), most.height()));
+    if (m_edges & Qt::BottomEdge)
+        rect.setHeight(span(rect.height() + travelled.y(), least.height(), most.height()));
+    m_window->setGeometry(rect);
 }
 
 bool TWindowDrag::StartSystemMove() {
     if (xcb_connection_t* connection = x11::Connection())
         return StartX11Move(connection);
     QWindow* handle = m_window->windowHandle();
-    return handle && handle->startSystemMove();
+    if (!handle)
+        return false;
+    return m_edges ? handle->startSystemResize(m_edges) : handle->startSystemMove();
 }
 
 // Qt would start the move from the pointer's place now, a drag distance late. Asked to start it
-// from the press, the window manager puts the spot pressed back under the pointer at once.
+// from the press, the window manager puts the spot pressed back under the pointer at once (and
+// a resize takes the distance already gone).
 bool TWindowDrag::StartX11Move(xcb_connection_t* connection) {
     const auto window = xcb_window_t(m_window->winId());
     const xcb_window_t root = RootOf(connection, window);
@@ -151,7 +222,7 @@ bool TWindowDrag::StartX11Move(xcb_connection_t* connection) {
     }
     // The window manager grabs the pointer for the move; the press gave it to this program.
     xcb_ungrab_pointer(connection, XCB_CURRENT_TIME);
-    SendMoveResize(connection, root, window, moveResize, pressed, MoveResizeMove);
+    SendMoveResize(connection, root, window, moveResize, pressed, Direction(m_edges));
     if (!ButtonReleased()) {
         if (!m_buttonWatch) {
             m_buttonWatch = new QTimer(this);

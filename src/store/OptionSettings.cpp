@@ -1,4 +1,5 @@
 #include "app/MainForm.h"
+#include "desktop/WindowMaximize.h"
 #include "engine/EngineError.h"
 #include "platform/Application.h"
 #include "platform/MessageBox.h"
@@ -127,7 +128,7 @@ void TMainForm::SpeedButton6Click() {
     query.Close();
     query.SQL.Clear();
     query.SQL.Add(QStringLiteral("UPDATE QMset90"));
-    if (isMaximized()) {
+    if (WindowMaximize->IsMaximized()) {
         query.SQL.Add(QStringLiteral("SET WinStato  = :WinStato"));
         query.ParamByName(QStringLiteral("WinStato")).SetAsString(QStringLiteral("wsMaximized"));
     } else {

@@ -383,7 +383,8 @@ private slots:
         QFETCH(bool, moves);
         TestEnvironment env;
         TMainForm* form = env.CreateMainForm();
-        LayOut(form, 700, 500);
+        // Room to move on the screen (800 pixels wide offscreen), which the window is kept on.
+        LayOut(form, 600, 400);
         form->move(100, 100);
         const QPoint start = form->pos();
         // The caption's date lets presses through to its bar.
@@ -410,6 +411,52 @@ private slots:
         QTest::mouseMove(handle, at + QPoint(40, 20));
         QTest::mouseRelease(handle, Qt::LeftButton, {}, at + QPoint(40, 20));
         QCOMPARE(form->pos(), maximised);
+    }
+
+    // Where no window manager takes the resize, the window follows the pointer itself; the edges
+    // not dragged stay.
+    void borderResizesTheWindow_data() {
+        QTest::addColumn<QPoint>("at");
+        QTest::addColumn<QPoint>("travel");
+        QTest::addColumn<QRect>("change"); // the geometry's left, top, right and bottom move by x, y, w, h
+        const int near = QApplication::startDragDistance() - 1;
+        QTest::newRow("right edge") << QPoint(-2, 250) << QPoint(100, 7) << QRect(0, 0, 100, 0);
+        QTest::newRow("bottom edge") << QPoint(350, -1) << QPoint(5, 100) << QRect(0, 0, 0, 100);
+        QTest::newRow("bottom-right corner") << QPoint(-8, -2) << QPoint(100, 100) << QRect(0, 0, 100, 100);
+        QTest::newRow("left edge") << QPoint(1, 250) << QPoint(-60, 0) << QRect(-60, 0, 0, 0);
+        QTest::newRow("top-left corner") << QPoint(3, 3) << QPoint(-20, -30) << QRect(-20, -30, 0, 0);
+        QTest::newRow("a tap") << QPoint(-2, 250) << QPoint() << QRect();
+        QTest::newRow("short of the drag distance") << QPoint(-2, 250) << QPoint(near, 0) << QRect();
+    }
+
+    void borderResizesTheWindow() {
+        QFETCH(QPoint, at);
+        QFETCH(QPoint, travel);
+        QFETCH(QRect, change);
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        LayOut(form, 700, 500);
+        form->move(60, 50);
+        const QRect before = form->geometry();
+        // Counted from the right or bottom when negative.
+        const QPoint spot(at.x() < 0 ? before.width() + at.x() : at.x(),
+                          at.y() < 0 ? before.height() + at.y() : at.y());
+        QWidget* under = form->childAt(spot);
+        QWidget* target = under ? under : form;
+        const QPoint local = target->mapFrom(form, spot);
+        QTest::mousePress(target, Qt::LeftButton, {}, local);
+        QTest::mouseMove(target, local + travel);
+        QTest::mouseRelease(target, Qt::LeftButton, {}, local + travel);
+        const QRect after = before.adjusted(change.x(), change.y(), change.width(), change.height());
+        QCOMPARE(form->geometry(), after);
+
+        // Maximised, the border is gone.
+        form->SpeedButtonWinSize->click();
+        const QRect maximised = form->geometry();
+        QTest::mousePress(form, Qt::LeftButton, {}, QPoint(maximised.width() - 2, 200));
+        QTest::mouseMove(form, QPoint(maximised.width() - 60, 200));
+        QTest::mouseRelease(form, Qt::LeftButton, {}, QPoint(maximised.width() - 60, 200));
+        QCOMPARE(form->geometry(), maximised);
     }
 
     void windowButtons() {

@@ -16,6 +16,7 @@
 #include "support/FakeModem.h"
 #include "support/FileBytes.h"
 #include "support/TestEnvironment.h"
+#include "support/XDesktop.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -35,134 +36,17 @@
 #include <xcb/xcb.h>
 
 using namespace qm;
+using namespace qm::desktop;
 
 namespace {
 
 constexpr int Rounds = 6;
-
-[[noreturn]] void Fail(const QString& message) {
-    std::fprintf(stderr, "dialer_desktop: FAIL: %s\n", qPrintable(message));
-    std::exit(1);
-}
-
-void Say(const QString& message) {
-    std::printf("dialer_desktop: %s\n", qPrintable(message));
-    std::fflush(stdout);
-}
-
-QString Text(const QRect& r) {
-    return QStringLiteral("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
-}
-
-xcb_connection_t* Connection() {
-    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (!x11 || !x11->connection())
-        Fail("no X server");
-    return x11->connection();
-}
-
-template <typename T> using Reply = std::unique_ptr<T, decltype(&free)>;
-
-// Where the X server has the window, whatever the program believes.
-QRect OnScreen(QWidget* window) {
-    xcb_connection_t* connection = Connection();
-    const auto id = xcb_window_t(window->winId());
-    const Reply<xcb_get_geometry_reply_t> geometry(
-        xcb_get_geometry_reply(connection, xcb_get_geometry(connection, id), nullptr), &free);
-    if (!geometry)
-        Fail("the X server does not know the window " + window->objectName());
-    const Reply<xcb_translate_coordinates_reply_t> place(
-        xcb_translate_coordinates_reply(
-            connection, xcb_translate_coordinates(connection, id, geometry->root, 0, 0), nullptr),
-        &free);
-    if (!place)
-        Fail("the X server does not place the window " + window->objectName());
-    return QRect(place->dst_x, place->dst_y, geometry->width, geometry->height);
-}
-
-// The same with the frame the window manager drew around it (its caption bar and borders).
-QRect FramedOnScreen(QWidget* window) {
-    xcb_connection_t* connection = Connection();
-    static const char name[] = "_NET_FRAME_EXTENTS";
-    const Reply<xcb_intern_atom_reply_t> atom(
-        xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 1, sizeof name - 1, name), nullptr),
-        &free);
-    QRect rect = OnScreen(window);
-    if (!atom || atom->atom == XCB_ATOM_NONE)
-        return rect;
-    const Reply<xcb_get_property_reply_t> extents(
-        xcb_get_property_reply(connection,
-                               xcb_get_property(connection, 0, xcb_window_t(window->winId()), atom->atom,
-                                                XCB_ATOM_CARDINAL, 0, 4),
-                               nullptr),
-        &free);
-    if (extents && xcb_get_property_value_length(extents.get()) == 16) {
-        const auto* side = static_cast<const uint32_t*>(xcb_get_property_value(extents.get()));
-        rect.adjust(-int(side[0]), -int(side[2]), int(side[1]), int(side[3]));
-    }
-    return rect;
-}
-
-// A point of a control, on the screen as the X server has its window.
-QPoint OnScreen(QWidget* control, const QPoint& local) {
-    return OnScreen(control->window()).topLeft() + control->mapTo(control->window(), local);
-}
-
-void Xdotool(const QStringList& arguments) {
-    if (QProcess::execute(QStringLiteral("xdotool"), arguments) != 0)
-        Fail("xdotool " + arguments.join(u' ') + " failed");
-}
-
-void ClickAt(const QPoint& at) {
-    Xdotool({"mousemove", "--sync", QString::number(at.x()), QString::number(at.y()), "click", "1"});
-}
-
-// Steps taken one after the other from a timer, so that they go on inside the dialog's and the
-// boxes' own event loops. A step returns false while what it waits for has not happened.
-class Hand : public QObject {
-public:
-    void Then(const QString& what, std::function<bool()> step) { m_steps.append({what, std::move(step)}); }
-    void Start() {
-        connect(&m_ticker, &QTimer::timeout, this, &Hand::Tick);
-        m_ticker.start(20);
-        m_since.start();
-    }
-
-private:
-    void Tick() {
-        if (m_busy)
-            return;
-        m_busy = true;
-        while (!m_steps.isEmpty() && m_steps.first().second()) {
-            m_steps.removeFirst();
-            m_since.restart();
-        }
-        m_busy = false;
-        if (!m_steps.isEmpty() && m_since.elapsed() > 10000)
-            Fail("waited in vain: " + m_steps.first().first);
-    }
-
-    QList<QPair<QString, std::function<bool()>>> m_steps;
-    QTimer m_ticker;
-    QElapsedTimer m_since;
-    bool m_busy = false;
-};
 
 template <typename T> T* Shown() {
     auto* window = qobject_cast<T*>(QApplication::activeModalWidget());
     return window && window->isVisible() && window->windowHandle() && window->windowHandle()->isExposed()
                ? window
                : nullptr;
-}
-
-// A step that waits `ms` from the moment it is first reached.
-std::function<bool()> Pause(int ms) {
-    auto since = std::make_shared<QElapsedTimer>();
-    return [since, ms] {
-        if (!since->isValid())
-            since->start();
-        return since->elapsed() >= ms;
-    };
 }
 
 // Where a panel that moves its window is pressed: the panel itself, not a control on it.
@@ -273,6 +157,7 @@ struct Round {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    SetProgramName(QStringLiteral("dialer_desktop"));
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
         Fail("needs an X server, not " + QGuiApplication::platformName());
     TestEnvironment env;

@@ -131,10 +131,15 @@ bool IsMainWindow(const Window& window) {
     return window.rect.width() > 400 && window.rect.height() > 300;
 }
 
+// The main window's panels stand inside its resize border of 4 pixels.
+constexpr int kResizeBorder = 4;
+
 std::optional<Window> FindMainWindow() {
-    for (const Window& window : ProgramWindows())
-        if (IsMainWindow(window))
+    for (Window window : ProgramWindows())
+        if (IsMainWindow(window)) {
+            window.rect.adjust(kResizeBorder, kResizeBorder, -kResizeBorder, -kResizeBorder);
             return window;
+        }
     return std::nullopt;
 }
 

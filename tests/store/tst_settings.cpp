@@ -12,6 +12,7 @@
 #include <QDateEdit>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QSpinBox>
 #include <QTest>
 #include <QTimer>
@@ -193,6 +194,15 @@ private slots:
         QCOMPARE(form->size(), QSize(800, 600));
         QCOMPARE(form->Label_FormSize->text(), QStringLiteral("800 x 600"));
         QVERIFY(!form->windowState().testFlag(Qt::WindowMaximized));
+
+        // Wider than the screen (800 pixels offscreen): cut to it, and the stored size stays.
+        SetColumns(env, QStringLiteral("WinWidth = 1000, WinHeight = 700"));
+        form = env.CreateMainForm();
+        QCOMPARE(form->size(), QSize(1000, 700).boundedTo(form->screen()->availableGeometry().size()));
+        QVERIFY(form->width() < 1000);
+        QCOMPARE(TestEnvironment::RowsOfFile(env.ArchiveFile(QStringLiteral("QMset90.db")),
+                                             QStringLiteral("SELECT WinWidth, WinHeight FROM QMset90")),
+                 (QList<QStringList>{{QStringLiteral("1000"), QStringLiteral("700")}}));
 
         SetColumns(env, QStringLiteral("WinStato = 'wsMaximized'"));
         form = env.CreateMainForm();
