@@ -11,6 +11,7 @@
 #include "platform/TextLines.h"
 #include "platform/widgets/PageControl.h"
 #include "platform/widgets/Panel.h"
+#include "store/ArchiveLocation.h"
 #include "store/ArchiveRestore.h"
 
 #include <QCalendarWidget>
@@ -230,12 +231,9 @@ void TMainForm::InitPathsAndDefaults() {
     SpeedButtonEXIT->setToolTip(QStringLiteral("Be quiet ") + userName + QStringLiteral("!"));
     Label_mistero->setText(Label_mistero->text() + QStringLiteral("Arc"));
     ProfileName = Label_mistero->text();
-    if (!userName.isEmpty()) {
-        ArchiveFolder = ProgramFolder + QStringLiteral("qmarcs/") + userName + QStringLiteral("Arc");
-    } else {
-        ArchiveFolder = ProgramFolder + QStringLiteral("qmarcs/generic");
+    ArchiveFolder = DefaultArchiveFolderFor(ProgramFolder, userName);
+    if (userName.isEmpty())
         ProfileName = QStringLiteral("generic");
-    }
     DefaultArchiveFolder = ArchiveFolder;
     NotesFolder = ArchiveFolder + QStringLiteral("/notes");
     Label_Ripetuta->setText(userName);
@@ -274,18 +272,17 @@ void TMainForm::InitPathsAndDefaults() {
 void TMainForm::ApplyWorkingFolder() {
     SpeedButton_Multi->setEnabled(false);
     const QString netFile = JoinPath(DefaultArchiveFolder, QStringLiteral("Net.txt"));
-    if (!QFileInfo::exists(netFile))
+    const WorkingFolderChoice choice = ReadWorkingFolder(DefaultArchiveFolder);
+    if (!choice.netFileFound)
         return;
 
     TimerContolloOrario->stop();
     TimerRitorna->stop();
     SpeedButton_Multi->setEnabled(true);
-    const QStringList lines = LoadTextLines(netFile);
-    const QString folder = lines.isEmpty() ? QString() : lines.first();
-    if (!folder.isEmpty() && QFileInfo(folder).isDir()) {
-        ArchiveFolder = folder;
+    if (!choice.folder.isEmpty()) {
+        ArchiveFolder = choice.folder;
     } else {
-        MsgText = QStringLiteral("I haven't found the new working folder (") + folder +
+        MsgText = QStringLiteral("I haven't found the new working folder (") + choice.named +
                   QStringLiteral("), so I came back to the default (") + ArchiveFolder +
                   QStringLiteral("). I must searching for it at the next restart?");
         if (MessageBox(MsgText, MsgCaption, MsgYesNo + MsgQuestion) != MsgYes) {
