@@ -139,8 +139,9 @@ icalcomponent* EventOf(const TRecord& row, const QString& uidSeed, const icaltim
     icalcomponent_add_property(event, icalproperty_new_dtstamp(stamp));
     if (start.isValid()) {
         icalcomponent_add_property(event, icalproperty_new_dtstart(DateTimeOf(first, start)));
-        // An end before the start is the next morning's.
-        if (end.isValid())
+        // An end before the start is the next morning's; one at the start is none (RFC 5545 wants
+        // the end later, and calendar programs refuse such an event).
+        if (end.isValid() && end != start)
             icalcomponent_add_property(
                 event, icalproperty_new_dtend(DateTimeOf(end < start ? first.addDays(1) : first, end)));
     } else {
