@@ -85,8 +85,14 @@ void TMainForm::ImportadallarubricadiOutlookExpress1Click() {
                 text += u' ' + value(business) + QStringLiteral(" (business)");
             return text;
         };
-        const QString tel = homeAndBusiness("HOME_TELEPHONE_NUMBER", "BUSINESS_TELEPHONE_NUMBER");
-        const QString fax = homeAndBusiness("HOME_FAX_NUMBER", "BUSINESS_FAX_NUMBER");
+        // The organizer's own vCards carry its free-text numbers as they were typed.
+        const auto ownOr = [&value](const char* own, const QString& built) {
+            const QString text = value(own);
+            return text.isEmpty() ? built : text;
+        };
+        const QString tel = ownOr("ORGANIZER_TELEPHONE",
+                                  homeAndBusiness("HOME_TELEPHONE_NUMBER", "BUSINESS_TELEPHONE_NUMBER"));
+        const QString fax = ownOr("ORGANIZER_FAX", homeAndBusiness("HOME_FAX_NUMBER", "BUSINESS_FAX_NUMBER"));
 
         Query_Jolly->SQL.Clear();
         Query_Jolly->SQL.Add(QStringLiteral("INSERT INTO QMcon26"));
@@ -103,7 +109,7 @@ void TMainForm::ImportadallarubricadiOutlookExpress1Click() {
         param("fax", fax);
         param("email", value("EMAIL_ADDRESS"));
         param("note", value("COMMENT"));
-        param("gruppo", QString());
+        param("gruppo", value("CATEGORIES"));
         param("site", value("PERSONAL_HOME_PAGE"));
         param("company", value("COMPANY_NAME"));
         param("mobile", value("MOBILE_TELEPHONE_NUMBER"));

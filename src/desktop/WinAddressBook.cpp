@@ -117,12 +117,21 @@ QString LineValue(const QByteArray& raw) {
 
 // What the organizer reads of a card; other lines (photos, keys, sounds) are not decoded.
 bool IsRead(const QString& name) {
-    static const QStringList read{"KIND",  "X-ADDRESSBOOKSERVER-KIND",
-                                  "FN",    "N",
-                                  "EMAIL", "TEL",
-                                  "NOTE",  "ORG",
-                                  "TITLE", "URL",
-                                  "ADR",   "X-ABLABEL"};
+    static const QStringList read{"KIND",
+                                  "X-ADDRESSBOOKSERVER-KIND",
+                                  "FN",
+                                  "N",
+                                  "EMAIL",
+                                  "TEL",
+                                  "NOTE",
+                                  "ORG",
+                                  "TITLE",
+                                  "URL",
+                                  "ADR",
+                                  "X-ABLABEL",
+                                  "CATEGORIES",
+                                  "X-QUELLMIRE-TEL",
+                                  "X-QUELLMIRE-FAX"};
     return read.contains(name);
 }
 
@@ -456,6 +465,13 @@ QStringList ReadCard(const RawCard& card, bool unicode, bool* named) {
                          Unescape(line.value).trimmed(), {typed, line.rank});
         } else if (n == QLatin1String("ADR")) {
             AddAddress(person, line);
+        } else if (n == QLatin1String("CATEGORIES")) {
+            // The organizer keeps one group per contact: the first one given.
+            person.Offer(QStringLiteral("CATEGORIES"), SplitValue(line.value, u',').value(0).trimmed());
+        } else if (n == QLatin1String("X-QUELLMIRE-TEL")) {
+            person.Offer(QStringLiteral("ORGANIZER_TELEPHONE"), Unescape(line.value));
+        } else if (n == QLatin1String("X-QUELLMIRE-FAX")) {
+            person.Offer(QStringLiteral("ORGANIZER_FAX"), Unescape(line.value));
         }
     }
     // Phones write cards of a company or of a bare e-mail address without a name.

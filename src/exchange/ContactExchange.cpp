@@ -3,6 +3,7 @@
 #include "engine/Session.h"
 #include "engine/Statement.h"
 #include "exchange/CsvExport.h"
+#include "exchange/VCardExport.h"
 #include "platform/Application.h"
 #include "platform/MessageBox.h"
 #include "platform/SafeFile.h"
@@ -78,6 +79,8 @@ void TMainForm::SaveDialogCSVTypeChange(int filterIndex) {
         SaveDialogCSV.DefaultExt = QStringLiteral("QOC");
     else if (filterIndex == 2)
         SaveDialogCSV.DefaultExt = QStringLiteral("csv");
+    else if (filterIndex == 3)
+        SaveDialogCSV.DefaultExt = QStringLiteral("vcf");
 }
 
 // The file type picked in the dialog decides what is written, whatever extension the name has; a
@@ -93,6 +96,12 @@ void TMainForm::SpeedButtonCSVClick() {
         return;
     const QString target = SaveDialogCSV.FileName;
 
+    if (SaveDialogCSV.FilterIndex == 3) {
+        QString error;
+        if (!ExportQueryToVCardFile(*QueryContact, target, &error))
+            MessageBox(error, kTitle, Mb::Ok + Mb::IconExclamation);
+        return;
+    }
     if (SaveDialogCSV.FilterIndex == 2) {
         const QString kind = ComboBox_KindFindContact->currentText();
         static const std::pair<const char*, const char*> fields[] = {

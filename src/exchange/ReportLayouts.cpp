@@ -164,7 +164,8 @@ void TMainForm::ConnectExchange() {
     ImportadaContattiDaFile = PopupMenuImportaContatti->addAction(QStringLiteral("Import from file"));
 
     const QString contactsFilter = QStringLiteral("Quellmire Organizer Contacts (*.QOC)|*.QOC");
-    SaveDialogCSV.Filter = contactsFilter + QStringLiteral("|Comma delimited ascii files (*.csv)|*.csv");
+    SaveDialogCSV.Filter = contactsFilter + QStringLiteral("|Comma delimited ascii files (*.csv)|*.csv") +
+                           QStringLiteral("|vCard files (*.vcf)|*.vcf");
     SaveDialogCSV.OnTypeChange = [this] { SaveDialogCSVTypeChange(SaveDialogCSV.FilterIndex); };
     SaveDialogCSV2.Filter = QStringLiteral("Comma delimited ascii files (*.csv)|*.csv");
     OpenDialogQOC.Filter = contactsFilter;

@@ -1,5 +1,6 @@
 #include "app/MainForm.h"
 #include "desktop/CoolTrayIcon.h"
+#include "desktop/DesktopNotifier.h"
 #include "platform/Application.h"
 #include "platform/Clock.h"
 #include "platform/ColorText.h"
@@ -70,6 +71,22 @@ private:
     QObject* m_soundLabel;
 };
 
+// The desktop's own notification of an alarm, which a window in the background cannot give;
+// choosing it shows the Tasks tab, as the tray menu's item does.
+void NotifyDesktop(TMainForm* form, const std::vector<AlarmEntry>& due) {
+    auto* notifier = form->findChild<DesktopNotifier*>(QString(), Qt::FindDirectChildrenOnly);
+    if (!notifier) {
+        notifier = new DesktopNotifier(form);
+        ConnectGuarded(notifier, &DesktopNotifier::DefaultAction, form,
+                       [form] { form->TrayTabItemClick(form->TabSheetTODAY); });
+    }
+    QStringList lines;
+    for (const AlarmEntry& entry : due)
+        lines << QTime(entry.minute / 60, entry.minute % 60).toString(QStringLiteral("HH:mm")) +
+                     QStringLiteral("  ") + entry.title;
+    notifier->Notify(QStringLiteral("It's time to..."), lines.join(u'\n'));
+}
+
 } // namespace
 
 void TMainForm::ConnectAlarmClock() {
@@ -136,6 +153,7 @@ void TMainForm::RingAlarm(const std::vector<AlarmEntry>& due) {
     AlarmFlashing = -1;
     AlarmEntryText = QStringLiteral(" ") + titles.join(QStringLiteral(", ")) + QStringLiteral("!");
     SetMessageLook(MemoOrario, 0x80FFFF, Colors::clRed, Qt::PointingHandCursor);
+    NotifyDesktop(this, due);
     // A window the user put away only animates the icon; any other comes up on its own.
     if (WindowMinimized)
         CoolTrayIcon->SetCycleIcons(true);

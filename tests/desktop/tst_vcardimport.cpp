@@ -1,12 +1,18 @@
 #include "app/MainForm.h"
+#include "exchange/VCardExport.h"
+#include "platform/Dialogs.h"
 #include "platform/MessageBox.h"
 #include "platform/widgets/PageControl.h"
+#include "support/FileBytes.h"
+#include "support/FullDisk.h"
 #include "support/TestEnvironment.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QMenu>
+#include <QProcess>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -251,6 +257,31 @@ void ImportThroughTheMenu(TMainForm* form) {
     QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(form->ImportadaRubricaWindows).center());
 }
 
+// Every column the organizer's vCards carry, by name.
+QList<QStringList> ContactRows(const TestEnvironment& env) {
+    return TestEnvironment::RowsOfFile(env.ArchiveFile(QStringLiteral("QMcon26.db")),
+                                       QStringLiteral("SELECT ragsoc,company,indirizzo,tel,mobile,fax,email,"
+                                                      "site,gruppo,note FROM QMcon26 ORDER BY ragsoc"));
+}
+
+void InsertContact(const TestEnvironment& env, const QStringList& c) {
+    QStringList quoted;
+    for (QString text : c)
+        quoted.append(u'\'' + text.replace(u'\'', QStringLiteral("''")) + u'\'');
+    TestEnvironment::ExecOnFile(env.ArchiveFile(QStringLiteral("QMcon26.db")),
+                                QStringLiteral("INSERT INTO QMcon26 (ragsoc,company,indirizzo,tel,mobile,fax,"
+                                               "email,site,gruppo,note,allegato) VALUES (%1,'')")
+                                    .arg(quoted.join(u',')));
+}
+
+// The Contacts tab's export as a user runs it: its button, then the vCard type in the save dialog.
+void ExportThroughTheButton(TMainForm* form, const QString& file) {
+    form->show();
+    form->PageControlMenu->setCurrentWidget(form->TabSheetCONTACTS);
+    DialogSeam::QueueFileOfType(file, 3);
+    QTest::mouseClick(form->SpeedButtonCSV, Qt::LeftButton);
+}
+
 } // namespace
 
 class TestVCardImport : public QObject {
@@ -453,6 +484,110 @@ private slots:
         QCOMPARE(c.size(), 2);
         QCOMPARE(c.value(mail).at(3), mail);
         QCOMPARE(c.value(name).at(1), QStringLiteral("1 (home)"));
+    }
+
+    // The organizer's own export, read back by its own import, gives the same contacts; what an
+    // address book reads is standard vCard 3.0.
+    void exportedContactsAreImportedAgainAsTheyWere() {
+        DataHome home;
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        const QString longNote = QString(40, QChar(0x5C71)) + QStringLiteral(" é") + QString(30, u'x');
+        const QList<QStringList> contacts = {
+            {"Zoë Ångström", "Müller; Söhne, GmbH", "Via Roma 1, 00100 Roma", "555 1234, ext. 2", "+39 333 1",
+             " 02 (business)", "zoe@example.org", "https://example.org/a,b;c", "Friends, close",
+             "one; two, three \\ four\nsecond line"},
+            {"山田太郎 Yamada Tarō", "山田商事", "", "03 0000 0000 (home)", "", "", "", "", "Work", longNote},
+            {"Solo", "", "", "", "", "", "", "", "", ""},
+        };
+        for (const QStringList& c : contacts)
+            InsertContact(env, c);
+        const QList<QStringList> before = ContactRows(env);
+        QCOMPARE(before.size(), 3);
+        QVERIFY(before.at(1).at(9).contains(u'\n'));
+        form->RefreshContactQuery();
+
+        // The rows the list shows, its group applied.
+        form->ComboBox_Contact_Group->setCurrentText(QStringLiteral("Work"));
+        form->RefreshContactQuery();
+        const QString some = env.ProgramFolder() + QStringLiteral("work.vcf");
+        ExportThroughTheButton(form, some);
+        QVERIFY(DialogSeam::Shown().last().filter.endsWith(QStringLiteral("|vCard files (*.vcf)|*.vcf")));
+        QCOMPARE(form->SaveDialogCSV.DefaultExt, QStringLiteral("vcf"));
+        QByteArray bytes = ReadFileBytes(some);
+        QCOMPARE(bytes.count("BEGIN:VCARD\r\n"), 1);
+        QVERIFY(bytes.contains("\r\nCATEGORIES:Work\r\n"));
+
+        // Every contact, whatever the list shows, for the command line.
+        const QString all = home.Contacts(QStringLiteral("all.vcf"));
+        QVERIFY(QDir().mkpath(QFileInfo(all).path()));
+        QString error;
+        int count = 0;
+        QVERIFY2(ExportContactsToVCardFile(all, &error, &count), qPrintable(error));
+        QCOMPARE(count, 3);
+        bytes = ReadFileBytes(all);
+        QCOMPARE(bytes.count("BEGIN:VCARD\r\nVERSION:3.0\r\n"), 3);
+        QVERIFY(bytes.contains("\r\nORG:Müller\\; Söhne\\, GmbH\r\n"));
+        QVERIFY(bytes.contains("\r\nNOTE:one\\; two\\, three \\\\ four\\nsecond line\r\n"));
+        QVERIFY(bytes.contains("\r\nTEL;TYPE=cell:+39 333 1\r\n"));
+        QVERIFY(!bytes.contains("\r\nADR:;;;;;;\r\n"));
+        // Folded at 75 octets, never inside a character; every line ends in CR LF.
+        QVERIFY(bytes.endsWith("\r\n"));
+        QCOMPARE(bytes.count('\n'), bytes.count("\r\n"));
+        QCOMPARE(bytes.count('\r'), bytes.count("\r\n"));
+        bool folded = false;
+        for (const QByteArray& line : bytes.chopped(2).split('\n')) {
+            const QByteArray octets = line.chopped(1);
+            QVERIFY2(octets.size() <= 75, octets.constData());
+            if (octets.startsWith(' ')) {
+                folded = true;
+                QVERIFY2(octets.size() > 1 && (uchar(octets.at(1)) & 0xC0) != 0x80, octets.constData());
+            }
+        }
+        QVERIFY(folded);
+
+        // An address book program reads the cards.
+        QProcess python;
+        python.start(QStringLiteral("/usr/bin/python3"),
+                     {QStringLiteral("-c"),
+                      QStringLiteral("import sys, vobject\n"
+                                     "for c in vobject.readComponents(open(sys.argv[1], encoding='utf-8')):\n"
+                                     "    print(c.fn.value + '|' + (c.note.value.replace(chr(10), '~') if "
+                                     "hasattr(c, 'note') else ''))\n"),
+                      all});
+        QVERIFY(python.waitForFinished(30000));
+        QCOMPARE(python.exitCode(), 0);
+        QStringList read = QString::fromUtf8(python.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(read.size(), 3);
+        QCOMPARE(read.at(0), QStringLiteral("Solo|"));
+        QCOMPARE(read.at(1), before.at(1).at(0) + u'|' + QString(before.at(1).at(9)).replace(u'\n', u'~'));
+        QCOMPARE(read.at(2), before.at(2).at(0) + u'|' + longNote);
+
+        // Into an archive without them, through the address book import.
+        TestEnvironment::ExecOnFile(env.ArchiveFile(QStringLiteral("QMcon26.db")),
+                                    QStringLiteral("DELETE FROM QMcon26"));
+        form->ComboBox_Contact_Group->setCurrentText(QString());
+        ImportThroughTheMenu(form);
+        QCOMPARE(MessageBoxSeam::Shown().at(1).text, QStringLiteral("I have imported 3 new contacts."));
+        QCOMPARE(ContactRows(env), before);
+    }
+
+    void aFailedExportSaysSoInOneBox() {
+        TestEnvironment env;
+        TMainForm* form = env.CreateMainForm();
+        InsertContact(env, {"Ann", "", "", "1", "", "", "", "", "", ""});
+        form->RefreshContactQuery();
+        FullDisk disk(env.ProgramFolder() + QStringLiteral("full"));
+        QM_REQUIRE_FULL_DISK(disk);
+        const QString file = disk.Folder() + QStringLiteral("/ann.vcf");
+        WriteFile(file, "old");
+        disk.Fill();
+        ExportThroughTheButton(form, file);
+        const auto shown = MessageBoxSeam::Shown();
+        QCOMPARE(shown.size(), 1);
+        QVERIFY2(shown.at(0).text.contains(file), qPrintable(shown.at(0).text));
+        QCOMPARE(shown.at(0).flags, Mb::Ok | Mb::IconExclamation);
+        QCOMPARE(ReadFileBytes(file), QByteArray("old"));
     }
 };
 

@@ -34,6 +34,9 @@ TestEnvironment::TestEnvironment(const QString& loginName, const QDateTime& now,
     qputenv("QUELLMIRE_PROGRAM_FOLDER", m_programFolder.toLocal8Bit());
     // Login entries go to the test's own folder, never to the user's.
     qputenv("XDG_CONFIG_HOME", (m_programFolder + QStringLiteral("/config")).toLocal8Bit());
+    // Alarms notify no real desktop: a test that wants the notifications brings its own bus.
+    qputenv("DBUS_SESSION_BUS_ADDRESS",
+            ("unix:path=" + m_programFolder + QStringLiteral("/no-bus")).toLocal8Bit());
     TLumidorAutostart::ResetFirstCallForTest();
     ProgramArgumentsSeam::Set({QStringLiteral("quellmire")});
     TraySeam::Reset();

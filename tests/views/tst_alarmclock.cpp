@@ -13,12 +13,16 @@
 #include "platform/widgets/PageControl.h"
 
 #include <QCheckBox>
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <QDateEdit>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
@@ -130,6 +134,48 @@ void ModifyShotTime(TMainForm* form, const QString& title, const QString& from) 
     });
 }
 
+// A session bus of the test's own.
+class PrivateBus {
+public:
+    PrivateBus() {
+        m_daemon.start(QStringLiteral("dbus-daemon"),
+                       {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                        QStringLiteral("--print-address=1"),
+                        QStringLiteral("--address=unix:path=") + m_dir.path() + QStringLiteral("/bus")});
+        if (m_daemon.waitForStarted(10000) && m_daemon.waitForReadyRead(10000))
+            m_address = QString::fromUtf8(m_daemon.readLine()).trimmed();
+    }
+    ~PrivateBus() {
+        m_daemon.kill();
+        m_daemon.waitForFinished(10000);
+    }
+    QString Address() const { return m_address; }
+
+private:
+    QTemporaryDir m_dir;
+    QProcess m_daemon;
+    QString m_address;
+};
+
+// The desktop's notification service, as the test plays it: it keeps every Notify.
+class NotificationService : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+public:
+    struct Shown {
+        QString app, summary, body;
+        QStringList actions;
+    };
+    QList<Shown> shown;
+
+public slots:
+    uint Notify(const QString& app, uint, const QString&, const QString& summary, const QString& body,
+                const QStringList& actions, const QVariantMap&, int) {
+        shown.append({app, summary, body, actions});
+        return uint(100 + shown.size());
+    }
+};
+
 } // namespace
 
 class TestAlarmClock : public QObject {
@@ -145,6 +191,7 @@ private slots:
     void messageFlashesUntilClicked();
     void clockCaption();
     void soundChoiceAndMissingFile();
+    void desktopNotificationNamesTheEntriesAndShowsTheTasks();
 };
 
 void TestAlarmClock::entriesFoundAtStartRingWithNothingElseDone() {
@@ -567,6 +614,63 @@ void TestAlarmClock::soundChoiceAndMissingFile() {
     QCOMPARE(TextColor(form->Label_SoundName, QPalette::WindowText), ToQColor(Colors::clWindowText));
     QCOMPARE(form->Label_SoundName->toolTip(), QStringLiteral("Alarm in use: mailbeep"));
     QCOMPARE(DialogSeam::UnhandledCount(), 0);
+}
+
+void TestAlarmClock::desktopNotificationNamesTheEntriesAndShowsTheTasks() {
+    PrivateBus bus;
+    QVERIFY2(!bus.Address().isEmpty(), "dbus-daemon gave no address");
+    TestEnvironment env(QStringLiteral("tester"), At(6, 0));
+    TMainForm* form = StartForm(env);
+    OneShot(env, QStringLiteral("Call Bob"), QStringLiteral("2026-12-07"), QStringLiteral("08:30"));
+    OneShot(env, QStringLiteral("Pills <1/2> & water"), QStringLiteral("2026-12-07"),
+            QStringLiteral("09:45"));
+    OneShot(env, QStringLiteral("Shop"), QStringLiteral("2026-12-07"), QStringLiteral("10:00"));
+    RefreshAll(form);
+    Ticks ticks(env, form);
+
+    // No bus where the address points: the alarm rings as ever, and nothing says more.
+    ticks.Alarm(At(8, 30, 0, 100));
+    QCOMPARE(ticks.Rings(), QStringList({" Call Bob!"}));
+    QVERIFY(MessageBoxSeam::Shown().isEmpty());
+
+    qputenv("DBUS_SESSION_BUS_ADDRESS", bus.Address().toLocal8Bit());
+    QDBusConnection desktop = QDBusConnection::connectToBus(bus.Address(), QStringLiteral("desktop"));
+    QVERIFY(desktop.isConnected());
+    NotificationService service;
+    QVERIFY(desktop.registerObject(QStringLiteral("/org/freedesktop/Notifications"), &service,
+                                   QDBusConnection::ExportAllSlots));
+    QVERIFY(desktop.registerService(QStringLiteral("org.freedesktop.Notifications")));
+
+    ticks.Alarm(At(9, 45, 0, 300));
+    QCOMPARE(ticks.Rings(), QStringList({" Pills <1/2> & water!"}));
+    ticks.Alarm(At(9, 45, 1, 300));
+    ticks.Alarm(At(10, 0, 0, 50));
+    QCOMPARE(ticks.Rings(), QStringList({" Shop!"}));
+    // The bus keeps the order: a second Notify of the first alarm would come before the next one's.
+    QTRY_COMPARE(service.shown.size(), 2);
+    QCOMPARE(service.shown.at(0).app, QStringLiteral("Quellmire Organizer"));
+    QCOMPARE(service.shown.at(0).summary, QStringLiteral("It's time to..."));
+    QCOMPARE(service.shown.at(0).body, QStringLiteral("09:45  Pills &lt;1/2&gt; &amp; water"));
+    QCOMPARE(service.shown.at(0).actions, QStringList({"default", "Show"}));
+    QCOMPARE(service.shown.at(1).body, QStringLiteral("10:00  Shop"));
+    QVERIFY(MessageBoxSeam::Shown().isEmpty());
+
+    // Choosing the notification brings the window up on the Tasks tab, as the tray menu does.
+    form->TimerAppari->stop();
+    form->hide();
+    form->PageControlMenu->setCurrentWidget(form->TabSheetSetup);
+    const auto invoke = [&desktop](uint id, const QString& action) {
+        QDBusMessage signal = QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/Notifications"),
+                                                         QStringLiteral("org.freedesktop.Notifications"),
+                                                         QStringLiteral("ActionInvoked"));
+        signal << id << action;
+        QVERIFY(desktop.send(signal));
+    };
+    invoke(101, QStringLiteral("default"));
+    QTRY_COMPARE(form->PageControlMenu->currentWidget(), form->TabSheetTODAY);
+    QTRY_VERIFY(form->isVisible());
+    desktop.unregisterService(QStringLiteral("org.freedesktop.Notifications"));
+    QDBusConnection::disconnectFromBus(QStringLiteral("desktop"));
 }
 
 QTEST_MAIN(TestAlarmClock)
