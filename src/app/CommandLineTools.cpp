@@ -3,6 +3,7 @@
 #include "desktop/MainInstance.h"
 #include "engine/EngineError.h"
 #include "exchange/ICalendar.h"
+#include "exchange/VCardExport.h"
 #include "platform/UserAccount.h"
 #include "store/Archive.h"
 #include "store/ArchiveLocation.h"
@@ -18,7 +19,7 @@ namespace qm {
 
 namespace {
 
-const char* const kTools[] = {"--export-ics", "--import-ics", "--help", "--version"};
+const char* const kTools[] = {"--export-ics", "--import-ics", "--export-vcf", "--help", "--version"};
 
 constexpr int kAnswerWaitMs = 10 * 60 * 1000;
 
@@ -33,11 +34,12 @@ void Print(std::FILE* stream, const QString& text) {
 QString Usage() {
     return QStringLiteral(
         "Usage: quellmire [DIAL number [KILL] | CONTROL]\n"
-        "       quellmire --export-ics FILE | --import-ics FILE | --help | --version\n"
+        "       quellmire --export-ics FILE | --import-ics FILE | --export-vcf FILE | --help | --version\n"
         "\n"
         "  --export-ics FILE  write every appointment to FILE as an iCalendar (.ics) file\n"
         "  --import-ics FILE  add the events of the iCalendar file FILE to the appointments;\n"
         "                     a running Quellmire Organizer imports them itself\n"
+        "  --export-vcf FILE  write every contact to FILE as vCards (.vcf)\n"
         "  --help             show this text\n"
         "  --version          show the version\n"
         "\n"
@@ -45,8 +47,9 @@ QString Usage() {
         "$XDG_DATA_HOME/quellmire/, and the working folder chosen on its Options tab.\n");
 }
 
-// Opens the archive as the window's start-up road would; false after saying why.
-bool OpenArchive() {
+// Opens the archive as the window's start-up road would, with the table `table`; false after
+// saying why.
+bool OpenArchive(const QString& table) {
     QString folder;
     QString error;
     QString notice;
@@ -56,12 +59,12 @@ bool OpenArchive() {
     }
     if (!notice.isEmpty())
         Print(stderr, notice);
-    CreateTableWhenMissing(QStringLiteral("QMDB"), QStringLiteral("QMarc80"));
+    CreateTableWhenMissing(QStringLiteral("QMDB"), table);
     return true;
 }
 
 int ExportIcs(const QString& file) {
-    if (!OpenArchive())
+    if (!OpenArchive(QStringLiteral("QMarc80")))
         return 1;
     int written = 0;
     QString error;
@@ -88,7 +91,7 @@ int ImportIcs(const QString& file) {
     case TMainInstance::AskResult::NotRunning:
         break;
     }
-    if (!OpenArchive())
+    if (!OpenArchive(QStringLiteral("QMarc80")))
         return 1;
     IcsImportSummary summary;
     QString error;
@@ -97,6 +100,19 @@ int ImportIcs(const QString& file) {
         return 1;
     }
     Print(stdout, summary.Text(file));
+    return 0;
+}
+
+int ExportVcf(const QString& file) {
+    if (!OpenArchive(QStringLiteral("QMcon26")))
+        return 1;
+    QString error;
+    int count = 0;
+    if (!ExportContactsToVCardFile(file, &error, &count)) {
+        Print(stderr, error);
+        return 1;
+    }
+    Print(stdout, QStringLiteral("%1 contacts written to %2.").arg(count).arg(file));
     return 0;
 }
 
@@ -133,6 +149,8 @@ int RunCommandLineTool(int argc, char** argv) {
     try {
         if (option == QLatin1String("--export-ics"))
             return ExportIcs(file);
+        if (option == QLatin1String("--export-vcf"))
+            return ExportVcf(file);
         return ImportIcs(file);
     } catch (const EngineError& error) {
         Print(stderr, error.message());

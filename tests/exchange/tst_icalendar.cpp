@@ -804,6 +804,19 @@ private slots:
         run = RunTool(e, {QStringLiteral("--export-ics"), out});
         QVERIFY2(run.code == 0, qPrintable(run.err));
         QCOMPARE(UidLines(ReadBytes(out)).size(), 3);
+        const QString cards = env.ProgramFolder() + QStringLiteral("contacts.vcf");
+        TestEnvironment::ExecOnFile(
+            QFileInfo(RealArchiveFile(env)).path() + QStringLiteral("/QMcon26.db"),
+            QStringLiteral("CREATE TABLE IF NOT EXISTS QMcon26 (codcon INTEGER PRIMARY KEY, "
+                           "ragsoc TEXT, indirizzo TEXT, tel TEXT, email TEXT, note TEXT, "
+                           "fax TEXT, gruppo TEXT, site TEXT, company TEXT, mobile TEXT, "
+                           "allegato TEXT); INSERT INTO QMcon26 (ragsoc,indirizzo,tel,email,"
+                           "note,fax,gruppo,site,company,mobile,allegato) VALUES ('Zoë "
+                           "Adams','','555 1234','','','','','','','','')"));
+        run = RunTool(e, {QStringLiteral("--export-vcf"), cards});
+        QVERIFY2(run.code == 0 && run.out.contains(QLatin1String("1 contacts")),
+                 qPrintable(run.out + run.err));
+        QVERIFY(ReadBytes(cards).contains("FN:Zoë Adams"));
 
         // A running copy (the built program, offscreen) takes the import and answers.
         WriteBytes(env.ProgramFolder() + QStringLiteral("nosplash"), QByteArray());
