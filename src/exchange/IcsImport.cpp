@@ -547,26 +547,45 @@ QString ParseProblem(icalcomponent* component) {
     return QString();
 }
 
-bool SameEntryStored(TQuery& query, const TAppointmentRow& row) {
+// What makes two entries the same for an import: kind, title, the date column of the kind and times.
+QString EntryKey(const QString& flag, const QString& id, const QString& orario, const QString& orario2,
+                 const QString& day) {
+    return QStringList{flag, id, orario, orario2, day}.join(QChar(0x1f));
+}
+
+QString EntryKey(const TAppointmentRow& row) {
+    const QString day = row.flag == QLatin1String("W")   ? row.dayofweek
+                        : row.flag == QLatin1String("M") ? row.dayofmonth
+                        : row.flag == QLatin1String("Y") ? row.data
+                                                         : row.datefull.toString(Qt::ISODate);
+    return EntryKey(row.flag, row.id, row.orario, row.orario2, day);
+}
+
+// The keys of the entries the archive holds, read once, so that a large file is not checked
+// against the table row by row.
+QSet<QString> StoredKeys(TQuery& query) {
     query.Close();
     query.SQL.Clear();
-    QString column;
-    if (row.flag == QLatin1String("W"))
-        column = QStringLiteral("dayofweek = :dayofweek");
-    else if (row.flag == QLatin1String("M"))
-        column = QStringLiteral("dayofmonth = :dayofmonth");
-    else if (row.flag == QLatin1String("Y"))
-        column = QStringLiteral("data = :data");
-    else
-        column = QStringLiteral("datefull = :datefull");
-    query.SQL.Add(QStringLiteral("SELECT codimp FROM QMarc80 WHERE flag = :flag AND id = :id AND orario = "
-                                 ":orario AND orario2 = :orario2 AND ") +
-                  column);
-    BindAppointment(query, row);
+    query.SQL.Add(
+        QStringLiteral("SELECT flag,id,orario,orario2,dayofweek,dayofmonth,data,datefull FROM QMarc80"));
     query.Open();
-    const bool found = query.RecordCount() > 0;
+    QSet<QString> keys;
+    for (int r = 0; r < query.RecordCount(); ++r) {
+        const TRecord record(&query, r);
+        const auto text = [&record](const char* field) {
+            return record.FieldByName(QString::fromLatin1(field)).AsString();
+        };
+        const QString flag = text("flag");
+        const QString day =
+            flag == QLatin1String("W")   ? text("dayofweek")
+            : flag == QLatin1String("M") ? text("dayofmonth")
+            : flag == QLatin1String("Y")
+                ? text("data")
+                : record.FieldByName(QStringLiteral("datefull")).AsDate().toString(Qt::ISODate);
+        keys.insert(EntryKey(flag, text("id"), text("orario"), text("orario2"), day));
+    }
     query.Close();
-    return found;
+    return keys;
 }
 
 } // namespace
@@ -650,8 +669,9 @@ bool ImportIcsFile(const QString& alias, const QString& fileName, IcsImportSumma
     try {
         session.InTransaction(table, [&] {
             done = read;
+            QSet<QString> stored = StoredKeys(query);
             for (const TAppointmentRow& row : importer.Rows) {
-                if (SameEntryStored(query, row)) {
+                if (stored.contains(EntryKey(row))) {
                     ++done.skipped[QStringLiteral("already in the archive")];
                     int& count = row.flag == QLatin1String("W")   ? done.weekly
                                  : row.flag == QLatin1String("M") ? done.monthly
@@ -661,6 +681,7 @@ bool ImportIcsFile(const QString& alias, const QString& fileName, IcsImportSumma
                     continue;
                 }
                 InsertAppointment(query, row);
+                stored.insert(EntryKey(row));
             }
         });
     } catch (const EngineError& engineError) {
