@@ -22,8 +22,8 @@ namespace {
 constexpr int kColumnLength = 255;
 // Bounds that keep any file from running long: occurrences followed per event and per file, and
 // one-shot entries made of one event.
-constexpr int kStepsPerEvent = 100000;
-constexpr qint64 kStepsPerFile = 2000000;
+constexpr int kStepsPerEvent = 50000;
+constexpr qint64 kStepsPerFile = 500000;
 constexpr int kEntriesPerEvent = 1000;
 
 struct ComponentDeleter {
@@ -130,6 +130,7 @@ private:
     QDate m_windowEnd;
     qint64 m_steps = 0;
     QHash<QString, QList<icaltimetype>> m_overridden; // UID -> RECURRENCE-IDs in the file
+    QSet<QString> m_recurring;                        // UIDs of the events they belong to
 };
 
 void Importer::ReadCalendar(icalcomponent* calendar) {
@@ -137,6 +138,9 @@ void Importer::ReadCalendar(icalcomponent* calendar) {
          c = icalcomponent_get_next_component(calendar, ICAL_VEVENT_COMPONENT))
         if (icalcomponent_get_first_property(c, ICAL_RECURRENCEID_PROPERTY))
             m_overridden[TextOf(icalcomponent_get_uid(c))] << icalcomponent_get_recurrenceid(c);
+        else if (icalcomponent_get_first_property(c, ICAL_RRULE_PROPERTY) ||
+                 icalcomponent_get_first_property(c, ICAL_RDATE_PROPERTY))
+            m_recurring.insert(TextOf(icalcomponent_get_uid(c)));
     for (icalcomponent* c = icalcomponent_get_first_component(calendar, ICAL_VEVENT_COMPONENT); c;
          c = icalcomponent_get_next_component(calendar, ICAL_VEVENT_COMPONENT))
         ReadEvent(c);
@@ -208,6 +212,13 @@ void Importer::ReadEvent(icalcomponent* component) {
     const bool extraDates = icalcomponent_get_first_property(component, ICAL_RDATE_PROPERTY) ||
                             icalcomponent_get_first_property(component, ICAL_EXDATE_PROPERTY) ||
                             (!isOverride && m_overridden.contains(TextOf(icalcomponent_get_uid(component))));
+    // A moved occurrence of a repetition counts, like the others, from today to a year ahead.
+    if (isOverride && m_recurring.contains(TextOf(icalcomponent_get_uid(component))) &&
+        (event.localStart.date.addDays(event.days - 1) < m_windowStart ||
+         event.localStart.date > m_windowEnd)) {
+        Skip(QStringLiteral("no occurrence from today to a year ahead"));
+        return;
+    }
     if (rules == 0 && !icalcomponent_get_first_property(component, ICAL_RDATE_PROPERTY)) {
         if (event.days > 1)
             ++m_summary.madeOneShot[kSeveralDays];
@@ -263,8 +274,7 @@ void Importer::ReadEvent(icalcomponent* component) {
     int entries = 0;
     for (const icaltimetype& t : occurrences) {
         if (entries >= kEntriesPerEvent) {
-            Skip(QStringLiteral("occurrences past the first 1000 of one event"),
-                 int(occurrences.size()) - entries);
+            Skip(QStringLiteral("events with more than 1000 occurrences: the first 1000 were added"));
             break;
         }
         AddOneShots(event, ToLocal(t));
@@ -490,7 +500,9 @@ std::vector<icaltimetype> Importer::Occurrences(const Event& event, bool* cut) {
                 break;
             }
             const icaltimetype t = icalrecur_iterator_next(it.get());
-            if (icaltime_is_null_time(t) || t.year > m_windowEnd.year() + 1)
+            // One more than an event may give is enough to know that it gives too many.
+            if (icaltime_is_null_time(t) || QDate(t.year, t.month, t.day) > m_windowEnd.addDays(2) ||
+                int(found.size()) > kEntriesPerEvent)
                 break;
             if (icaltime_compare(t, event.start) == 0)
                 continue;
