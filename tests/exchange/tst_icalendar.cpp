@@ -9,6 +9,7 @@
 #include "store/AppointmentRow.h"
 #include "store/Archive.h"
 #include "store/ArchiveLocation.h"
+#include "support/FullDisk.h"
 #include "support/ShownTexts.h"
 #include "support/TestEnvironment.h"
 
@@ -685,6 +686,35 @@ private slots:
         QVERIFY2(error.contains(big) && error.contains(QLatin1String("64 MB")), qPrintable(error));
         QVERIFY(!ImportIcsFile(kAlias, fifo, &summary, &error));
         QVERIFY2(error.contains(fifo), qPrintable(error));
+    }
+
+    void aFullDiskAddsNothingAndKeepsTheOldExport() {
+        TestEnvironment env;
+        OpenArchive();
+        AddEveryKind();
+        FullDisk disk(env.ProgramFolder() + QStringLiteral("full"));
+        QM_REQUIRE_FULL_DISK(disk);
+        Session::Instance().AddAlias(kOther, disk.Folder());
+        CreateTableWhenMissing(kOther, QStringLiteral("QMarc80"));
+        const QString table = disk.Folder() + QStringLiteral("/QMarc80.db");
+        const QString old = disk.Folder() + QStringLiteral("/old.ics");
+        WriteBytes(old, "old calendar");
+        const QString in = env.ProgramFolder() + QStringLiteral("outlook.ics");
+        WriteBytes(in, Crlf(kOutlook));
+        disk.Fill();
+
+        IcsImportSummary summary;
+        QString error;
+        QVERIFY(!ImportIcsFile(kOther, in, &summary, &error));
+        QVERIFY2(error.contains(in), qPrintable(error));
+        disk.Free();
+        QCOMPARE(Rows(table).size(), 0);
+
+        disk.Fill();
+        int written = 0;
+        QVERIFY(!ExportAllAppointmentsToIcsFile(kAlias, old, &written, &error));
+        QVERIFY2(error.contains(old), qPrintable(error));
+        QCOMPARE(ReadBytes(old), QByteArray("old calendar"));
     }
 
     void theListMenuExportsAndImports() {
