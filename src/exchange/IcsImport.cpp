@@ -33,16 +33,16 @@ struct IteratorDeleter {
     void operator()(icalrecur_iterator* i) const { icalrecur_iterator_free(i); }
 };
 
-const QString kCountOrUntil = QStringLiteral("it ends after a number of times or on a date");
-const QString kInterval = QStringLiteral("it repeats every second (or further) day, week, month or year");
+const QString kCountOrUntil = QStringLiteral("ending after a number of times or on a date");
+const QString kInterval = QStringLiteral("repeating every second (or further) day, week, month or year");
 const QString kPositional =
-    QStringLiteral("it falls on a weekday of the month or year (the second Tuesday, the last Friday)");
-const QString kOften = QStringLiteral("it repeats daily or more often");
-const QString kExceptions = QStringLiteral("it has exceptions or extra dates");
-const QString kSeveralDays = QStringLiteral("it lasts several days");
-const QString kOtherRule = QStringLiteral("its repetition is not one of the program's kinds");
-const QString kZoneDay = QStringLiteral("its time zone moves it to another day here");
-const QString kZoneClock = QStringLiteral("its time zone changes the clock on other dates than here");
+    QStringLiteral("falling on a weekday of the month or year (the second Tuesday, the last Friday)");
+const QString kOften = QStringLiteral("repeating daily or more often");
+const QString kExceptions = QStringLiteral("having exceptions or extra dates");
+const QString kSeveralDays = QStringLiteral("lasting several days");
+const QString kOtherRule = QStringLiteral("repeating in a way none of the program's kinds does");
+const QString kZoneDay = QStringLiteral("in a time zone that puts them on another day here");
+const QString kZoneClock = QStringLiteral("in a time zone whose clock changes on other dates than here");
 
 // A moment as the program keeps it: a local date and, unless the event lasts whole days, a time.
 struct Local {
@@ -603,23 +603,25 @@ QSet<QString> StoredKeys(TQuery& query) {
 } // namespace
 
 QString IcsImportSummary::Text(const QString& fileName) const {
+    const auto events = [](int n) {
+        return QString::number(n) + (n == 1 ? QStringLiteral(" event") : QStringLiteral(" events"));
+    };
     QStringList lines;
-    lines << QStringLiteral("Calendar %1 imported: %2 entries added.")
+    lines << QStringLiteral("Calendar %1 imported: %2 %3 added.")
                  .arg(QDir::toNativeSeparators(fileName))
-                 .arg(Added());
+                 .arg(Added())
+                 .arg(Added() == 1 ? QStringLiteral("entry") : QStringLiteral("entries"));
     lines << QStringLiteral("One Shot: %1, Weekly: %2, Monthly: %3, Yearly: %4.")
                  .arg(oneShot)
                  .arg(weekly)
                  .arg(monthly)
                  .arg(yearly);
     for (auto it = madeOneShot.cbegin(); it != madeOneShot.cend(); ++it)
-        lines << QStringLiteral("%1 event(s) became one-shot entries because %2.")
-                     .arg(it.value())
-                     .arg(it.key());
+        lines << QStringLiteral("One-shot entries were made of %1 %2.").arg(events(it.value()), it.key());
     for (auto it = skipped.cbegin(); it != skipped.cend(); ++it)
         lines << QStringLiteral("Not added: %1 (%2).").arg(it.value()).arg(it.key());
     if (shortened > 0)
-        lines << QStringLiteral("%1 entries have their title or note cut to 255 characters.").arg(shortened);
+        lines << QStringLiteral("Cut to the 255 characters a title or note holds: %1.").arg(shortened);
     return lines.join(u'\n');
 }
 

@@ -577,7 +577,7 @@ private slots:
                                                     "O|Dentist|2026-12-15||||08:30|09:00"};
         // 2 one-shots of the course (10 December and the two after, from today), 3 ski days.
         QTest::newRow("google") << kGoogle << QList<int>{1 + 3 + 3, 0, 0, 1}
-                                << QStringList{"lasts several days", "ends after a number of times"}
+                                << QStringList{"lasting several days", "ending after a number of times"}
                                 << QStringList{"O|Brunch (UTC)|2026-12-20||||10:00|11:00",
                                                "Y|Anna's birthday|1990-03-15|||03/15|  :  |  :  ",
                                                "O|Ski trip|2026-12-28||||  :  |  :  ",
@@ -587,7 +587,7 @@ private slots:
         // weekend as three days.
         QTest::newRow("outlook") << kOutlook << QList<int>{27 + 12 + 12 + 50 + 4 + 3, 0, 0, 0}
                                  << QStringList{"every second", "weekday of the month", "exceptions",
-                                                "ends after a number", "several days"}
+                                                "ending after a number", "several days"}
                                  << QStringList{"O|Jour fixe|2026-12-21||||10:00|11:00",
                                                 "O|Board meeting|2027-01-12||||14:00|15:00",
                                                 "O|Last Friday review|2026-12-25||||16:00|17:00",
@@ -597,7 +597,8 @@ private slots:
         // Pills 5 days, tennis weekly plus a Thursday (53), the course block once and once moved; its
         // occurrence moved back before today is not added.
         QTest::newRow("calcurse") << kCalcurse << QList<int>{1 + 1 + 5 + 53 + 2, 0, 1, 0}
-                                  << QStringList{"ends after a number of times", "exceptions or extra dates"}
+                                  << QStringList{"ending after a number of times",
+                                                 "exceptions or extra dates"}
                                   << QStringList{"O|Budget review|2026-12-16||||09:00|10:00",
                                                  "M|Pay bills|2026-12-01||01||  :  |  :  ",
                                                  "O|Course block (moved)|2026-12-23||||10:00|  :  ",
