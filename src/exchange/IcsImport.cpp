@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSet>
 #include <QStringDecoder>
 #include <libical/ical.h>
@@ -540,6 +541,69 @@ QString ByteProblem(const QByteArray& bytes) {
     return QString();
 }
 
+bool IsDateValue(const QString& value) {
+    static const QRegularExpression form(
+        QStringLiteral("^(\\d{4})(\\d{2})(\\d{2})(T(\\d{2})(\\d{2})(\\d{2})Z?)?$"));
+    const QRegularExpressionMatch m = form.match(value);
+    if (!m.hasMatch() || !QDate::isValid(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt()))
+        return false;
+    return m.captured(4).isEmpty() ||
+           (m.captured(5).toInt() < 24 && m.captured(6).toInt() < 60 && m.captured(7).toInt() <= 60);
+}
+
+// libical reads a damaged date as some other date ("2026121X" as 1 December): the dates that
+// place an event are checked as written first. Empty when they are all dates.
+QString DateProblem(const QString& text) {
+    static const QStringList named = {QStringLiteral("DTSTART"), QStringLiteral("DTEND"),
+                                      QStringLiteral("RECURRENCE-ID"), QStringLiteral("EXDATE"),
+                                      QStringLiteral("RDATE")};
+    const QStringList physical = text.split(u'\n');
+    for (int i = 0; i < physical.size();) {
+        const int first = i;
+        QString line = physical[i++];
+        if (line.endsWith(u'\r'))
+            line.chop(1);
+        while (i < physical.size() && (physical[i].startsWith(u' ') || physical[i].startsWith(u'\t'))) {
+            QString more = physical[i++].mid(1);
+            if (more.endsWith(u'\r'))
+                more.chop(1);
+            line += more;
+        }
+        qsizetype nameEnd = 0;
+        while (nameEnd < line.size() && line[nameEnd] != u';' && line[nameEnd] != u':')
+            ++nameEnd;
+        const QString name = line.left(nameEnd).trimmed().toUpper();
+        const bool isRule = name == QLatin1String("RRULE");
+        if (!isRule && !named.contains(name))
+            continue;
+        // The value begins at the first colon outside a quoted parameter.
+        bool quoted = false;
+        qsizetype colon = nameEnd;
+        for (; colon < line.size(); ++colon) {
+            if (line[colon] == u'"')
+                quoted = !quoted;
+            else if (line[colon] == u':' && !quoted)
+                break;
+        }
+        const QString value = line.mid(colon + 1).trimmed();
+        QStringList dates;
+        if (isRule) {
+            for (const QString& part : value.split(u';'))
+                if (part.startsWith(QLatin1String("UNTIL="), Qt::CaseInsensitive))
+                    dates << part.mid(6);
+        } else if (line.left(colon).contains(QLatin1String("VALUE=PERIOD"), Qt::CaseInsensitive)) {
+            for (const QString& period : value.split(u','))
+                dates << period.section(u'/', 0, 0);
+        } else {
+            dates = value.split(u',');
+        }
+        for (const QString& date : dates)
+            if (!IsDateValue(date.trimmed()))
+                return QStringLiteral("line %1: \"%2\" in %3 is not a date").arg(first + 1).arg(date, name);
+    }
+    return QString();
+}
+
 // The first error libical noted while parsing, with the event it stands in.
 QString ParseProblem(icalcomponent* component) {
     for (icalproperty* p = icalcomponent_get_first_property(component, ICAL_XLICERROR_PROPERTY); p;
@@ -652,6 +716,9 @@ bool ImportIcsFile(const QString& alias, const QString& fileName, IcsImportSumma
     if (utf8.hasError())
         text = QString::fromLatin1(bytes);
 
+    const QString dateProblem = DateProblem(text);
+    if (!dateProblem.isEmpty())
+        return fail(dateProblem);
     std::unique_ptr<icalcomponent, ComponentDeleter> root(icalparser_parse_string(text.toUtf8().constData()));
     if (!root)
         return fail(QStringLiteral("it holds no calendar"));

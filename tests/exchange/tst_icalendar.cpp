@@ -650,6 +650,12 @@ private slots:
         QByteArray nul = good;
         nul.replace("SUMMARY:Choir", QByteArray("SUMMARY:Ch\0oir", 14));
         QTest::newRow("broken date") << brokenDate << "2026121XT08300";
+        QByteArray shortDate = good;
+        shortDate.replace("DTSTART;TZID=Europe/Berlin:20261215T083000", "DTSTART;VALUE=DATE:2026121X");
+        QTest::newRow("broken whole-day date") << shortDate << "\"2026121X\" in DTSTART is not a date";
+        QByteArray badUntil = Crlf(kOutlook);
+        badUntil.replace("UNTIL=20261230T110000Z", "UNTIL=20261330T110000Z");
+        QTest::newRow("broken end of a repetition") << badUntil << "20261330T110000Z";
         QTest::newRow("lone CR") << loneCr << "carriage return";
         QTest::newRow("NUL in a name") << nul << "NUL";
         QTest::newRow("not a calendar") << QByteArray("PK\x03\x04 zip bytes") << "not an iCalendar file";
