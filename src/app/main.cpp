@@ -70,6 +70,8 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Quellmire Organizer"));
     QApplication::setApplicationDisplayName(QStringLiteral("Quellmire Organizer"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/quellmire.png")));
+    // Ties the window to its menu entry, for the desktop's icon and name of it on Wayland.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.quellmire.Organizer"));
     // The window lives on in the notification area; only the quit road ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
 

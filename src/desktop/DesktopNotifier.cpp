@@ -5,6 +5,7 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QFileInfo>
+#include <QThread>
 #include <QVariantMap>
 
 namespace qm {
@@ -18,6 +19,8 @@ const QString kAppId = QStringLiteral("org.quellmire.Organizer");
 
 // More open notifications than this are forgotten: the oldest ids no longer matter.
 constexpr qsizetype kMostRemembered = 64;
+// Alarms that wait for a connection; more than this are not news any more.
+constexpr qsizetype kMostPending = 8;
 
 } // namespace
 
@@ -41,39 +44,69 @@ QString DesktopNotifier::SessionBusAddress() {
     return QString();
 }
 
-// A connection of our own, made again when the bus went away or another one is named, so that
-// ActionInvoked reaches the connection that sent Notify.
-bool DesktopNotifier::Connect() {
+void DesktopNotifier::Notify(const QString& summary, const QString& body) {
     const QString address = SessionBusAddress();
+    if (address.isEmpty())
+        return;
+    if (m_pending.size() >= kMostPending)
+        m_pending.removeFirst();
+    m_pending.append({address, summary, body});
+    m_failedAddress.clear(); // the bus may be back
+    Flush();
+}
+
+// Sends what waits on the connection of its bus, making that connection first when needed. A
+// connection of our own, so that ActionInvoked reaches the connection that sent Notify.
+void DesktopNotifier::Flush() {
+    if (m_connecting || m_pending.isEmpty())
+        return;
+    const QString address = SessionBusAddress();
+    // Notifications meant for another bus, or for one that failed, are not shown.
+    m_pending.removeIf([&](const Pending& p) { return p.address != address || address == m_failedAddress; });
+    if (m_pending.isEmpty())
+        return;
     if (!m_address.isEmpty()) {
-        if (address == m_address && QDBusConnection(m_connectionName).isConnected())
-            return true;
+        if (address == m_address && QDBusConnection(m_connectionName).isConnected()) {
+            for (const Pending& p : std::exchange(m_pending, {}))
+                Send(p);
+            return;
+        }
         QDBusConnection::disconnectFromBus(m_connectionName);
         m_address.clear();
         m_shown.clear();
     }
-    if (address.isEmpty())
-        return false;
-    QDBusConnection bus = QDBusConnection::connectToBus(address, m_connectionName);
-    m_address = address;
-    if (!bus.isConnected())
-        return false;
-    // No service name: matching on the sender would ask the bus for the owner and wait for it.
-    bus.connect(QString(), kPath, kInterface, QStringLiteral("ActionInvoked"), this,
-                SLOT(ActionInvoked(uint, QString)));
-    bus.connect(QString(), kPath, kInterface, QStringLiteral("NotificationClosed"), this,
-                SLOT(NotificationClosed(uint, uint)));
-    return true;
+    m_connecting = true;
+    const QString name = m_connectionName;
+    QThread* thread = QThread::create([address, name] { QDBusConnection::connectToBus(address, name); });
+    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
+    connect(thread, &QThread::finished, this, [this, address] { Connected(address); });
+    thread->start();
 }
 
-void DesktopNotifier::Notify(const QString& summary, const QString& body) {
-    if (!Connect())
-        return;
+void DesktopNotifier::Connected(const QString& address) {
+    m_connecting = false;
+    QDBusConnection bus(m_connectionName);
+    if (bus.isConnected()) {
+        m_address = address;
+        // No service name: matching on the sender would ask the bus for the owner and wait for it.
+        bus.connect(QString(), kPath, kInterface, QStringLiteral("ActionInvoked"), this,
+                    SLOT(ActionInvoked(uint, QString)));
+        bus.connect(QString(), kPath, kInterface, QStringLiteral("NotificationClosed"), this,
+                    SLOT(NotificationClosed(uint, uint)));
+    } else {
+        QDBusConnection::disconnectFromBus(m_connectionName);
+        m_failedAddress = address;
+    }
+    Flush();
+}
+
+void DesktopNotifier::Send(const Pending& notification) {
     QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("Notify"));
     const QVariantMap hints{{QStringLiteral("desktop-entry"), kAppId},
                             {QStringLiteral("category"), QStringLiteral("x-quellmire.alarm")}};
     // Servers that read markup in the body would take "<" and "&" of a title for it.
-    call << QStringLiteral("Quellmire Organizer") << uint(0) << kAppId << summary << body.toHtmlEscaped()
+    call << QStringLiteral("Quellmire Organizer") << uint(0) << kAppId << notification.summary
+         << notification.body.toHtmlEscaped()
          << QStringList{QStringLiteral("default"), QStringLiteral("Show")} << hints << int(-1);
     // Without a service the reply is an error; a service that never answers is given up by Qt.
     auto* watcher = new QDBusPendingCallWatcher(QDBusConnection(m_connectionName).asyncCall(call), this);
@@ -89,9 +122,7 @@ void DesktopNotifier::Notify(const QString& summary, const QString& body) {
 }
 
 void DesktopNotifier::ActionInvoked(uint id, const QString& action) {
-    if (!m_shown.contains(id))
-        return;
-    if (action == QLatin1String("default"))
+    if (m_shown.contains(id) && action == QLatin1String("default"))
         emit DefaultAction();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
 #include <QSet>
 #include <QString>
@@ -7,8 +8,9 @@
 namespace qm {
 
 // Desktop notifications through org.freedesktop.Notifications on the session bus. Nothing here ever
-// waits on the bus: the call is asynchronous, and without a session bus or a notification service a
-// notification is simply not shown.
+// waits on the bus: the connection is made on a thread of its own (a bus that accepts but never
+// answers would hold it for long), the call is asynchronous, and without a session bus or a
+// notification service a notification is simply not shown.
 class DesktopNotifier : public QObject {
     Q_OBJECT
 public:
@@ -17,6 +19,9 @@ public:
 
     // Shows `summary` and `body` (plain text) with a default action, "Show".
     void Notify(const QString& summary, const QString& body);
+
+    // True while a connection to the bus is being made.
+    bool Connecting() const { return m_connecting; }
 
     // The session bus address: DBUS_SESSION_BUS_ADDRESS, else the user's bus in XDG_RUNTIME_DIR;
     // empty when there is none. No bus is ever started for us (autolaunch could hang).
@@ -31,10 +36,20 @@ private slots:
     void NotificationClosed(uint id, uint reason);
 
 private:
-    bool Connect();
+    struct Pending {
+        QString address; // the bus it was meant for
+        QString summary;
+        QString body;
+    };
+    void Flush();
+    void Connected(const QString& address);
+    void Send(const Pending& notification);
 
     QString m_connectionName;
-    QString m_address;  // of the connection held, when there is one
+    QString m_address;       // of the connection held, when there is one
+    QString m_failedAddress; // the last attempt failed there; tried again at the next notification
+    bool m_connecting = false;
+    QList<Pending> m_pending;
     QSet<uint> m_shown; // ids of our notifications still open
 };
 

@@ -130,6 +130,7 @@ bool IsRead(const QString& name) {
                                   "ADR",
                                   "X-ABLABEL",
                                   "CATEGORIES",
+                                  "PRODID",
                                   "X-QUELLMIRE-TEL",
                                   "X-QUELLMIRE-FAX"};
     return read.contains(name);
@@ -425,6 +426,12 @@ QStringList ReadCard(const RawCard& card, bool unicode, bool* named) {
             lines.append(line);
     }
 
+    // Only the organizer's own cards give a group: other address books' categories ("myContacts",
+    // "Starred") are no group of the user's, and the import has always left it empty for them.
+    const bool ownCard = std::any_of(lines.cbegin(), lines.cend(), [](const VLine& line) {
+        return line.name == QLatin1String("PRODID") &&
+               line.value.contains(QLatin1String("Quellmire Organizer"));
+    });
     Person person;
     QString fullName;
     QString structuredName;
@@ -465,7 +472,7 @@ QStringList ReadCard(const RawCard& card, bool unicode, bool* named) {
                          Unescape(line.value).trimmed(), {typed, line.rank});
         } else if (n == QLatin1String("ADR")) {
             AddAddress(person, line);
-        } else if (n == QLatin1String("CATEGORIES")) {
+        } else if (n == QLatin1String("CATEGORIES") && ownCard) {
             // The organizer keeps one group per contact: the first one given.
             person.Offer(QStringLiteral("CATEGORIES"), SplitValue(line.value, u',').value(0).trimmed());
         } else if (n == QLatin1String("X-QUELLMIRE-TEL")) {

@@ -337,6 +337,10 @@ private slots:
         QCOMPARE(c.value(QStringLiteral("Giulia Neri")),
                  QStringList({"Via Roma 1", "02 8000 0000 (home)", "", "giulia@gmail.com",
                               "Nota, con virgola", "", "Neri Srl", "+39 347 0000000"}));
+        // Another address book's categories are no group of the user's.
+        QCOMPARE(ContactRows(env).at(0).size(), 10);
+        for (const QStringList& row : ContactRows(env))
+            QCOMPARE(row.at(8), QString());
         QCOMPARE(c.value(QStringLiteral("André Müller")),
                  QStringList({"Gartenweg 2, Hinterhaus, 50667, Köln, NRW, Deutschland",
                               "+49 30 7654321 (home) +49 30 1234567 (business)", " +49 30 1234568 (business)",

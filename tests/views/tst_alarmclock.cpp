@@ -1,6 +1,7 @@
 #include "ViewTestRows.h"
 #include "app/MainForm.h"
 #include "desktop/CoolTrayIcon.h"
+#include "desktop/DesktopNotifier.h"
 #include "dialogs/AppointmentDialogs.h"
 #include "platform/Clock.h"
 #include "platform/ColorText.h"
@@ -27,6 +28,9 @@
 #include <QToolButton>
 #include <QtTest>
 #include <functional>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 using namespace qm;
 using namespace qm::testrows;
@@ -622,6 +626,7 @@ void TestAlarmClock::desktopNotificationNamesTheEntriesAndShowsTheTasks() {
     TestEnvironment env(QStringLiteral("tester"), At(6, 0));
     TMainForm* form = StartForm(env);
     OneShot(env, QStringLiteral("Call Bob"), QStringLiteral("2026-12-07"), QStringLiteral("08:30"));
+    OneShot(env, QStringLiteral("Hung bus"), QStringLiteral("2026-12-07"), QStringLiteral("09:00"));
     OneShot(env, QStringLiteral("Pills <1/2> & water"), QStringLiteral("2026-12-07"),
             QStringLiteral("09:45"));
     OneShot(env, QStringLiteral("Shop"), QStringLiteral("2026-12-07"), QStringLiteral("10:00"));
@@ -632,6 +637,25 @@ void TestAlarmClock::desktopNotificationNamesTheEntriesAndShowsTheTasks() {
     ticks.Alarm(At(8, 30, 0, 100));
     QCOMPARE(ticks.Rings(), QStringList({" Call Bob!"}));
     QVERIFY(MessageBoxSeam::Shown().isEmpty());
+    auto* notifier = form->findChild<DesktopNotifier*>();
+    QVERIFY(notifier);
+    QTRY_VERIFY(!notifier->Connecting());
+
+    // A bus that takes the connection and never answers: the alarm does not wait for it.
+    const QByteArray hungPath = QFile::encodeName(env.ProgramFolder() + QStringLiteral("hung-bus"));
+    const int hung = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un where{};
+    where.sun_family = AF_UNIX;
+    QVERIFY(size_t(hungPath.size()) < sizeof(where.sun_path));
+    memcpy(where.sun_path, hungPath.constData(), size_t(hungPath.size()));
+    QVERIFY(bind(hung, reinterpret_cast<sockaddr*>(&where), sizeof(where)) == 0);
+    QVERIFY(listen(hung, 4) == 0);
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + hungPath);
+    ticks.Alarm(At(9, 0, 0, 100));
+    QCOMPARE(ticks.Rings(), QStringList({" Hung bus!"}));
+    QVERIFY(notifier->Connecting());
+    close(hung);
+    QTRY_VERIFY(!notifier->Connecting());
 
     qputenv("DBUS_SESSION_BUS_ADDRESS", bus.Address().toLocal8Bit());
     QDBusConnection desktop = QDBusConnection::connectToBus(bus.Address(), QStringLiteral("desktop"));
