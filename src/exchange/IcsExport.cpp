@@ -123,6 +123,9 @@ icalcomponent* EventOf(const TRecord& row, const QString& uidSeed, const icaltim
         rule.by_month[1] = ICAL_RECURRENCE_ARRAY_MAX;
         rule.by_month_day[0] = short(day);
         rule.by_month_day[1] = ICAL_RECURRENCE_ARRAY_MAX;
+    } else if (text("dayofweek").trimmed() == QLatin1String("T")) {
+        // "Torment me every day!": the entry stands in every day's list.
+        rule.freq = ICAL_DAILY_RECURRENCE;
     } else {
         recurs = false;
     }

@@ -249,7 +249,7 @@ void Importer::ReadEvent(icalcomponent* component) {
                 }
                 if (!steady)
                     why = kZoneClock;
-                else if (shift != 0 && *kind != QLatin1String("W"))
+                else if (shift != 0 && *kind != QLatin1String("W") && *kind != QLatin1String("T"))
                     why = kZoneDay, steady = false;
             }
             if (steady) {
@@ -327,6 +327,11 @@ std::optional<QString> Importer::ExactKind(const Event& event, const icalrecurre
             return QStringLiteral("Y");
         break;
     case ICAL_DAILY_RECURRENCE:
+        // Every day is a one-shot entry marked to show every day.
+        if (ArrayEmpty(rule.by_day) && months.isEmpty() && monthDays.isEmpty())
+            return QStringLiteral("T");
+        *why = kOften;
+        break;
     case ICAL_HOURLY_RECURRENCE:
     case ICAL_MINUTELY_RECURRENCE:
     case ICAL_SECONDLY_RECURRENCE:
@@ -380,6 +385,13 @@ void Importer::AddKindRows(const Event& event, const icalrecurrencetype& rule, i
             AddRow(AppointmentOn(QStringLiteral("M"), date), event, event.localStart);
             ++m_summary.monthly;
         }
+        return;
+    }
+    case ICAL_DAILY_RECURRENCE: {
+        TAppointmentRow row = AppointmentOn(QStringLiteral("O"), from);
+        row.dayofweek = QStringLiteral("T");
+        AddRow(row, event, event.localStart);
+        ++m_summary.oneShot;
         return;
     }
     default: {

@@ -71,10 +71,12 @@ QString OpenOtherArchive(const TestEnvironment& env) {
 }
 
 void Add(const QString& flag, const QDate& date, const QString& title, const QString& from, const QString& to,
-         const QString& note = QString()) {
+         const QString& note = QString(), const QString& marker = QString()) {
     TAppointmentRow row = AppointmentOn(flag, date);
     row.id = title;
     row.note = note;
+    if (flag == QLatin1String("O"))
+        row.dayofweek = marker;
     if (!from.isEmpty())
         row.orario = StoredTime(QTime::fromString(from, QStringLiteral("hh:mm")));
     if (!to.isEmpty())
@@ -84,8 +86,8 @@ void Add(const QString& flag, const QDate& date, const QString& title, const QSt
     InsertAppointment(query, row);
 }
 
-// Every kind, with and without times, the 31st, 29 February, an end past midnight, notes with
-// the characters a calendar file escapes and text beyond Latin.
+// Every kind, with and without times, an entry shown every day, the 31st, 29 February, an end past midnight,
+// notes with the characters a calendar file escapes and text beyond Latin.
 void AddEveryKind() {
     Add("O", QDate(2026, 12, 31), "New Year's Eve, party", "20:00", "23:30",
         "Bring: wine, cheese; glasses\nand 日本語 Ελληνικά \\ back");
@@ -98,6 +100,7 @@ void AddEveryKind() {
     Add("M", QDate(2027, 1, 1), "Meter reading", "", "", "Στοιχεία\nline two");
     Add("Y", QDate(2028, 2, 29), "Leap birthday", "", "");
     Add("Y", QDate(2026, 12, 25), "Christmas lunch", "12:00", "15:00");
+    Add("O", QDate(2026, 12, 1), "Vitamins", "08:00", "", "", "T");
 }
 
 QList<QStringList> Rows(const QString& file) {
@@ -483,7 +486,7 @@ private slots:
         int written = 0;
         QString error;
         QVERIFY2(ExportAllAppointmentsToIcsFile(kAlias, file, &written, &error), qPrintable(error));
-        QCOMPARE(written, 10);
+        QCOMPARE(written, 11);
 
         const QByteArray bytes = ReadBytes(file);
         QStringDecoder utf8(QStringConverter::Utf8);
@@ -497,28 +500,28 @@ private slots:
         for (const char* expected :
              {"RRULE:FREQ=WEEKLY;BYDAY=MO\r\n", "RRULE:FREQ=MONTHLY;BYMONTHDAY=31\r\n",
               "RRULE:FREQ=YEARLY;BYMONTHDAY=29;BYMONTH=2\r\n", "DTSTART;VALUE=DATE:20280229\r\n",
-              "DTSTART:20261231T200000\r\n", "DTEND:20261212T010000\r\n", "TRIGGER:PT0S\r\n",
-              "SUMMARY:New Year's Eve\\, party\r\n"})
+              "DTSTART:20261231T200000\r\n", "RRULE:FREQ=DAILY\r\n", "DTEND:20261212T010000\r\n",
+              "TRIGGER:PT0S\r\n", "SUMMARY:New Year's Eve\\, party\r\n"})
             QVERIFY2(bytes.contains(expected), expected);
         QVERIFY(!bytes.contains("freeassociation"));
 
         const QString other = OpenOtherArchive(env);
         IcsImportSummary summary;
         QVERIFY2(ImportIcsFile(kOther, file, &summary, &error), qPrintable(error));
-        QCOMPARE(summary.Added(), 10);
+        QCOMPARE(summary.Added(), 11);
         QCOMPARE(Rows(other), Rows(env.ArchiveFile(QStringLiteral("QMarc80.db"))));
 
         QVERIFY(ImportIcsFile(kOther, file, &summary, &error));
         QCOMPARE(summary.Added(), 0);
-        QCOMPARE(summary.skipped.value(QStringLiteral("already in the archive")), 10);
-        QCOMPARE(Rows(other).size(), 10);
+        QCOMPARE(summary.skipped.value(QStringLiteral("already in the archive")), 11);
+        QCOMPARE(Rows(other).size(), 11);
 
         // A later export of the same archive keeps every UID.
         const QString again = env.ProgramFolder() + QStringLiteral("again.ics");
         QVERIFY(ExportAllAppointmentsToIcsFile(kAlias, again, &written, &error));
         QCOMPARE(UidLines(ReadBytes(again)), UidLines(bytes));
         const QStringList uids = UidLines(bytes);
-        QCOMPARE(QSet<QString>(uids.begin(), uids.end()).size(), 10);
+        QCOMPARE(QSet<QString>(uids.begin(), uids.end()).size(), 11);
     }
 
     void realClientsReadTheExport() {
@@ -757,7 +760,7 @@ private slots:
         const QString all = env.ProgramFolder() + QStringLiteral("everything.ics");
         DialogSeam::QueueFile(all);
         choose(form->ExportCalendarAll1);
-        QCOMPARE(UidLines(ReadBytes(all)).size(), 10);
+        QCOMPARE(UidLines(ReadBytes(all)).size(), 11);
 
         const QString in = env.ProgramFolder() + QStringLiteral("google.ics");
         WriteBytes(in, Crlf(kGoogle));
