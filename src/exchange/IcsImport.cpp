@@ -617,10 +617,28 @@ QString DateProblem(const QString& text) {
 }
 
 // The first error libical noted while parsing, with the event it stands in.
+// A broken component, or a broken property that places an event, damages the file; a property
+// that libical does not know or cannot read and the program does not use (a newer standard's, a
+// vendor's) is passed over, as other calendar programs do.
+bool Damages(icalproperty* error, const QString& text) {
+    const icalparameter* type = icalproperty_get_first_parameter(error, ICAL_XLICERRORTYPE_PARAMETER);
+    if (type && icalparameter_get_xlicerrortype(type) == ICAL_XLICERRORTYPE_COMPONENTPARSEERROR)
+        return true;
+    for (const char* name : {"DTSTART", "DTEND", "DURATION", "RRULE", "RDATE", "EXDATE", "RECURRENCE-ID"})
+        if (text.contains(QLatin1String(name), Qt::CaseInsensitive))
+            return true;
+    return false;
+}
+
 QString ParseProblem(icalcomponent* component) {
     for (icalproperty* p = icalcomponent_get_first_property(component, ICAL_XLICERROR_PROPERTY); p;
          p = icalcomponent_get_next_property(component, ICAL_XLICERROR_PROPERTY)) {
         QString text = TextOf(icalproperty_get_xlicerror(p));
+        if (!Damages(p, text))
+            continue;
+        // libical puts its own source file and line before some of its messages.
+        static const QRegularExpression sourcePlace(QStringLiteral("^\\S+\\.c:\\d+:\\s*"));
+        text.remove(sourcePlace);
         const QString summary = TextOf(icalcomponent_get_summary(component));
         if (!summary.isEmpty())
             text += QStringLiteral(" (in the event \"%1\")").arg(summary);
