@@ -7,6 +7,7 @@
 #include "platform/widgets/PageControl.h"
 
 #include <QAction>
+#include <QGuiApplication>
 #include <QMenu>
 
 namespace qm {
@@ -14,6 +15,15 @@ namespace qm {
 namespace {
 
 const QString kIcsFilter = QStringLiteral("iCalendar files (*.ics)|*.ics");
+
+// A large calendar takes a while: the pointer says so meanwhile.
+class WaitCursor {
+public:
+    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
 
 } // namespace
 
@@ -73,8 +83,13 @@ void TMainForm::ExportCalendar1Click() {
         return;
     int written = 0;
     QString error;
-    if (!ExportAppointmentsToIcs(*list, SaveDialogICS.FileName, CalendarUidSeed(ArchiveFolder), &written,
-                                 &error))
+    bool done = false;
+    {
+        const WaitCursor wait;
+        done = ExportAppointmentsToIcs(*list, SaveDialogICS.FileName, CalendarUidSeed(ArchiveFolder),
+                                       &written, &error);
+    }
+    if (!done)
         MessageBox(error, MsgCaption, MsgOk + MsgExclamation);
 }
 
@@ -83,7 +98,12 @@ void TMainForm::ExportCalendarAll1Click() {
         return;
     int written = 0;
     QString error;
-    if (!ExportAllAppointmentsToIcsFile(AliasName, SaveDialogICS.FileName, &written, &error))
+    bool done = false;
+    {
+        const WaitCursor wait;
+        done = ExportAllAppointmentsToIcsFile(AliasName, SaveDialogICS.FileName, &written, &error);
+    }
+    if (!done)
         MessageBox(error, MsgCaption, MsgOk + MsgExclamation);
 }
 
@@ -94,7 +114,11 @@ void TMainForm::ImportCalendar1Click() {
     if (!OpenDialogICS.Execute(this))
         return;
     QString text;
-    const bool imported = ImportCalendarFile(OpenDialogICS.FileName, &text);
+    bool imported = false;
+    {
+        const WaitCursor wait;
+        imported = ImportCalendarFile(OpenDialogICS.FileName, &text);
+    }
     MessageBox(text, MsgCaption, MsgOk + (imported ? MsgInformation : MsgExclamation));
 }
 
