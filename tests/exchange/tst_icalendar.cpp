@@ -440,6 +440,20 @@ END:VTODO
 END:VCALENDAR
 )";
 
+// A weekly event kept in UTC: here it falls on the next day, an hour later in summer.
+const QByteArray kUtcWeekly = R"(BEGIN:VCALENDAR
+VERSION:2.0
+PRODID:-//server//EN
+BEGIN:VEVENT
+UID:u1
+DTSTAMP:20261201T000000Z
+DTSTART:20261207T233000Z
+RRULE:FREQ=WEEKLY;BYDAY=MO
+SUMMARY:Late call
+END:VEVENT
+END:VCALENDAR
+)";
+
 // Rules that no day ever fulfils or that fire every second or minute: they end, bounded.
 const QByteArray kPathological = R"(BEGIN:VCALENDAR
 VERSION:2.0
@@ -608,6 +622,9 @@ private slots:
                                                  "M|Pay bills|2026-12-01||01||  :  |  :  ",
                                                  "O|Course block (moved)|2026-12-23||||10:00|  :  ",
                                                  "O|Tennis|2026-12-17||||18:00|  :  "};
+        QTest::newRow("weekly in UTC")
+            << kUtcWeekly << QList<int>{53, 0, 0, 0} << QStringList{"clock changes on other dates than here"}
+            << QStringList{"O|Late call|2026-12-08||||00:30|  :  ", "O|Late call|2027-06-29||||01:30|  :  "};
         QTest::newRow("rules that never or always fire")
             << kPathological << QList<int>{1000, 0, 0, 0}
             << QStringList{"more than 1000 occurrences", "not followed to their end"} << QStringList();
