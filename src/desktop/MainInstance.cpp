@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QThread>
 #include <cerrno>
@@ -257,11 +258,9 @@ TMainInstance::AskResult TMainInstance::Ask(const QStringList& words, TMainInsta
         ::open(QFile::encodeName(lockName).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0)
         return AskResult::NoFolder;
-    if (TryLock(fd)) {
-        ::close(fd);
+    const auto closeLock = qScopeGuard([fd] { ::close(fd); });
+    if (TryLock(fd))
         return AskResult::NotRunning;
-    }
-    ::close(fd);
 
     const QByteArray message = Framed((QString(QChar(RequestMark)) + words.join(QChar(WordMark))).toUtf8());
     QDeadlineTimer connectDeadline(HandOverMs);
@@ -271,6 +270,9 @@ TMainInstance::AskResult TMainInstance::Ask(const QStringList& words, TMainInsta
         socket.connectToServer(ServerName());
         if (socket.waitForConnected(ConnectMs))
             break;
+        // The running copy ended meanwhile: there is no one to ask.
+        if (TryLock(fd))
+            return AskResult::NotRunning;
         if (connectDeadline.hasExpired())
             return AskResult::NoAnswer;
         QThread::msleep(RetryMs);
