@@ -40,6 +40,7 @@ TMainForm::TMainForm() : QWidget(nullptr) {
     ConnectWorkingFolder();
     ConnectNotesTab();
     ConnectExchange();
+    ConnectCalendarFiles();
     ConnectAbout();
     ConnectAddressBook();
     FormCreate();

@@ -5,6 +5,7 @@
 #include "desktop/BrowseForFolder.h"
 #include "desktop/IconHide.h"
 #include "desktop/LumidorAutostart.h"
+#include "desktop/MainInstance.h"
 #include "desktop/UserComp.h"
 #include "exchange/ExchangeArea.h"
 #include "notes/NotesTab.h"
@@ -382,6 +383,26 @@ public:
     void PrintPreview1Click();
     void Print1Click();
     void ConnectExchange();
+
+    // --- calendar files: the appointment lists' menu, a later start's import (exchange/CalendarFiles.cpp)
+    // ---
+    QAction* CalendarSeparator = nullptr;
+    QAction* ExportCalendar1 = nullptr;    // "Export calendar (visibles)..."
+    QAction* ExportCalendarAll1 = nullptr; // "Export calendar (all appointments)..."
+    QAction* ImportCalendar1 = nullptr;    // "Import calendar..."
+    TSaveDialog SaveDialogICS;
+    TOpenDialog OpenDialogICS;
+    void ConnectCalendarFiles();
+    void CalendarMenuPopup();
+    TQuery* CalendarListQuery() const; // the appointment list on screen, if any
+    bool AskCalendarFile(const QString& proposed);
+    void ExportCalendar1Click();
+    void ExportCalendarAll1Click();
+    void ImportCalendar1Click();
+    // Adds the events of an .ics file and refreshes the lists; `text` is the summary or the error.
+    bool ImportCalendarFile(const QString& fileName, QString* text);
+    // A request of a later start that waits for the answer (its --import-ics).
+    TMainInstance::Answer CalledToDo(const QStringList& words);
 
     // --- address book import (desktop/AddressBookImport.cpp) ---
     TWinAddressBook* wab = nullptr;

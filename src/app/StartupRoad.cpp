@@ -13,7 +13,7 @@
 #include "platform/widgets/Controls.h"
 #include "platform/widgets/PageControl.h"
 #include "platform/widgets/Panel.h"
-#include "store/ArchivePlace.h"
+#include "store/ArchiveLocation.h"
 #include "store/ArchiveRestore.h"
 
 #include <QCalendarWidget>
@@ -240,12 +240,9 @@ void TMainForm::InitPathsAndDefaults() {
     SpeedButtonEXIT->setToolTip(QStringLiteral("Be quiet ") + userName + QStringLiteral("!"));
     Label_mistero->setText(Label_mistero->text() + QStringLiteral("Arc"));
     ProfileName = Label_mistero->text();
-    if (!userName.isEmpty()) {
-        ArchiveFolder = ProgramFolder + QStringLiteral("qmarcs/") + userName + QStringLiteral("Arc");
-    } else {
-        ArchiveFolder = ProgramFolder + QStringLiteral("qmarcs/generic");
+    ArchiveFolder = DefaultArchiveFolderFor(ProgramFolder, userName);
+    if (userName.isEmpty())
         ProfileName = QStringLiteral("generic");
-    }
     DefaultArchiveFolder = ArchiveFolder;
     NotesFolder = ArchiveFolder + QStringLiteral("/notes");
     Label_Ripetuta->setText(userName);
@@ -284,27 +281,24 @@ void TMainForm::InitPathsAndDefaults() {
 void TMainForm::ApplyWorkingFolder() {
     SpeedButton_Multi->setEnabled(false);
     const QString netFile = JoinPath(DefaultArchiveFolder, QStringLiteral("Net.txt"));
-    if (!QFileInfo::exists(netFile))
+    const WorkingFolderChoice choice = ReadWorkingFolder(DefaultArchiveFolder, ProfileName);
+    if (!choice.netFileFound)
         return;
 
     TimerContolloOrario->stop();
     TimerRitorna->stop();
     SpeedButton_Multi->setEnabled(true);
-    QStringList lines;
-    QString readError;
-    const bool read = LoadTextLines(netFile, lines, &readError) || errno == ENOENT;
-    const QString folder = lines.isEmpty() ? QString() : lines.first();
-    if (!read) {
+    if (!choice.readError.isEmpty()) {
         // Named in one box; the default folder is kept, as without the file.
-        MessageBox(readError, MsgCaption, MsgOk + MsgExclamation);
-    } else if (!folder.isEmpty() && QFileInfo(folder).isDir()) {
-        const ArchivePlace place = PlaceArchiveIn(folder, ProfileName);
-        if (!place.archiveFolder.isEmpty())
-            ArchiveFolder = place.archiveFolder;
-        if (!place.message.isEmpty())
-            MessageBox(place.message, MsgCaption, MsgOk + (place.refused ? MsgExclamation : MsgInformation));
+        MessageBox(choice.readError, MsgCaption, MsgOk + MsgExclamation);
+    } else if (choice.namedFound) {
+        if (!choice.folder.isEmpty())
+            ArchiveFolder = choice.folder;
+        if (!choice.placeMessage.isEmpty())
+            MessageBox(choice.placeMessage, MsgCaption,
+                       MsgOk + (choice.placeRefused ? MsgExclamation : MsgInformation));
     } else {
-        MsgText = QStringLiteral("I haven't found the new working folder (") + folder +
+        MsgText = QStringLiteral("I haven't found the new working folder (") + choice.named +
                   QStringLiteral("), so I came back to the default (") + ArchiveFolder +
                   QStringLiteral("). I must searching for it at the next restart?");
         if (MessageBox(MsgText, MsgCaption, MsgYesNo + MsgQuestion) != MsgYes) {

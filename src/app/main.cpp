@@ -1,3 +1,4 @@
+#include "app/CommandLineTools.h"
 #include "app/MainForm.h"
 #include "app/SplashForm.h"
 #include "desktop/MainInstance.h"
@@ -62,6 +63,9 @@ int main(int argc, char** argv) {
     // Everything the program creates (archive, notes, tables and their journals, small files) is
     // the user's alone.
     ::umask(077);
+    // The calendar and contact options need no display: they run before any window exists.
+    if (qm::IsCommandLineTool(argc, argv))
+        return qm::RunCommandLineTool(argc, argv);
     qm::QmApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quellmire Organizer"));
     QApplication::setApplicationDisplayName(QStringLiteral("Quellmire Organizer"));
@@ -96,6 +100,7 @@ int main(int argc, char** argv) {
         QObject::connect(&mainInstance1, &qm::TMainInstance::Called, form, [form](const QString& text) {
             qm::Guarded([form, &text] { form->CalledByLaterStart(text); });
         });
+        mainInstance1.OnRequest = [form](const QStringList& words) { return form->CalledToDo(words); };
         // A copy started while this one was starting is answered now.
         mainInstance1.SetReady();
     }

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QThread>
 #include <cerrno>
@@ -25,6 +26,33 @@ namespace {
 
 constexpr int ConnectMs = 1000;
 constexpr int RetryMs = 20;
+// A request starts with a character no command line of a later start begins with; its words are
+// parted by another.
+constexpr char16_t RequestMark = u'\x1e';
+constexpr char16_t WordMark = u'\x1f';
+
+QByteArray Framed(const QByteArray& text) {
+    return QByteArray::number(text.size()) + '\n' + text;
+}
+
+// A whole framed message at the front of `buffer`, taken from it; false while it is incomplete.
+// `bad` is set when the frame cannot be one.
+bool TakeFrame(QByteArray& buffer, QByteArray* text, bool* bad) {
+    const qsizetype newline = buffer.indexOf('\n');
+    if (newline < 0)
+        return false;
+    bool ok = false;
+    const qsizetype length = buffer.left(newline).toLongLong(&ok);
+    if (!ok || length < 0) {
+        *bad = true;
+        return false;
+    }
+    if (buffer.size() - newline - 1 < length)
+        return false;
+    *text = buffer.mid(newline + 1, length);
+    buffer.clear();
+    return true;
+}
 
 // A folder of this user that no one else may enter or replace.
 bool IsPrivate(const struct stat& info) {
@@ -162,7 +190,7 @@ bool TMainInstance::BecomeFirst() {
 bool TMainInstance::HandOver(const QStringList& arguments) {
     const QByteArray text = ForwardedText(arguments).toUtf8();
     // Framed by its length, so a half-written message is never taken for a whole one.
-    const QByteArray message = QByteArray::number(text.size()) + '\n' + text;
+    const QByteArray message = Framed(text);
     const QString name = ServerName();
     QDeadlineTimer deadline(HandOverMs);
     // The first copy may hold the lock and not listen yet: it is still starting.
@@ -200,6 +228,73 @@ void TMainInstance::SetReady() {
     const QStringList pending = std::exchange(m_pending, {});
     for (const QString& text : pending)
         emit Called(text);
+    const auto requests = std::exchange(m_pendingRequests, {});
+    for (const auto& [socket, words] : requests)
+        if (socket)
+            AnswerRequest(socket, words);
+}
+
+void TMainInstance::AnswerRequest(QLocalSocket* socket, const QStringList& words) {
+    if (!m_ready) {
+        m_pendingRequests.append({QPointer<QLocalSocket>(socket), words});
+        return;
+    }
+    TMainInstance::Answer answer;
+    if (OnRequest)
+        answer = OnRequest(words);
+    else
+        answer.text = QStringLiteral("Quellmire Organizer cannot do this now.");
+    socket->write(Framed((answer.ok ? "0\n" : "1\n") + answer.text.toUtf8()));
+    socket->flush();
+    socket->disconnectFromServer();
+}
+
+TMainInstance::AskResult TMainInstance::Ask(const QStringList& words, TMainInstance::Answer* answer,
+                                            int waitMs) {
+    const QString lockName = LockName();
+    if (lockName.isEmpty())
+        return AskResult::NoFolder;
+    const int fd =
+        ::open(QFile::encodeName(lockName).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0)
+        return AskResult::NoFolder;
+    const auto closeLock = qScopeGuard([fd] { ::close(fd); });
+    if (TryLock(fd))
+        return AskResult::NotRunning;
+
+    const QByteArray message = Framed((QString(QChar(RequestMark)) + words.join(QChar(WordMark))).toUtf8());
+    QDeadlineTimer connectDeadline(HandOverMs);
+    QLocalSocket socket;
+    // The running copy may hold the lock and not listen yet: it is still starting.
+    for (;;) {
+        socket.connectToServer(ServerName());
+        if (socket.waitForConnected(ConnectMs))
+            break;
+        // The running copy ended meanwhile: there is no one to ask.
+        if (TryLock(fd))
+            return AskResult::NotRunning;
+        if (connectDeadline.hasExpired())
+            return AskResult::NoAnswer;
+        QThread::msleep(RetryMs);
+    }
+    socket.write(message);
+    socket.waitForBytesWritten(ConnectMs);
+    QDeadlineTimer deadline(waitMs);
+    QByteArray buffer;
+    QByteArray reply;
+    bool bad = false;
+    while (!TakeFrame(buffer, &reply, &bad)) {
+        if (bad || deadline.hasExpired())
+            return AskResult::NoAnswer;
+        if (!socket.waitForReadyRead(int(qMin<qint64>(deadline.remainingTime(), 1000))) &&
+            socket.state() != QLocalSocket::ConnectedState && socket.bytesAvailable() == 0)
+            return AskResult::NoAnswer;
+        buffer += socket.readAll();
+    }
+    socket.disconnectFromServer();
+    answer->ok = reply.startsWith("0\n");
+    answer->text = QString::fromUtf8(reply.mid(2));
+    return AskResult::Answered;
 }
 
 void TMainInstance::Deliver(const QString& text) {
@@ -215,21 +310,19 @@ void TMainInstance::AcceptConnection() {
         auto buffer = std::make_shared<QByteArray>();
         auto deliver = [this, socket, buffer] {
             *buffer += socket->readAll();
-            const qsizetype newline = buffer->indexOf('\n');
-            if (newline < 0)
-                return;
-            bool ok = false;
-            const qsizetype length = buffer->left(newline).toLongLong(&ok);
-            if (!ok || length < 0) {
-                socket->abort();
+            QByteArray frame;
+            bool bad = false;
+            if (!TakeFrame(*buffer, &frame, &bad)) {
+                if (bad)
+                    socket->abort();
                 return;
             }
-            if (buffer->size() - newline - 1 < length)
-                return;
-            const QString text = QString::fromUtf8(buffer->mid(newline + 1, length));
-            buffer->clear();
+            const QString text = QString::fromUtf8(frame);
             socket->disconnect(this);
-            Deliver(text);
+            if (text.startsWith(QChar(RequestMark)))
+                AnswerRequest(socket, text.mid(1).split(QChar(WordMark)));
+            else
+                Deliver(text);
         };
         connect(socket, &QLocalSocket::readyRead, this, deliver);
         if (socket->bytesAvailable() > 0)

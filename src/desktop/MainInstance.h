@@ -1,10 +1,13 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 class QLocalServer;
+class QLocalSocket;
 
 namespace qm {
 
@@ -41,6 +44,19 @@ public:
     QString ServerName() const;
     QString LockName() const;
 
+    // A request that wants an answer (the command line's calendar import): `words` is what was
+    // asked, the result says whether it worked and what to tell.
+    struct Answer {
+        bool ok = false;
+        QString text;
+    };
+    std::function<Answer(const QStringList& words)> OnRequest;
+
+    // The asking side, for a program that does not become the running copy: hands `words` to the
+    // running copy and waits up to `waitMs` for its answer. Shows no box.
+    enum class AskResult { NotRunning, Answered, NoAnswer, NoFolder };
+    AskResult Ask(const QStringList& words, Answer* answer, int waitMs);
+
 signals:
     // A later copy was started; `text` is its forwarded command line (possibly empty).
     void Called(const QString& text);
@@ -50,6 +66,7 @@ private:
     bool HandOver(const QStringList& arguments);
     void AcceptConnection();
     void Deliver(const QString& text);
+    void AnswerRequest(QLocalSocket* socket, const QStringList& words);
 
     QString m_key;
     QString m_folder;
@@ -61,6 +78,7 @@ private:
     int m_lockFd = -1;
     bool m_ready = false;
     QStringList m_pending;
+    QList<QPair<QPointer<QLocalSocket>, QStringList>> m_pendingRequests;
 };
 
 } // namespace qm

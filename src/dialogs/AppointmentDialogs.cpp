@@ -14,6 +14,7 @@
 #include "platform/widgets/MemoLimit.h"
 #include "platform/widgets/PageControl.h"
 #include "platform/widgets/Panel.h"
+#include "store/AppointmentRow.h"
 
 #include <QCalendarWidget>
 #include <QCheckBox>
@@ -31,8 +32,6 @@ namespace qm {
 
 namespace {
 
-const QString kDefaultTitle = QStringLiteral("Introduce the sister to Tarquindo!");
-
 // What sets the members of one kind apart: the columns they write and the date they show.
 struct KindTraits {
     QString flag;
@@ -40,8 +39,6 @@ struct KindTraits {
     QString formKind;
     QString dateLabelName;
     QString dateCaption;
-    QString insertColumns;
-    QString insertValues;
     QStringList updateSet;
 };
 
@@ -52,8 +49,6 @@ const KindTraits& TraitsOf(TAppointmentKind kind) {
         QStringLiteral("Montly"),
         QStringLiteral("Label_DayMonth"),
         QStringLiteral("Day"),
-        QStringLiteral("(id,note,dayofmonth,datefull,orario,orario2,flag)"),
-        QStringLiteral("values (:id,:note,:dayofmonth,:datefull,:orario,:orario2,:flag)"),
         {QStringLiteral("SET id         = :id,"), QStringLiteral("    note       = :note,"),
          QStringLiteral("    dayofmonth = :dayofmonth,"), QStringLiteral("    datefull   = :datefull,"),
          QStringLiteral("    orario     = :orario,"), QStringLiteral("    orario2     = :orario2")}};
@@ -63,8 +58,6 @@ const KindTraits& TraitsOf(TAppointmentKind kind) {
         QStringLiteral("Weekly"),
         QStringLiteral("Label_dayweek"),
         QStringLiteral("Day"),
-        QStringLiteral("(id,note,dayofweek,dayindex,datefull,orario,orario2,flag)"),
-        QStringLiteral("values (:id,:note,:dayofweek,:dayindex,:datefull,:orario,:orario2,:flag)"),
         {QStringLiteral("SET id         = :id,"), QStringLiteral("    note       = :note,"),
          QStringLiteral("    dayofweek  = :dayofweek,"), QStringLiteral("    dayindex   = :dayindex,"),
          QStringLiteral("    datefull   = :datefull,"), QStringLiteral("    orario     = :orario,"),
@@ -75,8 +68,6 @@ const KindTraits& TraitsOf(TAppointmentKind kind) {
         QStringLiteral("Yearly"),
         QStringLiteral("Label_date"),
         QStringLiteral("Date"),
-        QStringLiteral("(id,note,datefull,data,orario,orario2,flag)"),
-        QStringLiteral("values (:id,:note,:datefull,:data,:orario,:orario2,:flag)"),
         {QStringLiteral("SET id         = :id,"), QStringLiteral("    note       = :note,"),
          QStringLiteral("    datefull   = :datefull,"), QStringLiteral("    data       = :data,"),
          QStringLiteral("    orario     = :orario,"), QStringLiteral("    orario2    = :orario2")}};
@@ -86,8 +77,6 @@ const KindTraits& TraitsOf(TAppointmentKind kind) {
         QStringLiteral("One Shot"),
         QStringLiteral("Label_datefull"),
         QStringLiteral("Date"),
-        QStringLiteral("(id,note,datefull,orario,orario2,flag,dayofweek)"),
-        QStringLiteral("values (:id,:note,:datefull,:orario,:orario2,:flag,:dayofweek)"),
         {QStringLiteral("SET id         = :id,"), QStringLiteral("    note       = :note,"),
          QStringLiteral("    datefull   = :datefull,"), QStringLiteral("    orario     = :orario,"),
          QStringLiteral("    orario2    = :orario2,"), QStringLiteral("    dayofweek  = :dayofweek")}};
@@ -458,49 +447,44 @@ void TAppointmentForm::LoadFromQuery() {
 
 void TAppointmentForm::ApplyDefaultTitle() {
     if (Edit_id->text().isEmpty())
-        Edit_id->setText(kDefaultTitle);
+        Edit_id->setText(DefaultAppointmentTitle());
 }
 
 namespace {
 
-void BindValues(TQuery* query, TAppointmentKind kind, const TAppointmentForm& form, const QString& dateText,
-                const QString& marker) {
-    query->ParamByName(QStringLiteral("id")).SetAsString(form.Edit_id->text());
-    query->ParamByName(QStringLiteral("note")).SetAsString(MemoText(form.Memo));
-    query->ParamByName(QStringLiteral("datefull")).SetAsDate(MainForm->SelectedDate);
-    query->ParamByName(QStringLiteral("orario")).SetAsString(form.MaskEdit_Hour->Text());
-    query->ParamByName(QStringLiteral("orario2")).SetAsString(form.MaskEdit_hour2->Text());
-    query->ParamByName(QStringLiteral("flag")).SetAsString(TraitsOf(kind).flag);
+// The row the fields describe, in the columns the kind stores.
+TAppointmentRow RowOfFields(TAppointmentKind kind, const TAppointmentForm& form, const QString& dateText,
+                            const QString& marker) {
+    TAppointmentRow row;
+    row.flag = TraitsOf(kind).flag;
+    row.id = form.Edit_id->text();
+    row.note = MemoText(form.Memo);
+    row.datefull = MainForm->SelectedDate;
+    row.orario = form.MaskEdit_Hour->Text();
+    row.orario2 = form.MaskEdit_hour2->Text();
     switch (kind) {
     case TAppointmentKind::Monthly:
-        query->ParamByName(QStringLiteral("dayofmonth")).SetAsString(dateText);
+        row.dayofmonth = dateText;
         break;
     case TAppointmentKind::Weekly:
-        query->ParamByName(QStringLiteral("dayofweek")).SetAsString(dateText);
-        query->ParamByName(QStringLiteral("dayindex"))
-            .SetAsFloat(DayOfWeekSundayFirst(MainForm->SelectedDate));
+        row.dayofweek = dateText;
+        row.dayindex = DayOfWeekSundayFirst(MainForm->SelectedDate);
         break;
     case TAppointmentKind::Yearly:
-        query->ParamByName(QStringLiteral("data")).SetAsString(MainForm->SelectedMonthDay);
+        row.data = MainForm->SelectedMonthDay;
         break;
     case TAppointmentKind::OneShot:
-        query->ParamByName(QStringLiteral("dayofweek")).SetAsString(marker);
+        row.dayofweek = marker;
         break;
     }
+    return row;
 }
 
 } // namespace
 
 void TAppointmentForm::SaveAppointment() {
     ApplyDefaultTitle();
-    const KindTraits& traits = TraitsOf(m_kind);
-    TQuery* query = MainForm->Query_Jolly;
-    query->SQL.Clear();
-    query->SQL.Add(QStringLiteral("INSERT INTO QMarc80"));
-    query->SQL.Add(traits.insertColumns);
-    query->SQL.Add(traits.insertValues);
-    BindValues(query, m_kind, *this, DateLabel->text(), Marker());
-    query->ExecSQL();
+    InsertAppointment(*MainForm->Query_Jolly, RowOfFields(m_kind, *this, DateLabel->text(), Marker()));
     RefreshView();
 }
 
@@ -514,7 +498,7 @@ void TAppointmentForm::SaveChanges() {
     for (const QString& line : traits.updateSet)
         query->SQL.Add(line);
     query->SQL.Add(QStringLiteral("WHERE codimp = ") + key);
-    BindValues(query, m_kind, *this, DateLabel->text(), Marker());
+    BindAppointment(*query, RowOfFields(m_kind, *this, DateLabel->text(), Marker()));
     query->ExecSQL();
     RefreshView();
 }

@@ -175,6 +175,32 @@ QString TableProblem(const QString& file, const QString& reason, Session::TableS
 
 } // namespace
 
+void CreateTableWhenMissing(const QString& alias, const QString& name) {
+    Session& session = Session::Instance();
+    const QString folder = session.AliasFolder(alias);
+    if (!MakePrivatePath(folder))
+        throw EngineError(QStringLiteral("The archive folder %1 cannot be created.").arg(folder));
+    const QString file = session.TableFile(alias, name);
+    if (session.CheckTableFile(file, name).state != Session::TableState::Missing)
+        return;
+    for (const TableDefinition& table : ArchiveTables()) {
+        if (name != QLatin1String(table.name))
+            continue;
+        TQuery query;
+        query.DatabaseName = alias;
+        session.InTransaction(
+            file,
+            [&] {
+                for (const QString& line : table.lines)
+                    query.SQL.Add(line);
+                query.ExecSQL();
+                if (name == QLatin1String("QMset90"))
+                    InsertDefaultSettingsRow(query);
+            },
+            true);
+    }
+}
+
 void SetMergeStepHookForTest(std::function<void(int step)> hook) {
     MergeStepHook() = std::move(hook);
 }

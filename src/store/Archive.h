@@ -14,6 +14,11 @@ class TTable;
 // from where it stopped.
 void MergeOldContacts(TTable& oldContacts, TTable& contacts, const QString& archiveFolder);
 
+// Creates the table `name` ("QMarc80", ...) of the archive `alias` names, and the folder, when the
+// table's file is missing, as the start-up road does; for tools that run without the window.
+// Throws EngineError.
+void CreateTableWhenMissing(const QString& alias, const QString& name);
+
 // Test seam: called after each step of the merge (1 appended and marked, 2 renamed, 3 unmarked).
 void SetMergeStepHookForTest(std::function<void(int step)> hook);
 
