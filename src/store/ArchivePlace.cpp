@@ -1,5 +1,6 @@
 #include "store/ArchivePlace.h"
 #include "platform/OwnFiles.h"
+#include "platform/UniqueFd.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,18 +21,16 @@ QString PrivateArchiveName(const QString& profileName) {
 ArchivePlace PlaceArchiveIn(const QString& workingFolder, const QString& profileName) {
     const QString shown = QDir::toNativeSeparators(workingFolder);
     // The working folder itself is the user's choice, so a link to it is followed.
-    const int folder =
-        ::open(QFile::encodeName(workingFolder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder < 0)
+    const UniqueFd folder(
+        ::open(QFile::encodeName(workingFolder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!folder)
         return {QString(),
                 QStringLiteral("I can't open the working folder \"%1\": %2. I work in the default folder.")
                     .arg(shown, QString::fromLocal8Bit(std::strerror(errno))),
                 true};
     struct stat info {};
-    if (::fstat(folder, &info) == 0 && info.st_uid == ::geteuid()) {
-        ::close(folder);
+    if (::fstat(folder.get(), &info) == 0 && info.st_uid == ::geteuid())
         return {workingFolder, QString()};
-    }
 
     const QString name = PrivateArchiveName(profileName);
     const QByteArray encoded = QFile::encodeName(name);
@@ -39,10 +38,9 @@ ArchivePlace PlaceArchiveIn(const QString& workingFolder, const QString& profile
     const QString shownPrivate = QDir::toNativeSeparators(privatePath);
     ArchivePlace place;
     bool made = false;
-    if (InspectEntry(folder, encoded) == OwnEntry::Missing) {
-        if (::mkdirat(folder, encoded.constData(), 0700) != 0 && errno != EEXIST) {
+    if (InspectEntry(folder.get(), encoded) == OwnEntry::Missing) {
+        if (::mkdirat(folder.get(), encoded.constData(), 0700) != 0 && errno != EEXIST) {
             const int err = errno;
-            ::close(folder);
             return {QString(),
                     QStringLiteral("The working folder \"%1\" belongs to another user, and I can't create "
                                    "your private folder \"%2\" in it: %3. I work in the default folder.")
@@ -51,17 +49,15 @@ ArchivePlace PlaceArchiveIn(const QString& workingFolder, const QString& profile
         }
         made = true;
     }
-    const int own = OpenOwnFolderAt(folder, encoded);
-    ::close(folder);
-    if (own < 0)
+    const UniqueFd own(OpenOwnFolderAt(folder.get(), encoded));
+    if (!own)
         return {QString(),
                 QStringLiteral("The working folder \"%1\" belongs to another user, and \"%2\" %3, so nothing "
                                "is used from it. I work in the default folder.")
                     .arg(shown, shownPrivate, WhyNotOwn(privatePath, true)),
                 true};
     // Private whatever the umask or whoever made it before.
-    ::fchmod(own, 0700);
-    ::close(own);
+    ::fchmod(own.get(), 0700);
     place.archiveFolder = privatePath;
     if (made)
         place.message = QStringLiteral("The working folder \"%1\" belongs to another user, so your archive, "
