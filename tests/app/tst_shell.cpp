@@ -451,7 +451,7 @@ private slots:
         QCOMPARE(form->geometry(), after);
 
         // Maximised, the border is gone.
-        form->SpeedButtonWinSize->click();
+        QTest::mouseClick(form->SpeedButtonWinSize, Qt::LeftButton);
         const QRect maximised = form->geometry();
         QTest::mousePress(form, Qt::LeftButton, {}, QPoint(maximised.width() - 2, 200));
         QTest::mouseMove(form, QPoint(maximised.width() - 60, 200));
@@ -470,9 +470,9 @@ private slots:
         form->SpeedButtonTOP->click();
         QVERIFY(!form->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
 
-        form->SpeedButtonWinSize->click();
+        QTest::mouseClick(form->SpeedButtonWinSize, Qt::LeftButton);
         QVERIFY(form->windowState().testFlag(Qt::WindowMaximized));
-        form->SpeedButtonWinSize->click();
+        QTest::mouseClick(form->SpeedButtonWinSize, Qt::LeftButton);
         QVERIFY(!form->windowState().testFlag(Qt::WindowMaximized));
     }
 

@@ -806,9 +806,12 @@ private slots:
 
         // Not on the other tabs.
         form->PageControlMenu->setCurrentWidget(form->TabSheetToDo);
-        form->PopupMenuTabellePopup();
-        emit form->PopupMenuTabelle->aboutToShow();
+        QWidget* toDo = form->DBGrid_ToDo->viewport();
+        QTest::mouseClick(form->windowHandle(), Qt::RightButton, {}, toDo->mapTo(form, QPoint(20, 10)));
+        QTRY_VERIFY(form->PopupMenuTabelle->isVisible());
         QVERIFY(!form->ImportCalendar1->isVisible());
+        QTest::keyClick(form->PopupMenuTabelle, Qt::Key_Escape);
+        QTRY_VERIFY(!form->PopupMenuTabelle->isVisible());
     }
 
     void aLaterStartsImportIsDoneByTheRunningCopy() {
