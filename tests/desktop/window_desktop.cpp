@@ -63,6 +63,15 @@ bool IsActive(TMainForm* form) {
            QApplication::activeWindow() == form;
 }
 
+// Ctrl+Shift+Tab takes the tab Ctrl+Tab chose back to One Shot.
+void BackToOneShot(Hand& hand, TMainForm* form) {
+    hand.Then("Ctrl+Shift+Tab", [] {
+        Xdotool({"key", "ctrl+shift+Tab"});
+        return true;
+    });
+    hand.Then("One Shot again", [form] { return form->PageControlMenu->currentIndex() == 0; });
+}
+
 // The dialog stands over the main window, has no taskbar button; `close` closes it as a person does;
 // then the main window is active and a typed Ctrl+Tab reaches it.
 void OpenAndClose(Hand& hand, TMainForm* form, const QString& name, std::function<void()> open,
@@ -322,23 +331,14 @@ void Openbox(Hand& hand, TestEnvironment& env, TMainForm* form) {
         [](QWidget*) {
             Xdotool({"key", "Escape"});
         });
-    // Back to One Shot from the tab Ctrl+Tab chose.
-    hand.Then("Ctrl+Shift+Tab", [] {
-        Xdotool({"key", "ctrl+shift+Tab"});
-        return true;
-    });
-    hand.Then("One Shot again", [form] { return form->PageControlMenu->currentIndex() == 0; });
+    BackToOneShot(hand, form);
     OpenAndClose(
         hand, form, QStringLiteral("the add dialog"), [form] { ClickAt(Centre(form->SpeedButtonadShot)); },
         [] { return Shown<TDialogFrame>(); },
         [](QWidget*) {
             Xdotool({"key", "Escape"});
         });
-    hand.Then("Ctrl+Shift+Tab", [] {
-        Xdotool({"key", "ctrl+shift+Tab"});
-        return true;
-    });
-    hand.Then("One Shot again", [form] { return form->PageControlMenu->currentIndex() == 0; });
+    BackToOneShot(hand, form);
     hand.Then("the print button is clicked", [form] {
         ClickAt(Centre(form->SpeedButtonDupliShot));
         return true;
