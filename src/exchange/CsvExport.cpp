@@ -1,6 +1,7 @@
 #include "exchange/CsvExport.h"
 
 #include "app/MainForm.h"
+#include "engine/DataSetWalk.h"
 #include "engine/Query.h"
 #include "platform/DateFormat.h"
 #include "platform/SafeFile.h"
@@ -11,31 +12,6 @@
 #include <stdexcept>
 
 namespace qm {
-
-namespace {
-
-// Puts the dataset back as it was found, also when writing fails.
-class DataSetWalk {
-public:
-    explicit DataSetWalk(TQuery& dataSet) : m_dataSet(dataSet), m_wasActive(dataSet.Active()) {
-        if (!m_wasActive)
-            m_dataSet.Open();
-        m_dataSet.DisableControls();
-    }
-    ~DataSetWalk() {
-        m_dataSet.EnableControls();
-        if (!m_wasActive)
-            m_dataSet.Close();
-    }
-    DataSetWalk(const DataSetWalk&) = delete;
-    DataSetWalk& operator=(const DataSetWalk&) = delete;
-
-private:
-    TQuery& m_dataSet;
-    bool m_wasActive;
-};
-
-} // namespace
 
 QString CsvField(const QString& text) {
     if (!text.contains(u',') && !text.contains(u'"') && !text.contains(u'\n') && !text.contains(u'\r'))

@@ -1,5 +1,6 @@
 #include "exchange/ICalendar.h"
 
+#include "engine/DataSetWalk.h"
 #include "engine/Query.h"
 #include "engine/Session.h"
 #include "platform/Clock.h"
@@ -171,25 +172,6 @@ icalcomponent* EventOf(const TRecord& row, const QString& uidSeed, const icaltim
     return event;
 }
 
-// Puts the dataset back as it was found, also when writing fails.
-class RowWalk {
-public:
-    explicit RowWalk(TQuery& rows) : m_rows(rows), m_wasActive(rows.Active()) {
-        if (!m_wasActive)
-            m_rows.Open();
-    }
-    ~RowWalk() {
-        if (!m_wasActive)
-            m_rows.Close();
-    }
-    RowWalk(const RowWalk&) = delete;
-    RowWalk& operator=(const RowWalk&) = delete;
-
-private:
-    TQuery& m_rows;
-    bool m_wasActive;
-};
-
 } // namespace
 
 QString CalendarUidSeed(const QString& archiveFolder) {
@@ -206,7 +188,7 @@ QString CalendarUidSeed(const QString& archiveFolder) {
 bool ExportAppointmentsToIcs(TQuery& rows, const QString& fileName, const QString& uidSeed, int* written,
                              QString* error) {
     *written = 0;
-    RowWalk walk(rows);
+    DataSetWalk walk(rows);
     Component calendar(icalcomponent_new(ICAL_VCALENDAR_COMPONENT));
     icalcomponent_add_property(calendar.get(), icalproperty_new_version("2.0"));
     icalcomponent_add_property(calendar.get(), icalproperty_new_prodid("-//Quellmire Organizer//EN"));
